@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, if missing.
+set -euo pipefail
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
+          libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+          fonts-ipafont-gothic libx11-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
