@@ -1,0 +1,54 @@
+#include "app/forward_record.h"
+#include "app/window_geometry.h"
+
+#include <gtest/gtest.h>
+
+namespace glimra {
+
+TEST(ForwardRecord, PathSplitAtABlankArrivesWhole) {
+    TCopyDataRecord r = MakeForwardRecord({"/tmp/my", "log.txt"});
+    EXPECT_EQ(r.dwData, 2u);
+    EXPECT_EQ(r.cbData, std::string("/tmp/my log.txt").size() + 1);
+    EXPECT_EQ(RecordText(r), "/tmp/my log.txt");
+    TCopyDataRecord none = MakeForwardRecord({});
+    EXPECT_EQ(none.dwData, 0u);
+    EXPECT_EQ(none.cbData, 1u);
+    EXPECT_EQ(JoinParameters({"a", "", "b"}), "a  b");
+}
+
+TEST(ForwardRecord, WireFormRoundTripsInAnyPieces) {
+    TCopyDataRecord r = MakeForwardRecord({"/var/log/syslog"});
+    std::string wire = EncodeRecord(r);
+    ASSERT_EQ(wire.size(), 8u + r.cbData);
+    EXPECT_EQ(wire.substr(0, 8), std::string("\x01\0\0\0\x10\0\0\0", 8));
+    TRecordReader reader;
+    for (std::size_t i = 0; i + 1 < wire.size(); ++i)
+        ASSERT_EQ(reader.Feed(wire.substr(i, 1)), TRecordReader::TState::NeedMore);
+    ASSERT_EQ(reader.Feed(wire.substr(wire.size() - 1)), TRecordReader::TState::Complete);
+    EXPECT_EQ(RecordText(reader.Record()), "/var/log/syslog");
+    EXPECT_EQ(reader.Record().dwData, 1u);
+}
+
+TEST(ForwardRecord, ReceiverNeverReadsPastTheRecord) {
+    // No NUL inside the record: the text ends with the record.
+    TCopyDataRecord noNul{1, 3, "abcdef"};
+    EXPECT_EQ(RecordText(noNul), "abc");
+    TCopyDataRecord early{1, 6, std::string("ab\0cd\0", 6)};
+    EXPECT_EQ(RecordText(early), "ab");
+    // A length beyond the limit, or bytes past the record, are refused.
+    TRecordReader huge;
+    EXPECT_EQ(huge.Feed(std::string("\x01\0\0\0\xff\xff\xff\xff", 8)),
+              TRecordReader::TState::Invalid);
+    TRecordReader extra;
+    EXPECT_EQ(extra.Feed(std::string("\x01\0\0\0\x01\0\0\0\0\0", 10)),
+              TRecordReader::TState::Invalid);
+}
+
+TEST(WindowGeometry, CascadeAndCentre) {
+    EXPECT_EQ(CascadeFrom({100, 50}), (TPoint{120, 70}));
+    EXPECT_EQ(CentreOn(1024, 768, 480, 350), (TPoint{272, 209}));
+    EXPECT_EQ(CentreOn(1024, 768, 1025, 769), (TPoint{0, 0})); // -1/2 truncates to 0
+    EXPECT_EQ(CentreOn(1024, 768, 1027, 771), (TPoint{-1, -1}));
+}
+
+} // namespace glimra

@@ -1,0 +1,154 @@
+#include "viewer/line_store.h"
+
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+std::vector<std::string> LinesOf(const TLineStore& s) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < s.LineCount(); ++i)
+        out.emplace_back(s.Line(i));
+    return out;
+}
+
+std::vector<std::u32string> DisplayOf(const TLineStore& s) {
+    std::vector<std::u32string> out;
+    for (std::size_t i = 0; i < s.DisplayLineCount(); ++i)
+        out.push_back(s.DisplayLine(i));
+    return out;
+}
+
+// Every character 10 pixels wide keeps the arithmetic readable.
+TCharWidth Fixed(int w) {
+    return [w](char32_t) { return w; };
+}
+
+} // namespace
+
+TEST(LineStore, EveryLineEndStyleGivesTheSameLines) {
+    const std::vector<std::string> want = {"alpha", "", "beta", "gamma"};
+    for (const char* text : {"alpha\r\n\r\nbeta\r\ngamma\r\n", "alpha\n\nbeta\ngamma\n",
+                             "alpha\r\rbeta\rgamma\r", "alpha\r\n\nbeta\rgamma"}) {
+        TLineStore s;
+        s.SetText(text);
+        EXPECT_EQ(LinesOf(s), want) << text;
+        EXPECT_EQ(s.Text(), "alpha\r\n\r\nbeta\r\ngamma\r\n");
+    }
+    TLineStore empty;
+    empty.SetText("");
+    EXPECT_EQ(empty.LineCount(), 0u);
+    EXPECT_EQ(empty.DisplayLineCount(), 0u);
+    EXPECT_EQ(empty.Text(), "");
+}
+
+TEST(LineStore, IdenticalReloadLeavesTheStoreUntouched) {
+    TLineStore s;
+    EXPECT_TRUE(s.SetText("a\nb\n"));
+    EXPECT_FALSE(s.SetText("a\r\nb\r\n"));
+    EXPECT_TRUE(s.SetText("a\nc\n"));
+    EXPECT_TRUE(s.SetText("a\nc\nd"));
+}
+
+TEST(LineStore, BytesArePreservedExactly) {
+    const char literal[] = "nul\0byte\xff\xfe end\x80\nutf8 \xe3\x81\x82\n";
+    std::string raw(literal, sizeof literal - 1);
+    TLineStore s;
+    s.SetText(raw);
+    ASSERT_EQ(s.LineCount(), 2u);
+    EXPECT_EQ(s.Line(0), std::string_view("nul\0byte\xff\xfe end\x80", 15));
+    std::string want = raw;
+    want.replace(15, 1, "\r\n");
+    want.replace(want.size() - 1, 1, "\r\n");
+    EXPECT_EQ(s.Text(), want);
+    // Display shows every byte: NUL as its picture, bad bytes as replacement characters.
+    EXPECT_EQ(s.DisplayLine(0), U"nul\u2400byte\uFFFD\uFFFD end\uFFFD");
+    EXPECT_EQ(s.DisplayLine(1), U"utf8 \u3042");
+}
+
+TEST(LineStore, DecoderRejectsOverlongAndSurrogateForms) {
+    std::u32string out;
+    DecodeForDisplay("\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80|\xe3\x81", out);
+    for (char32_t c : out)
+        EXPECT_TRUE(c == U'|' || c == U'\uFFFD');
+    EXPECT_EQ(out.size(), 14u);
+    DecodeForDisplay("a\tb", out);
+    EXPECT_EQ(out, U"a    b");
+}
+
+TEST(LineStore, AppendContinuesAnOpenLastLine) {
+    TLineStore s;
+    s.SetText("one\ntw");
+    EXPECT_TRUE(s.LastLineOpen());
+    s.Append("o\nthree\r");
+    EXPECT_EQ(LinesOf(s), (std::vector<std::string>{"one", "two", "three"}));
+    // The LF of a CR LF split across two reads does not add an empty line.
+    s.Append("\nfour\n");
+    EXPECT_EQ(LinesOf(s), (std::vector<std::string>{"one", "two", "three", "four"}));
+    TLineStore whole;
+    whole.SetText("one\ntwo\nthree\r\nfour\n");
+    EXPECT_EQ(s.Text(), whole.Text());
+}
+
+TEST(LineStore, WrapBreaksAfterTheLastBlankThatFits) {
+    TLineStore s;
+    s.SetText("aaa bbb ccc\nabcdefghijkl\n\nx");
+    s.SetWrap(true, 70, Fixed(10)); // seven characters a row
+    EXPECT_EQ(DisplayOf(s), (std::vector<std::u32string>{U"aaa bbb ", U"ccc", U"abcdefg", U"hijkl",
+                                                          U"", U"x"}));
+    EXPECT_EQ(s.FileLineOf(3), 1u);
+    EXPECT_EQ(s.FileLineOf(4), 2u);
+    // A blank at the edge hangs instead of opening an empty row.
+    s.SetText("abcdefg hij");
+    EXPECT_EQ(DisplayOf(s), (std::vector<std::u32string>{U"abcdefg ", U"hij"}));
+    // A word longer than a row after a blank starts on its own row, then breaks.
+    s.SetText("ab cdefghijklmn");
+    EXPECT_EQ(DisplayOf(s), (std::vector<std::u32string>{U"ab ", U"cdefghi", U"jklmn"}));
+    // Narrower than one character: still one character per row, never an endless loop.
+    s.SetWrap(true, 3, Fixed(10));
+    s.SetText("abc");
+    EXPECT_EQ(s.DisplayLineCount(), 3u);
+    s.SetWrap(false, 3, Fixed(10));
+    EXPECT_EQ(s.DisplayLineCount(), 1u);
+    EXPECT_EQ(s.DisplayLine(0), U"abc");
+}
+
+TEST(LineStore, WrapCountsFollowAppendsAndWidthChanges) {
+    TLineStore s;
+    s.SetWrap(true, 50, Fixed(10));
+    s.SetText("0123456789\nab");
+    EXPECT_EQ(s.DisplayLineCount(), 3u);
+    s.Append("cdefgh\n");
+    EXPECT_EQ(s.DisplayLineCount(), 4u);
+    EXPECT_EQ(s.DisplayLine(3), U"fgh");
+    s.SetWrap(true, 100, Fixed(10));
+    EXPECT_EQ(s.DisplayLineCount(), 2u);
+    s.AddLine("CAN NOT OPEN");
+    EXPECT_EQ(s.DisplayLineCount(), 4u);
+    EXPECT_EQ(s.DisplayLine(2), U"CAN NOT ");
+    EXPECT_EQ(s.DisplayLine(3), U"OPEN");
+    EXPECT_EQ(s.DisplayLine(99), U"");
+}
+
+TEST(LineStore, LargeInputs) {
+    // One 10 MB line wraps into rows that are all reachable.
+    std::string big(10000000, 'x');
+    TLineStore s;
+    s.SetText(big);
+    s.SetWrap(true, 800, Fixed(8));
+    EXPECT_EQ(s.DisplayLineCount(), big.size() / 100);
+    EXPECT_EQ(s.DisplayLine(s.DisplayLineCount() - 1).size(), 100u);
+    s.SetWrap(false, 800, Fixed(8));
+    EXPECT_LE(s.DisplayLine(0).size(), 16384u);
+    // A million short lines.
+    std::string many;
+    for (int i = 0; i < 1000000; ++i)
+        many += "line " + std::to_string(i) + "\n";
+    s.SetText(std::move(many));
+    s.SetWrap(true, 800, Fixed(8));
+    ASSERT_EQ(s.DisplayLineCount(), 1000000u);
+    EXPECT_EQ(s.DisplayLine(999999), U"line 999999");
+    EXPECT_EQ(s.Line(500000), "line 500000");
+}
+
+} // namespace glimra
