@@ -1,7 +1,36 @@
+#include "app/control_hub.h"
+#include "app/forward_record.h"
+#include "platform/instance_channel.h"
+
 #include <QApplication>
+#include <QFile>
+#include <memory>
+
+using namespace glimra;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("4th Glimra");
-    return 0;
+    QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    TInstanceChannel channel;
+    if (!channel.TryBecomeOwner()) {
+        std::vector<std::string> params;
+        for (const QString& a : QApplication::arguments().mid(1))
+            params.push_back(QFile::encodeName(a).toStdString());
+        // Without a running instance to answer, the command line is dropped silently.
+        TInstanceChannel::Forward(MakeForwardRecord(params));
+        return 0;
+    }
+    std::unique_ptr<TFourthGlimraControl> hub;
+    channel.Listen([&hub](const TCopyDataRecord& record) {
+        if (!hub || hub->Terminating())
+            return;
+        hub->CopyDataReceived(&record);
+        hub->BringForward();
+    });
+    hub = std::make_unique<TFourthGlimraControl>();
+    int code = QApplication::exec();
+    hub.reset();
+    return code;
 }

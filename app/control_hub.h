@@ -1,0 +1,65 @@
+#pragma once
+#include "app/forward_record.h"
+#include "settings/reg_ini_rec.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+class QTimer;
+
+namespace glimra {
+
+class TForm2;
+
+// The window last activated, created or being closed; cleared when it is destroyed.
+inline QPointer<TForm2> ActiveWindow;
+inline std::int32_t SharedBlendLevel = 50;
+inline std::int32_t SharedLightLevel = 2;
+
+// The hidden control window: owns the viewer windows and everything they share.
+class TFourthGlimraControl : public QWidget {
+    Q_OBJECT
+public:
+    TFourthGlimraControl();
+    ~TFourthGlimraControl() override;
+
+    TForm2* NewWindow();
+    void RestoreWindowBounds(TForm2* window);
+    void ApplySettings(TForm2* window);
+    void CopyDataReceived(const TCopyDataRecord* record);
+    void BringToFront(TForm2* window);
+    void CloseWindow(TForm2* window);
+    int WindowCount() const { return static_cast<int>(Windows.size()); }
+    void CaptureBackground();
+    void AppActivate();
+    void AppDeactivate();
+    void ShowHiddenWindows();
+    void HideAllWindows();
+    void CentreActiveWindow();
+    void TerminateTimerTimer();
+    // Raises the windows after another instance handed over its command line.
+    void BringForward();
+
+    const TRegIniRec& Settings() const { return SettingsRec; }
+    TRegIniRec& Settings() { return SettingsRec; }
+    const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
+    bool Terminating() const { return TerminateTimer != nullptr; }
+
+    std::uint8_t AvB = 0, AvG = 0, AvR = 0;
+    bool AvReverse = false;
+    bool Captured = false;
+
+private:
+    std::vector<QPointer<TForm2>> Windows; // back-most first
+    QTimer* TerminateTimer = nullptr;
+    TRegIniRec SettingsRec;
+    QMetaObject::Connection ActivationHook;
+
+    void FormCreate();
+    void FormDestroy();
+    void CopyTints();
+};
+
+} // namespace glimra

@@ -1,0 +1,141 @@
+#include "platform/file_access.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <new>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glimra {
+namespace {
+
+std::function<int(const std::string&)> readFailureHook;
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+bool HeldByWriter(int fd) {
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK;
+    flock(fd, LOCK_UN);
+    struct flock probe {};
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    return fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+class TFd {
+public:
+    explicit TFd(int fd) : Fd(fd) {}
+    ~TFd() {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Fd;
+};
+
+} // namespace
+
+void SetReadFailureHook(std::function<int(const std::string&)> hook) {
+    readFailureHook = std::move(hook);
+}
+
+TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
+    out.clear();
+    // Non-blocking so a FIFO given as the file cannot hang the window.
+    TFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.Fd < 0 || fstat(file.Fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return TReadResult::Failed;
+    if (HeldByWriter(file.Fd))
+        return TReadResult::Locked;
+    if (readFailureHook && readFailureHook(path) != 0)
+        return TReadResult::Failed;
+    try {
+        if (st.st_size > offset)
+            out.reserve(static_cast<std::size_t>(st.st_size - offset));
+        char buffer[1 << 16];
+        for (std::int64_t at = offset;;) {
+            ssize_t n = ::pread(file.Fd, buffer, sizeof buffer, at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return TReadResult::Failed;
+            if (n == 0)
+                break;
+            out.append(buffer, static_cast<std::size_t>(n));
+            at += n;
+        }
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        out.shrink_to_fit();
+        return TReadResult::Failed;
+    }
+    return TReadResult::Ok;
+}
+
+TReadResult ReadWholeFile(const std::string& path, std::string& out) {
+    return ReadFileFrom(path, 0, out);
+}
+
+std::string DirectoryPart(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNamePart(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<TFileStamp> FindFileStamp(const std::string& path) {
+    std::string dir = DirectoryPart(path);
+    std::string wanted = Upper(FileNamePart(path));
+    if (wanted.empty())
+        return std::nullopt;
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return std::nullopt;
+    std::optional<TFileStamp> found;
+    while (dirent* e = readdir(d)) {
+        if (Upper(e->d_name) != wanted)
+            continue;
+        struct stat st {};
+        if (fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode))
+            continue;
+        found = TFileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                               st.st_mtim.tv_nsec,
+                           static_cast<std::int64_t>(st.st_size)};
+    }
+    closedir(d);
+    return found;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool SaveFileAtomically(const std::string& path, std::string_view bytes) {
+    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+        static_cast<qint64>(bytes.size())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace glimra

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glimra {
+
+// A file's last write at full resolution together with its size: two writes in the
+// same second still differ.
+struct TFileStamp {
+    std::int64_t MTimeNs = 0;
+    std::int64_t Size = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+enum class TReadResult { Ok, Locked, Failed };
+
+// Reads a regular file whole. Fails while another process holds an exclusive flock or
+// a POSIX write lock on it (a writer that locks nothing does not block reading).
+TReadResult ReadWholeFile(const std::string& path, std::string& out);
+// Reads from offset to the end, under the same rules.
+TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out);
+
+// The stamp of the entry in the file's folder whose name equals the file's name
+// ignoring case; directories are skipped, the last match wins; none when no entry matches.
+std::optional<TFileStamp> FindFileStamp(const std::string& path);
+
+bool FileExists(const std::string& path);
+// Writes a temporary file beside the target and renames it over the target, so a
+// failure leaves the old file as it was.
+bool SaveFileAtomically(const std::string& path, std::string_view bytes);
+
+// Tests make reads fail: the hook gets the path and returns an errno to fail with, or 0.
+void SetReadFailureHook(std::function<int(const std::string&)> hook);
+
+// The folder part of a path with its trailing separator ("" when there is none), and
+// the name part.
+std::string DirectoryPart(const std::string& path);
+std::string FileNamePart(const std::string& path);
+
+} // namespace glimra

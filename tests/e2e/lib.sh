@@ -1,0 +1,55 @@
+# Shared by the end-to-end tests: a private X display, runtime and config folders,
+# and a copy of the program in a folder of its own (its settings live beside it).
+set -euo pipefail
+GLIMRA_BIN=$1
+E2E_TOOLS=$(dirname "$GLIMRA_BIN")/../tests
+WORK=$(mktemp -d /tmp/glimra-e2e.XXXXXX)
+export XDG_RUNTIME_DIR=$WORK/runtime XDG_CONFIG_HOME=$WORK/config HOME=$WORK/home
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME" "$WORK/app"
+chmod 700 "$XDG_RUNTIME_DIR"
+cp "$GLIMRA_BIN" "$WORK/app/glimra4"
+APP=$WORK/app/glimra4
+PIDS=()
+
+cleanup() {
+    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A display number no other test uses at the same time.
+for n in $(seq 120 180); do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then DISPLAY_NUM=$n; break; fi
+done
+Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY=":$DISPLAY_NUM"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Starts the program in the background; its pid is in GLIMRA_PID.
+start_glimra() {
+    "$APP" "$@" >"$WORK/glimra.out" 2>&1 &
+    GLIMRA_PID=$!
+    PIDS+=("$GLIMRA_PID")
+}
+
+# Waits until a visible window whose title starts with $1 exists; prints its id.
+wait_window() {
+    local pattern=$1 timeout=${2:-10} id
+    for _ in $(seq $((timeout * 10))); do
+        id=$(xdotool search --onlyvisible --name "^$pattern" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Number of visible viewer windows of the program.
+count_windows() {
+    xdotool search --onlyvisible --classname glimra4 2>/dev/null | wc -l
+}
+
+close_window() { "$E2E_TOOLS/x_close_window" "$1"; }

@@ -1,0 +1,45 @@
+#include "viewer/glimra_memo.h"
+
+#include "viewer/line_store.h"
+
+#include <QScrollBar>
+
+namespace glimra {
+
+TGlimraMemo::TGlimraMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    setFrameStyle(QFrame::NoFrame);
+    // The window's own picture shows through behind the text.
+    setAttribute(Qt::WA_TranslucentBackground);
+    viewport()->setAutoFillBackground(false);
+    setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; color: yellow; }"));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (OnScroll)
+            OnScroll(this);
+    });
+}
+
+int TGlimraMemo::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+
+void TGlimraMemo::ScrollToLine(int line) { verticalScrollBar()->setValue(line); }
+
+void TGlimraMemo::LoadFrom(const TLineStore& store) {
+    QString text;
+    for (std::size_t i = 0; i < store.LineCount(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('\n');
+        std::string_view line = store.Line(i);
+        text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    setPlainText(text);
+    document()->setModified(false);
+}
+
+bool TGlimraMemo::StoreInto(TLineStore& store) {
+    if (!document()->isModified())
+        return false;
+    store.SetText(toPlainText().toStdString());
+    document()->setModified(false);
+    return true;
+}
+
+} // namespace glimra

@@ -1,0 +1,90 @@
+#pragma once
+#include "platform/file_access.h"
+#include "viewer/line_store.h"
+#include "viewer/retry_state.h"
+
+#include <QImage>
+#include <QWidget>
+#include <string>
+
+class QTimer;
+
+namespace glimra {
+
+class TFourthGlimraControl;
+class TGlimraMemo;
+
+struct TRect {
+    int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// One window per monitored file: loads it into its line store, retries while the
+// writer holds it, reloads on change and shows its lines.
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm2(TFourthGlimraControl* hub);
+    ~TForm2() override;
+
+    virtual void OpenFile(const std::string& path);
+    virtual void InitWindow(bool layered);
+    virtual void Redraw();
+
+    void NotifyTimerTimer();
+    void ClearCommand();
+    // Writes the store's text to name, asking before it overwrites a file.
+    void SaveToFile(const std::string& name);
+    void UpdateScrollRange();
+    void SetScrollPosition(int position);
+    int ScrollPosition() const { return Position; }
+    int ScrollMax() const { return Max; }
+
+    // State the hub, the display and the tests read.
+    std::string FilePath;
+    TFileStamp FileTime;
+    TRetryState Retry;
+    int RetryInterval = 3000;
+    int AutoTopLine = 0;
+    std::string TitlePath;
+    bool Closing = false;
+    bool NotifyOn = false;
+    bool AutoMode = false;
+    bool MemoView = false;
+    bool NeedsUpdates = false;
+    bool ThreadTick = false;
+    bool OpeningActive = false;
+    TRect OpeningRect;
+    int LineHeight = 12;
+    float SubLineOffset = 0;
+    bool UpdateBadgeShown = false;  // GlimraDC1
+    bool GiveUpBadgeShown = false;  // GlimraDC3
+
+    TLineStore Store;
+    TGlimraMemo* WordWrapper = nullptr;
+    QTimer* NotifyTimer = nullptr;
+    QTimer* Energy = nullptr;
+    QTimer* DemoTimer = nullptr;
+    QImage WindowBitmap;
+
+    // Applies the text font to the window, its bitmap and its memo.
+    void SetTextFont(const QFont& font);
+    void SetWordWrap(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    TFourthGlimraControl* Hub;
+    int Position = 0;
+    int Max = 0;
+
+    void ShowOpenFailure();
+    void DrawLines(QPainter& painter);
+    void RewrapStore();
+    int MemoHeight() const { return height() - 30; }
+};
+
+} // namespace glimra
