@@ -8,9 +8,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
-#include <chrono>
-#include <thread>
-#include <unistd.h>
 
 namespace glimra {
 namespace {
@@ -22,7 +19,8 @@ QSize ScreenSize() {
 
 } // namespace
 
-TFourthGlimraControl::TFourthGlimraControl() : QWidget(nullptr, Qt::FramelessWindowHint) {
+TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine)
+    : QWidget(nullptr, Qt::FramelessWindowHint), Parameters(std::move(commandLine)) {
     setWindowTitle(QStringLiteral("4th Glimra proto type"));
     setAttribute(Qt::WA_NoSystemBackground);
     FormCreate();
@@ -184,11 +182,6 @@ void TFourthGlimraControl::CloseWindow(TForm2* window) {
     TerminateTimer->setInterval(5000);
     connect(TerminateTimer, &QTimer::timeout, this, &TFourthGlimraControl::TerminateTimerTimer);
     TerminateTimer->start();
-    // Even a main thread that never returns to its loop ends within the same time.
-    std::thread([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5000));
-        _exit(0);
-    }).detach();
     close();
     QCoreApplication::quit();
 }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QTimer;
@@ -22,7 +23,8 @@ inline std::int32_t SharedLightLevel = 2;
 class TFourthGlimraControl : public QWidget {
     Q_OBJECT
 public:
-    TFourthGlimraControl();
+    // commandLine: this process's parameters; every new window opens them joined.
+    explicit TFourthGlimraControl(std::vector<std::string> commandLine = {});
     ~TFourthGlimraControl() override;
 
     TForm2* NewWindow();
@@ -46,6 +48,7 @@ public:
     TRegIniRec& Settings() { return SettingsRec; }
     const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
     bool Terminating() const { return TerminateTimer != nullptr; }
+    const std::vector<std::string>& CommandLine() const { return Parameters; }
 
     std::uint8_t AvB = 0, AvG = 0, AvR = 0;
     bool AvReverse = false;
@@ -55,6 +58,7 @@ private:
     std::vector<QPointer<TForm2>> Windows; // back-most first
     QTimer* TerminateTimer = nullptr;
     TRegIniRec SettingsRec;
+    std::vector<std::string> Parameters;
     QMetaObject::Connection ActivationHook;
 
     void FormCreate();

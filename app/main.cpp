@@ -13,11 +13,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    std::vector<std::string> params;
+    for (const QString& a : QApplication::arguments().mid(1))
+        params.push_back(QFile::encodeName(a).toStdString());
     TInstanceChannel channel;
     if (!channel.TryBecomeOwner()) {
-        std::vector<std::string> params;
-        for (const QString& a : QApplication::arguments().mid(1))
-            params.push_back(QFile::encodeName(a).toStdString());
         // Without a running instance to answer, the command line is dropped silently.
         TInstanceChannel::Forward(MakeForwardRecord(params));
         return 0;
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         hub->CopyDataReceived(&record);
         hub->BringForward();
     });
-    hub = std::make_unique<TFourthGlimraControl>();
+    hub = std::make_unique<TFourthGlimraControl>(params);
     int code = QApplication::exec();
     hub.reset();
     return code;

@@ -55,11 +55,8 @@ void TForm2::InitWindow(bool /*layered*/) {
     FilePath = QCoreApplication::applicationFilePath().toStdString();
     WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
     WordWrapper->OnScroll = nullptr;
-    std::vector<std::string> args;
-    for (const QString& a : QCoreApplication::arguments().mid(1))
-        args.push_back(QFile::encodeName(a).toStdString());
-    if (!args.empty())
-        OpenFile(JoinParameters(args));
+    if (!Hub->CommandLine().empty())
+        OpenFile(JoinParameters(Hub->CommandLine()));
     ThreadTick = OpeningActive;
 }
 
