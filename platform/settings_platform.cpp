@@ -18,6 +18,15 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Asks whatever dialogs are installed at the moment of asking, so a test may
+// install its own after the store was made.
+class TCurrentMessageBoxes : public TMessageBoxes {
+public:
+    TMsgResult Show(TMsgKind kind, const std::string& text, TMsgButtons buttons) override {
+        return MessageBoxes().Show(kind, text, buttons);
+    }
+};
+
 } // namespace
 
 bool TQtSettingsFiles::Exists(const std::string& path) {
@@ -132,7 +141,8 @@ std::string TQtUserStore::Backup() {
 TRegWorkPlatform DesktopSettingsPlatform() {
     static TQtSettingsFiles files;
     static TQtUserStore store;
-    return {files, store, MessageBoxes(), &Beep};
+    static TCurrentMessageBoxes boxes;
+    return {files, store, boxes, &Beep};
 }
 
 } // namespace glimra

@@ -197,3 +197,19 @@ TEST(FontData, FontAndColourRoundTrip) {
 
 } // namespace
 } // namespace glimra
+
+namespace glimra {
+namespace {
+
+TEST(DesktopSettingsPlatform, AsksTheDialogsInstalledAtTheTime) {
+    TRegWorkPlatform platform = DesktopSettingsPlatform();
+    TScriptedMessageBoxes boxes;
+    boxes.Answers = {TMsgResult::No};
+    SetMessageBoxes(&boxes);
+    EXPECT_EQ(platform.Boxes.Show(TMsgKind::Information, "q", TMsgButtons::YesNo), TMsgResult::No);
+    SetMessageBoxes(nullptr);
+    EXPECT_EQ(boxes.Asked, std::vector<std::string>{"q"});
+}
+
+} // namespace
+} // namespace glimra
