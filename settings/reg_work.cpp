@@ -205,6 +205,9 @@ void TRegWork::SaveSettings() {
     Platform.Store.Create();
     TUserStoreWriter writer(Platform.Store);
     WriteSettingsKeys(writer, Settings, ModuleList);
+    // An empty list writes no Modules section, so the old one would stay.
+    if (ModuleList.empty())
+        Platform.Store.ClearSection("Modules");
     Platform.Store.Flush();
 }
 

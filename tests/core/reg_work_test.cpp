@@ -139,6 +139,10 @@ TEST_F(RegWorkTest, UserStoreHoldsTheSameValuesAndDropsVanishedModules) {
     EXPECT_EQ(reg->Settings.Retry, 3);
     EXPECT_EQ(reg->Settings.FileColor, 0x00010203u);
     EXPECT_TRUE(P.Boxes.Asked.empty());
+    reg.reset();
+    P.Files.Folders[ModuleDir].clear();
+    P.Loaded().reset();
+    EXPECT_FALSE(P.Store.Data.contains("Modules"));
 }
 
 TEST_F(RegWorkTest, ModuleEntriesAndFirstTime) {
