@@ -26,8 +26,14 @@ inline constexpr TColor clWhite = 0x00FFFFFF;
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor SystemColorBase = 0x80000000;
 
-inline constexpr std::uint8_t RedOf(TColor c) { return c & 0xFF; }
-inline constexpr std::uint8_t GreenOf(TColor c) { return (c >> 8) & 0xFF; }
-inline constexpr std::uint8_t BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr std::uint8_t RedOf(TColor c) {
+    return c & 0xFF;
+}
+inline constexpr std::uint8_t GreenOf(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+inline constexpr std::uint8_t BlueOf(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
 } // namespace glimra

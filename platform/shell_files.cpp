@@ -1,0 +1,178 @@
+#include "platform/shell_files.h"
+
+#include "common/text_utils.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+#include <filesystem>
+#include <system_error>
+
+namespace glimra {
+namespace fs = std::filesystem;
+namespace {
+
+std::string Location(QStandardPaths::StandardLocation location) {
+    return StripTrailingSeparator(QStandardPaths::writableLocation(location).toStdString());
+}
+
+int CodeOf(const std::error_code& ec) {
+    if (ec == std::errc::no_such_file_or_directory)
+        return FileOpNotFound;
+    return FileOpAccessDenied;
+}
+
+// Copies beside the target first so a failure leaves the old target whole.
+int CopyOne(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::file_status status = fs::status(from, ec);
+    if (!fs::exists(status))
+        return FileOpNotFound;
+    if (fs::exists(to) && fs::equivalent(from, to, ec))
+        return FileOpSameFile;
+    if (fs::is_directory(status)) {
+        fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+        return ec ? CodeOf(ec) : FileOpOk;
+    }
+    fs::path part = to;
+    part += ".part";
+    fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::rename(part, to, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        return CodeOf(ec);
+    }
+    return FileOpOk;
+}
+
+int MoveOne(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(from, ec)))
+        return FileOpNotFound;
+    if (fs::exists(to) && fs::equivalent(from, to, ec))
+        return FileOpSameFile;
+    fs::rename(from, to, ec);
+    if (ec != std::errc::cross_device_link)
+        return ec ? CodeOf(ec) : FileOpOk;
+    int code = CopyOne(from, to);
+    if (code == FileOpOk)
+        fs::remove_all(from, ec);
+    return code != FileOpOk ? code : ec ? CodeOf(ec) : FileOpOk;
+}
+
+int DeleteOne(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(path, ec)))
+        return FileOpNotFound;
+    if (QFile::moveToTrash(QString::fromStdString(path.string())))
+        return FileOpOk;
+    fs::remove_all(path, ec);
+    return ec ? CodeOf(ec) : FileOpOk;
+}
+
+QString DesktopEntryString(QString value) {
+    value.replace('\\', "\\\\").replace('\n', "\\n").replace('\r', "\\r").replace('\t', "\\t");
+    return value;
+}
+
+// One argument of an Exec line: always quoted, with the characters that need it
+// escaped, and '%' doubled so it is not taken for a field code.
+QString ExecArgument(QString arg) {
+    QString quoted;
+    for (QChar c : arg) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    quoted.replace('%', "%%");
+    return '"' + quoted + '"';
+}
+
+} // namespace
+
+std::string SpecialFolder(int folderId) {
+    switch (folderId) {
+    case SpecialFolderPrograms:
+    case SpecialFolderSendTo:
+        return Location(QStandardPaths::ApplicationsLocation);
+    case SpecialFolderDesktop:
+        return Location(QStandardPaths::DesktopLocation);
+    default:
+        return {};
+    }
+}
+
+std::string ProgramFilesFolder() {
+    return Location(QStandardPaths::GenericDataLocation);
+}
+
+bool DeleteFile(const std::string& path) {
+    QString name = QString::fromStdString(path);
+    QFileInfo info(name);
+    if (info.isDir() && !info.isSymLink())
+        return false;
+    if (info.exists() && !info.isSymLink() && !info.isWritable())
+        QFile::setPermissions(name, QFile::permissions(name) | QFile::WriteOwner);
+    return QFile::remove(name);
+}
+
+int ShellFileOperation(const std::vector<std::string>& paths, const std::string& destination,
+                       int operation) {
+    if (paths.empty())
+        return FileOpNothingDone;
+    if (operation == FileOpRename)
+        return paths.size() == 1 ? MoveOne(paths.front(), destination) : FileOpBadArgument;
+    if (operation == FileOpDelete) {
+        for (const std::string& path : paths)
+            if (int code = DeleteOne(path); code != FileOpOk)
+                return code;
+        return FileOpOk;
+    }
+    if (operation != FileOpMove && operation != FileOpCopy)
+        return FileOpBadArgument;
+    std::error_code ec;
+    fs::create_directories(destination, ec);
+    if (ec || !fs::is_directory(destination))
+        return FileOpAccessDenied;
+    for (const std::string& path : paths) {
+        fs::path from(StripTrailingSeparator(path));
+        fs::path to = fs::path(destination) / from.filename();
+        int code = operation == FileOpCopy ? CopyOne(from, to) : MoveOne(from, to);
+        if (code != FileOpOk)
+            return code;
+    }
+    return FileOpOk;
+}
+
+bool CreateShortcut(const std::string& linkPath, const std::string& target,
+                    const std::string& workingFolder) {
+    QString link = QString::fromStdString(linkPath);
+    QSaveFile file(link);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QString text = "[Desktop Entry]\nType=Application\nName=" +
+                   DesktopEntryString(QFileInfo(link).completeBaseName()) +
+                   "\nExec=" + DesktopEntryString(ExecArgument(QString::fromStdString(target))) +
+                   "\nPath=" + DesktopEntryString(QString::fromStdString(workingFolder)) +
+                   "\nTerminal=false\n";
+    file.write(text.toUtf8());
+    if (!file.commit())
+        return false;
+    // Desktops start only launchers their owner marked as executable.
+    QFile::setPermissions(link, QFile::permissions(link) | QFile::ExeOwner | QFile::ExeUser);
+    return true;
+}
+
+void ShellOpen(QWidget*, const std::string& path) {
+    QString text = QString::fromStdString(path);
+    QUrl url = text.contains("://") ? QUrl(text) : QUrl::fromLocalFile(text);
+    QDesktopServices::openUrl(url);
+}
+
+} // namespace glimra

@@ -1,0 +1,23 @@
+#include "settings/font_data_qt.h"
+
+#include "common/qt_color.h"
+
+namespace glimra {
+
+void FontToData(const QFont& font, const QColor& color, TFontData& data) {
+    data.FontName = font.family().toStdString();
+    data.FontColor = FromQColor(color);
+    // A font sized in pixels has no point size; keep the record's.
+    if (font.pointSize() > 0)
+        data.FontSize = font.pointSize();
+}
+
+void DataToFont(const TFontData& data, QFont& font, QColor& color) {
+    font.setFamily(QString::fromStdString(data.FontName));
+    // Qt rejects sizes below 1 point; such a record keeps the font's size.
+    if (data.FontSize > 0)
+        font.setPointSize(data.FontSize);
+    color = ToQColor(data.FontColor);
+}
+
+} // namespace glimra

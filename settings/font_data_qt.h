@@ -1,0 +1,14 @@
+#pragma once
+#include "settings/reg_ini_rec.h"
+
+#include <QColor>
+#include <QFont>
+
+namespace glimra {
+
+// A font's family, colour and point size into the record, and back. Qt fonts
+// carry no colour, so it travels beside the font.
+void FontToData(const QFont& font, const QColor& color, TFontData& data);
+void DataToFont(const TFontData& data, QFont& font, QColor& color);
+
+} // namespace glimra
