@@ -1,0 +1,72 @@
+#pragma once
+#include "viewer/dir_snapshot.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace glimra {
+
+// inotify flags for a change mask of kNotify* bits.
+std::uint32_t InotifyMask(std::uint32_t changeMask);
+
+// The entries of a directory now; with subtree, every directory below it, named
+// by its path relative to the directory.
+TDirSnapshot ScanDirectory(const std::string& directory, bool subtree);
+
+// For tests: adding a watch fails as if the per-user watch limit were reached.
+void SimulateWatchLimit(bool on);
+
+// Change notification on one directory through inotify. When the kernel's watch
+// limit is reached, or the directory itself is deleted or renamed, it compares
+// the directory's entries once a second instead, and goes back to inotify when a
+// lost directory reappears. Used by one thread at a time.
+class TDirWatch {
+public:
+    enum class TWaitResult { Signalled, TimedOut, Failed };
+
+    TDirWatch() = default;
+    ~TDirWatch();
+    TDirWatch(const TDirWatch&) = delete;
+    TDirWatch& operator=(const TDirWatch&) = delete;
+
+    // With subtree, the whole tree for directory-name changes only (the mask is
+    // not used); otherwise the directory alone for the changes in the mask.
+    bool Open(const std::string& directory, bool subtree, std::uint32_t changeMask);
+    // Waits up to timeoutMs; Signalled when a change of interest happened.
+    TWaitResult Wait(int timeoutMs);
+    // Watches the subdirectories that appeared since the last wait.
+    bool Rearm();
+    bool Polling() const { return polling_; }
+
+private:
+    int OpenInotify();
+    void CloseInotify();
+    int AddWatch(const std::string& path);
+    int WatchTree(const std::string& path);
+    int WatchSubdirs(const std::string& path);
+    void Unwatch(const std::string& path);
+    TWaitResult Drain();
+    bool Consume(int wd, std::uint32_t mask, const std::string& name);
+    void StartPolling(bool resumable);
+    TWaitResult PollWait(int timeoutMs);
+
+    std::string root_;
+    bool subtree_ = false;
+    std::uint32_t mask_ = 0;
+    int fd_ = -1;
+    int rootWd_ = -1;
+    std::map<int, std::string> paths_; // watch descriptor -> absolute directory
+    std::vector<std::string> pendingDirs_;
+    bool rootLost_ = false;
+    bool rescanTree_ = false;
+
+    bool polling_ = false;
+    bool resumable_ = false;
+    TDirSnapshot snapshot_;
+    std::chrono::steady_clock::time_point lastScan_;
+};
+
+} // namespace glimra

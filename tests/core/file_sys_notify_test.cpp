@@ -1,0 +1,96 @@
+#include "viewer/dir_snapshot.h"
+#include "viewer/file_sys_notify.h"
+
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+using N = TFileSysNotify;
+
+TEST(NotifyFilter, MaskKeepsLowBitsAndMovesSecurityToBitEight) {
+    EXPECT_EQ(NotifyFilterMask({}), 0u);
+    EXPECT_EQ(NotifyFilterMask({N::FILE_NAME}), 0x1u);
+    EXPECT_EQ(NotifyFilterMask({N::LAST_WRITE}), 0x10u);
+    EXPECT_EQ(NotifyFilterMask({N::SECURITY}), 0x100u);
+    EXPECT_EQ(NotifyFilterMask({N::FILE_NAME, N::DIR_NAME, N::ATTRIBUTES, N::SIZE, N::LAST_WRITE}),
+              31u);
+    EXPECT_EQ(NotifyFilterMask(
+                  {N::FILE_NAME, N::DIR_NAME, N::ATTRIBUTES, N::SIZE, N::LAST_WRITE, N::SECURITY}),
+              0x11fu);
+}
+
+TEST(NotifyFilter, IsASetOfMembers) {
+    TNotifyFilter f{N::SIZE};
+    f.Include(N::SIZE);
+    f.Include(N::SECURITY);
+    EXPECT_TRUE(f.Contains(N::SIZE));
+    EXPECT_TRUE(f.Contains(N::SECURITY));
+    EXPECT_FALSE(f.Contains(N::FILE_NAME));
+    f.Exclude(N::SIZE);
+    EXPECT_EQ(f, TNotifyFilter{N::SECURITY});
+    f.Exclude(N::SECURITY);
+    EXPECT_TRUE(f.Empty());
+}
+
+TDirEntryStamp File(std::string name, std::int64_t size = 10, std::int64_t time = 100) {
+    return {std::move(name), false, size, time, 0644, 0};
+}
+
+TDirEntryStamp Dir(std::string name) {
+    return {std::move(name), true, 4096, 100, 0755, 0};
+}
+
+TDirSnapshot Listed(std::vector<TDirEntryStamp> entries) {
+    return {TDirState::Listed, std::move(entries)};
+}
+
+TEST(SnapshotChanged, NameChangesCountByEntryKind) {
+    const TDirSnapshot before = Listed({File("a.log"), File("c.log")});
+    const TDirSnapshot fileAdded = Listed({File("a.log"), File("b.log"), File("c.log")});
+    const TDirSnapshot fileGone = Listed({File("a.log")});
+    const TDirSnapshot dirAdded = Listed({File("a.log"), Dir("b"), File("c.log")});
+
+    EXPECT_TRUE(SnapshotChanged(before, fileAdded, kNotifyFileName));
+    EXPECT_TRUE(SnapshotChanged(before, fileGone, kNotifyFileName));
+    EXPECT_TRUE(SnapshotChanged(fileAdded, before, kNotifyFileName));
+    EXPECT_FALSE(SnapshotChanged(before, fileAdded, kNotifyDirName | kNotifySize));
+    EXPECT_TRUE(SnapshotChanged(before, dirAdded, kNotifyDirName));
+    EXPECT_FALSE(SnapshotChanged(before, dirAdded, kNotifyFileName));
+    // A file replaced by a directory of the same name is a name change of both kinds.
+    EXPECT_TRUE(SnapshotChanged(Listed({File("x")}), Listed({Dir("x")}), kNotifyFileName));
+    EXPECT_TRUE(SnapshotChanged(Listed({File("x")}), Listed({Dir("x")}), kNotifyDirName));
+}
+
+TEST(SnapshotChanged, StampChangesCountOnlyWhenAskedFor) {
+    const TDirSnapshot before = Listed({File("a.log", 10, 100)});
+    const TDirSnapshot grown = Listed({File("a.log", 20, 100)});
+    const TDirSnapshot touched = Listed({File("a.log", 10, 101)});
+    TDirSnapshot chmodded = before;
+    chmodded.Entries[0].Mode = 0600;
+    TDirSnapshot chowned = before;
+    chowned.Entries[0].Owner = 1;
+
+    EXPECT_TRUE(SnapshotChanged(before, grown, kNotifySize));
+    EXPECT_FALSE(SnapshotChanged(before, grown, kNotifyLastWrite | kNotifyFileName));
+    EXPECT_TRUE(SnapshotChanged(before, touched, kNotifyLastWrite));
+    EXPECT_FALSE(SnapshotChanged(before, touched, kNotifySize));
+    EXPECT_TRUE(SnapshotChanged(before, chmodded, kNotifyAttributes));
+    EXPECT_TRUE(SnapshotChanged(before, chmodded, kNotifySecurity));
+    EXPECT_FALSE(SnapshotChanged(before, chowned, kNotifyAttributes));
+    EXPECT_TRUE(SnapshotChanged(before, chowned, kNotifySecurity));
+    EXPECT_FALSE(SnapshotChanged(before, before, 0x11f));
+}
+
+TEST(SnapshotChanged, DirectoryStateChangesAlwaysCount) {
+    const TDirSnapshot missing;
+    const TDirSnapshot unreadable{TDirState::Unreadable, {}};
+    const TDirSnapshot empty = Listed({});
+    EXPECT_TRUE(SnapshotChanged(empty, missing, 0));
+    EXPECT_TRUE(SnapshotChanged(missing, empty, 0));
+    EXPECT_TRUE(SnapshotChanged(empty, unreadable, 0));
+    EXPECT_FALSE(SnapshotChanged(missing, missing, 0x11f));
+}
+
+} // namespace
+} // namespace glimra

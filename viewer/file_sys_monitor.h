@@ -1,0 +1,56 @@
+#pragma once
+#include "viewer/file_sys_notify.h"
+#include "viewer/file_wait_thread.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <string>
+
+namespace glimra {
+
+// Watches one directory and reports each change in it on the main thread
+// through OnFileSysChange. The waiting is done by a TFileWaitThread; the
+// monitor never waits for one: stopping is a request, and a stopped worker
+// reclaims itself within one wait. All members are for the main thread.
+class TFileSysMonitor : public QObject {
+    Q_OBJECT
+public:
+    // Watched until the owner sets another.
+    static constexpr const char* kDefaultDirectory = "/etc";
+
+    explicit TFileSysMonitor(QObject* owner = nullptr);
+    ~TFileSysMonitor() override;
+
+    const std::string& MonitoredDirectory() const { return monitoredDirectory_; }
+    bool WatchSubtree() const { return watchSubtree_; }
+    TNotifyFilter NotifyFilter() const { return notifyFilter_; }
+    const TFileSysChange& OnFileSysChange() const { return onFileSysChange_; }
+    // False once the worker has ended on its own (its watch could not be opened
+    // or a wait failed), so the next SetActive(true) starts a new one.
+    bool Active();
+
+    // An existing directory (compared exactly) replaces the current one and
+    // restarts an active monitor; a missing one beeps and changes nothing.
+    void SetMonitoredDirectory(const std::string& directory);
+    void SetWatchSubtree(bool watchSubtree);
+    void SetNotifyFilter(TNotifyFilter filter);
+    // Taken by the next worker: an active monitor keeps its handler until restarted.
+    void SetOnFileSysChange(TFileSysChange handler);
+    void SetActive(bool active);
+
+    // The running worker (the sender of the events), or null.
+    QObject* Worker() const { return worker_.data(); }
+
+private:
+    void Restart();
+
+    std::string monitoredDirectory_ = kDefaultDirectory;
+    bool watchSubtree_ = false;
+    TNotifyFilter notifyFilter_{TFileSysNotify::FILE_NAME};
+    TFileSysChange onFileSysChange_;
+    bool active_ = false;
+    QPointer<TFileWaitThread> worker_;
+};
+
+} // namespace glimra

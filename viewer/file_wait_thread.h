@@ -1,0 +1,55 @@
+#pragma once
+#include <QObject>
+#include <QThread>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace glimra {
+
+// A change in a watched directory, reported on the main thread: sender is the
+// worker that saw it, directory the directory it watches.
+using TFileSysChange = std::function<void(QObject* sender, const std::string& directory)>;
+
+// Waits on one directory's change notification and has the main thread run the
+// handler for each signalled wait, blocking until it has run; a watch that
+// cannot be opened, a failed wait or re-arm beeps on the main thread instead.
+// It deletes itself when it ends, so its owner only ever asks it to stop.
+class TFileWaitThread : public QThread {
+    Q_OBJECT
+public:
+    static constexpr int kWaitTime = 100; // ms per wait: the latest a stop is noticed
+
+    TFileWaitThread(std::string directory, bool watchSubtree, std::uint32_t filterMask,
+                    TFileSysChange handler);
+    ~TFileWaitThread() override;
+
+    // Main thread. Returns at once: from here on the handler does not run, a call
+    // the worker is blocked on is dropped, and the thread ends within one wait.
+    void Stop();
+    const std::string& Directory() const { return directory_; }
+
+    // Workers in the process that have not been reclaimed yet.
+    static int LiveCount();
+
+protected:
+    void run() override;
+
+private:
+    enum class TCall { Change, Error };
+    bool Synchronize(TCall call);
+    void Deliver(TCall call);
+
+    const std::string directory_;
+    const bool watchSubtree_;
+    const std::uint32_t filterMask_;
+    const TFileSysChange handler_;
+    QObject mailbox_; // lives on the main thread and receives the calls
+    std::mutex stopMutex_;
+    std::atomic<bool> stopRequested_{false};
+};
+
+} // namespace glimra
