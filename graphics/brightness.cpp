@@ -40,7 +40,8 @@ template <bool Lighten> inline std::uint8_t Apply(std::uint8_t v, std::uint8_t a
         return static_cast<std::uint8_t>(v > amount ? v - amount : 0);
 }
 
-template <bool Lighten> void ApplyRow(std::uint8_t* row, int bytes, const std::uint8_t* pattern) {
+template <bool Lighten>
+void ApplyRow(std::uint8_t* __restrict row, int bytes, const std::uint8_t* __restrict pattern) {
     int i = 0;
     for (; i + PatternBytes <= bytes; i += PatternBytes)
         for (int k = 0; k < PatternBytes; ++k)
