@@ -27,6 +27,7 @@ public:
     void Clear();
     // Copies the w × h piece at (srcX, srcY) to (destX, destY) of target,
     // unscaled. Where the piece lies beyond the surface the target turns black.
+    // target must be Format_BGR888 (as every composition bitmap is).
     void Draw(QImage& target, int destX, int destY, int srcX, int srcY, int w, int h) const;
     void Draw(QPainter& target, int destX, int destY, int srcX, int srcY, int w, int h) const;
     // Fills the surface from a picture of the screen, converted and clipped.
