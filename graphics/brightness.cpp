@@ -1,0 +1,81 @@
+#include "graphics/brightness.h"
+
+#include <algorithm>
+
+namespace glimra {
+namespace {
+
+std::uint8_t Clamp255(int v) {
+    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+}
+
+// 48 bytes hold a whole number of pixels and of vector lanes, so the inner
+// loop runs on a fixed pattern the compiler can vectorise.
+constexpr int PatternBytes = 48;
+
+struct TAmounts {
+    std::uint8_t Pattern[PatternBytes];
+    bool Lighten;
+};
+
+TAmounts MakeAmounts(std::uint8_t level, TTint tint) {
+    const int d = level * 20;
+    const int sign = tint.AvReverse ? -1 : 1;
+    const std::uint8_t b = Clamp255(d + sign * tint.AvB);
+    const std::uint8_t g = Clamp255(d + sign * tint.AvG);
+    const std::uint8_t r = Clamp255(d + sign * tint.AvR);
+    TAmounts a{{}, tint.AvReverse};
+    for (int i = 0; i < PatternBytes; i += 3) {
+        a.Pattern[i] = b;
+        a.Pattern[i + 1] = g;
+        a.Pattern[i + 2] = r;
+    }
+    return a;
+}
+
+template <bool Lighten> inline std::uint8_t Apply(std::uint8_t v, std::uint8_t amount) {
+    if constexpr (Lighten)
+        return static_cast<std::uint8_t>(std::min(255, v + amount));
+    else
+        return static_cast<std::uint8_t>(v > amount ? v - amount : 0);
+}
+
+template <bool Lighten>
+void ApplyRow(std::uint8_t* __restrict row, int bytes, const std::uint8_t* __restrict pattern) {
+    int i = 0;
+    for (; i + PatternBytes <= bytes; i += PatternBytes)
+        for (int k = 0; k < PatternBytes; ++k)
+            row[i + k] = Apply<Lighten>(row[i + k], pattern[k]);
+    for (int k = 0; i < bytes; ++i, ++k)
+        row[i] = Apply<Lighten>(row[i], pattern[k]);
+}
+
+void ApplyRows(TPixelView view, TRect r, const TAmounts& a) {
+    const int bytes = r.Width() * 3;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        std::uint8_t* row = view.Row(y) + r.Left * 3;
+        if (a.Lighten)
+            ApplyRow<true>(row, bytes, a.Pattern);
+        else
+            ApplyRow<false>(row, bytes, a.Pattern);
+    }
+}
+
+} // namespace
+
+void AdjustBrightness(TPixelView view, std::uint8_t level, TTint tint) {
+    if (view.Empty())
+        return;
+    ApplyRows(view, view.Rect(), MakeAmounts(level, tint));
+}
+
+void ShadeRect(TPixelView view, TRect r, std::uint8_t level, TTint tint) {
+    if (view.Empty() || r.Width() < 2 || r.Height() < 2)
+        return;
+    r = Intersect(r, view.Rect());
+    if (r.IsEmpty())
+        return;
+    ApplyRows(view, r, MakeAmounts(level, tint));
+}
+
+} // namespace glimra

@@ -1,0 +1,17 @@
+#pragma once
+#include "graphics/pixel_view.h"
+
+namespace glimra {
+
+// Fills the part of r that lies inside dst with one colour.
+void FillRect(TPixelView dst, TRect r, std::uint8_t blue, std::uint8_t green, std::uint8_t red);
+
+// Copies srcRect of src to (dx, dy) of dst, unscaled. Whatever falls outside
+// either bitmap is skipped; the rest of dst is left as it was.
+void CopyRect(TPixelView dst, int dx, int dy, TConstPixelView src, TRect srcRect);
+
+// Stretches srcRect of src onto dstRect of dst, nearest pixel. Destination
+// pixels outside dst, or whose source pixel lies outside src, are left as they were.
+void StretchCopy(TPixelView dst, TRect dstRect, TConstPixelView src, TRect srcRect);
+
+} // namespace glimra

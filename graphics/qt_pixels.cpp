@@ -1,0 +1,60 @@
+#include "graphics/qt_pixels.h"
+
+#include "graphics/pixel_ops.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace glimra {
+
+QImage NormalisedMask(const QImage& image) {
+    if (image.isNull())
+        return {};
+    QImage mask = image.convertToFormat(QImage::Format_Mono);
+    const bool zeroIsWhite = qGray(mask.color(0)) > qGray(mask.color(1));
+    if (zeroIsWhite) {
+        for (int y = 0; y < mask.height(); ++y) {
+            uchar* row = mask.scanLine(y);
+            for (qsizetype i = 0; i < mask.bytesPerLine(); ++i)
+                row[i] = static_cast<uchar>(~row[i]);
+        }
+    }
+    mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    return mask;
+}
+
+void EnsureBitmap(QImage& image, int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (image.format() == QImage::Format_BGR888 && image.width() == width &&
+        image.height() == height)
+        return;
+    image = width > 0 && height > 0 ? QImage(width, height, QImage::Format_BGR888) : QImage();
+}
+
+QColor ToQColor(TColor color) {
+    if (color < SystemColorBase)
+        return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+    const QPalette palette = QGuiApplication::palette();
+    switch (color - SystemColorBase) {
+    case 5: // window
+        return palette.color(QPalette::Base);
+    case 8: // window text
+        return palette.color(QPalette::Text);
+    case 15: // button face
+        return palette.color(QPalette::Button);
+    case 18: // button text
+        return palette.color(QPalette::ButtonText);
+    default:
+        return palette.color(QPalette::Window);
+    }
+}
+
+void FillBitmap(QImage& image, TColor color) {
+    const QColor c = ToQColor(color);
+    TPixelView view = ViewOf(image);
+    FillRect(view, view.Rect(), static_cast<std::uint8_t>(c.blue()),
+             static_cast<std::uint8_t>(c.green()), static_cast<std::uint8_t>(c.red()));
+}
+
+} // namespace glimra

@@ -1,0 +1,42 @@
+#pragma once
+#include "common/color.h"
+#include "graphics/pixel_view.h"
+
+#include <QColor>
+#include <QImage>
+
+namespace glimra {
+
+// The core's view of a 24-bit image; empty unless the image is Format_BGR888.
+inline TPixelView ViewOf(QImage& image) {
+    if (image.format() != QImage::Format_BGR888 || image.isNull())
+        return {};
+    return {image.bits(), image.width(), image.height(), image.bytesPerLine()};
+}
+
+inline TConstPixelView ViewOf(const QImage& image) {
+    if (image.format() != QImage::Format_BGR888 || image.isNull())
+        return {};
+    return {image.constBits(), image.width(), image.height(), image.bytesPerLine()};
+}
+
+// A mask image whose set bits are white (see NormalisedMask).
+inline TMaskView MaskViewOf(const QImage& mask) {
+    if (mask.format() != QImage::Format_Mono || mask.isNull())
+        return {};
+    return {mask.constBits(), mask.width(), mask.height(), mask.bytesPerLine()};
+}
+
+// Any image as a 1-bit mask, most significant bit first, with bit 1 white.
+QImage NormalisedMask(const QImage& image);
+
+// An image of the given size in the surface format, reused when it already fits.
+void EnsureBitmap(QImage& image, int width, int height);
+
+// A platform colour; system colours come from the application palette.
+QColor ToQColor(TColor color);
+
+// The same colour filled into a 24-bit image region.
+void FillBitmap(QImage& image, TColor color);
+
+} // namespace glimra

@@ -1,0 +1,164 @@
+#include "graphics/skinned_control.h"
+
+#include "graphics/bitmap_owner.h"
+#include "graphics/blend.h"
+#include "graphics/brightness.h"
+#include "graphics/pixel_ops.h"
+#include "graphics/qt_pixels.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QWidget>
+#include <utility>
+
+namespace glimra {
+
+template <class Base> TSkinned<Base>::TSkinned(QWidget* owner) : Base(owner) {
+    Base::setMinimumSize(MinControlSide, MinControlSide);
+    MaskImage = QImage(1, 1, QImage::Format_Mono);
+    MaskImage.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    MaskImage.fill(0);
+}
+
+template <class Base> void TSkinned<Base>::SetCaption(const QString& value) {
+    if (value == CaptionText)
+        return;
+    CaptionText = value;
+    Base::update();
+}
+
+template <class Base> void TSkinned<Base>::SetTransparent(std::uint8_t value) {
+    if (value == Level)
+        return;
+    Level = value;
+    if (!Back.isNull()) {
+        Compose(Level);
+        Base::update();
+    }
+}
+
+template <class Base> void TSkinned<Base>::SetRectColor(TColor value) {
+    if (value == FrameColor)
+        return;
+    FrameColor = value;
+    Base::update();
+}
+
+template <class Base> void TSkinned<Base>::SetDrawRectLine(bool value) {
+    if (value == Frame)
+        return;
+    Frame = value;
+    Base::update();
+}
+
+template <class Base> void TSkinned<Base>::SetFontColor(TColor value) {
+    if (value == TextColor)
+        return;
+    TextColor = value;
+    Base::update();
+}
+
+template <class Base> void TSkinned<Base>::SetZoom(int value) {
+    ZoomValue = AcceptZoom(ZoomValue, value, Base::width(), Base::height());
+}
+
+template <class Base> void TSkinned<Base>::SetPicture(const QImage& value) {
+    PictureImage = value.isNull() ? QImage() : value.convertToFormat(QImage::Format_BGR888);
+}
+
+template <class Base> void TSkinned<Base>::SetMask(const QImage& value) {
+    MaskImage = NormalisedMask(value);
+}
+
+template <class Base> void TSkinned<Base>::SetAutoSize(bool value) {
+    if (value == AutoSized)
+        return;
+    AutoSized = value;
+    Base::resize(PictureImage.width(), PictureImage.height());
+}
+
+template <class Base> TBounds TSkinned<Base>::Bounds() const {
+    return {Base::x(), Base::y(), Base::width(), Base::height()};
+}
+
+template <class Base> bool TSkinned<Base>::IsInParent() const {
+    const QWidget* parent = Base::parentWidget();
+    return parent && glimra::IsInParent(Bounds(), parent->width(), parent->height());
+}
+
+template <class Base> void TSkinned<Base>::UpdateBackground(const QImage& source) {
+    if (!IsInParent())
+        return;
+    const TBounds bounds = Bounds();
+    const TZoomInsets insets = ZoomInsets(bounds.Width, bounds.Height, ZoomValue);
+    EnsureBitmap(Back, bounds.Width - 2 * insets.A, bounds.Height - 2 * insets.Z);
+    FillBitmap(Back, BackColor);
+    const TRect from = BackgroundSource(bounds, insets);
+    if (source.format() == QImage::Format_BGR888)
+        CopyRect(ViewOf(Back), 0, 0, ViewOf(source), from);
+    else if (!source.isNull())
+        CopyRect(ViewOf(Back), 0, 0, ViewOf(source.convertToFormat(QImage::Format_BGR888)), from);
+    if (Masked)
+        BlendPictureMasked(Lighter, Blend / 100.0);
+    else
+        BlendPicture(Lighter, Blend / 100.0);
+    Compose(Level);
+    Base::update();
+}
+
+template <class Base> void TSkinned<Base>::UpdateBackground() {
+    if (auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget()))
+        UpdateBackground(owner->OwnerBitmap());
+}
+
+template <class Base> void TSkinned<Base>::BlendPicture(bool lighten, double alpha) {
+    glimra::BlendPicture(ViewOf(Back), ViewOf(PictureImage), lighten, alpha);
+}
+
+template <class Base> void TSkinned<Base>::BlendPictureMasked(bool lighten, double alpha) {
+    if (Masked)
+        glimra::BlendPictureMasked(ViewOf(Back), ViewOf(PictureImage), MaskViewOf(MaskImage),
+                                   lighten, alpha);
+}
+
+template <class Base> void TSkinned<Base>::Compose(std::uint8_t level) {
+    if (!IsInParent())
+        return;
+    EnsureBitmap(ComposedImage, Base::width(), Base::height());
+    FillBitmap(ComposedImage, BackColor);
+    TPixelView composed = ViewOf(ComposedImage);
+    StretchCopy(composed, composed.Rect(), ViewOf(std::as_const(Back)),
+                ViewOf(std::as_const(Back)).Rect());
+    // The skin's own tint is 1 on every channel.
+    AdjustBrightness(composed, level, {1, 1, 1, Lighten});
+}
+
+template <class Base> void TSkinned<Base>::resizeEvent(QResizeEvent* event) {
+    ZoomValue = ZoomAfterResize(ZoomValue, Base::width(), Base::height());
+    Base::resizeEvent(event);
+}
+
+template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
+    if (!Back.isNull() || !ComposedImage.isNull())
+        painter.drawImage(0, 0, ComposedImage);
+    painter.setFont(Base::font());
+    painter.setPen(ToQColor(TextColor));
+    painter.setBrush(Qt::NoBrush);
+    if (!CaptionText.isEmpty()) {
+        const QFontMetrics metrics(Base::font());
+        const TPoint at =
+            CaptionPosition(Base::width(), Base::height(), metrics.horizontalAdvance(CaptionText),
+                            metrics.height(), ZoomValue);
+        painter.drawText(at.X, at.Y + metrics.ascent(), CaptionText);
+    }
+    if (Frame) {
+        painter.setPen(ToQColor(FrameColor));
+        painter.drawRect(0, 0, Base::width() - 1, Base::height() - 1);
+    }
+}
+
+template class TSkinned<QWidget>;
+template class TSkinned<QLineEdit>;
+
+} // namespace glimra

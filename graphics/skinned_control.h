@@ -1,0 +1,92 @@
+#pragma once
+#include "common/color.h"
+#include "graphics/control_geometry.h"
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+class QPainter;
+class QResizeEvent;
+
+namespace glimra {
+
+// The translucent skin shared by the picture control and the edit: the part of
+// the owner's bitmap under the control, optionally magnified, with a picture
+// blended into the middle, darkened by a level, with a caption and a frame.
+// Base is the Qt widget class the skin is painted on.
+template <class Base> class TSkinned : public Base {
+public:
+    explicit TSkinned(QWidget* owner);
+
+    const QString& Caption() const { return CaptionText; }
+    void SetCaption(const QString& value);
+    std::uint8_t Transparent() const { return Level; }
+    void SetTransparent(std::uint8_t value);
+    TColor RectColor() const { return FrameColor; }
+    void SetRectColor(TColor value);
+    bool DrawRectLine() const { return Frame; }
+    void SetDrawRectLine(bool value);
+    int Zoom() const { return ZoomValue; }
+    void SetZoom(int value);
+    const QImage& Picture() const { return PictureImage; }
+    void SetPicture(const QImage& value);
+    std::uint8_t BlendLevel() const { return Blend; }
+    void SetBlendLevel(std::uint8_t value) { Blend = value; }
+    bool BlendLight() const { return Lighter; }
+    void SetBlendLight(bool value) { Lighter = value; }
+    bool AutoSize() const { return AutoSized; }
+    void SetAutoSize(bool value);
+    bool UseMask() const { return Masked; }
+    void SetUseMask(bool value) { Masked = value; }
+    // Set bits (white) keep the background, clear bits let the picture through.
+    const QImage& Mask() const { return MaskImage; }
+    void SetMask(const QImage& value);
+    bool Reverse() const { return Lighten; }
+    void SetReverse(bool value) { Lighten = value; }
+    // Background where nothing of the owner's bitmap lies under the control.
+    TColor Color() const { return BackColor; }
+    void SetColor(TColor value) { BackColor = value; }
+    TColor FontColor() const { return TextColor; }
+    void SetFontColor(TColor value);
+
+    // Takes the part of source under the control, blends the picture, composes
+    // and asks for a paint. source covers the parent's client area.
+    void UpdateBackground(const QImage& source);
+    // The same from the parent's bitmap, when the parent is a TBitmapOwner.
+    void UpdateBackground();
+    void Compose(std::uint8_t level);
+    void BlendPicture(bool lighten, double alpha);
+    void BlendPictureMasked(bool lighten, double alpha);
+    bool IsInParent() const;
+
+    const QImage& Composed() const { return ComposedImage; }
+    const QImage& BackImage() const { return Back; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Composed image, caption and frame.
+    void PaintSkin(QPainter& painter) const;
+
+private:
+    TBounds Bounds() const;
+
+    QString CaptionText;
+    std::uint8_t Level = 1;
+    TColor FrameColor = clYellow;
+    bool Frame = false;
+    int ZoomValue = 0;
+    QImage PictureImage;
+    std::uint8_t Blend = 50;
+    bool Lighter = false;
+    bool AutoSized = false;
+    bool Masked = false;
+    QImage MaskImage;
+    bool Lighten = false;
+    TColor BackColor = SystemColorBase + 15; // button face
+    TColor TextColor = clBlack;
+    QImage ComposedImage;
+    QImage Back;
+};
+
+} // namespace glimra

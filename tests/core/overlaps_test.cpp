@@ -1,0 +1,79 @@
+#include "graphics/overlaps.h"
+#include "guarded_bitmap.h"
+
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+std::optional<TOverlapCopy> Rects(TBounds back, TBounds front) {
+    return OverlapRects(back, {back.Width, back.Height}, front, {front.Width, front.Height});
+}
+
+TEST(OverlapRects, OverlappingWindows) {
+    // Back at the upper left of front.
+    EXPECT_EQ(Rects({0, 0, 100, 100}, {50, 40, 100, 100}),
+              (TOverlapCopy{{50, 40, 100, 100}, {0, 0, 50, 60}}));
+    // Back at the lower right of front.
+    EXPECT_EQ(Rects({50, 40, 100, 100}, {0, 0, 100, 100}),
+              (TOverlapCopy{{0, 0, 50, 60}, {50, 40, 100, 100}}));
+}
+
+TEST(OverlapRects, DisjointWindowsGiveNothing) {
+    EXPECT_FALSE(Rects({0, 0, 100, 100}, {200, 0, 100, 100}));
+    EXPECT_FALSE(Rects({300, 0, 100, 100}, {0, 0, 100, 100}));
+    EXPECT_FALSE(Rects({0, 0, 100, 100}, {0, 100, 100, 100})); // touching edges
+}
+
+TEST(OverlapRects, ContainedWindows) {
+    // Front inside back: front sees only its own size of back.
+    EXPECT_EQ(Rects({0, 0, 300, 300}, {50, 60, 100, 100}),
+              (TOverlapCopy{{50, 60, 150, 160}, {0, 0, 100, 100}}));
+    // Back inside front.
+    EXPECT_EQ(Rects({50, 60, 100, 100}, {0, 0, 300, 300}),
+              (TOverlapCopy{{0, 0, 100, 100}, {50, 60, 150, 160}}));
+}
+
+TEST(OverlapRects, ClipsToSmallerBitmaps) {
+    // Back's bitmap is smaller than its window, front's too.
+    auto c = OverlapRects({0, 0, 100, 100}, {80, 80}, {50, 50, 100, 100}, {40, 40});
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->Source, (TRect{50, 50, 80, 80}));
+    EXPECT_EQ(c->Dest, (TRect{0, 0, 40, 40}));
+    EXPECT_FALSE(OverlapRects({0, 0, 100, 100}, {0, 0}, {50, 50, 100, 100}, {100, 100}));
+}
+
+TEST(OverlapCopies, WalksOnlyTheWindowsBehind) {
+    const TBounds front{50, 50, 100, 100};
+    std::vector<TStackedWindow> list{
+        {{0, 0, 100, 100}, {100, 100}},
+        {{500, 500, 10, 10}, {10, 10}}, // disjoint: skipped, walk goes on
+        {{100, 100, 100, 100}, {100, 100}},
+        {front, {100, 100}, false, true},
+        {{0, 0, 400, 400}, {400, 400}}, // in front: never reached
+    };
+    auto steps = OverlapCopies(list, front, {100, 100});
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].Index, 0u);
+    EXPECT_EQ(steps[1].Index, 2u);
+    EXPECT_EQ(steps[1].Copy.Dest, (TRect{50, 50, 100, 100}));
+
+    list[2].Minimised = true; // ends the walk before it
+    steps = OverlapCopies(list, front, {100, 100});
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_TRUE(OverlapCopies({list[0]}, front, {100, 100}).empty());
+}
+
+TEST(OverlapCopies, ApplyCopiesAndShadesAgain) {
+    TGuardedBitmap back(4, 4, 100), front(4, 4, 0);
+    ApplyOverlap(front.View(), back.View(), {{0, 0, 2, 2}, {2, 2, 4, 4}}, 1, {});
+    EXPECT_EQ(front.Pixel(2, 2)[0], 80);
+    EXPECT_EQ(front.Pixel(3, 3)[2], 80);
+    EXPECT_EQ(front.Pixel(1, 1)[0], 0);
+    // Rectangles beyond either bitmap are clipped.
+    ApplyOverlap(front.View(), back.View(), {{-5, -5, 50, 50}, {-9, 1, 90, 90}}, 1, {});
+    EXPECT_TRUE(front.GuardsIntact());
+}
+
+} // namespace
+} // namespace glimra

@@ -1,0 +1,126 @@
+#include "graphics/blend.h"
+#include "graphics/pixel_ops.h"
+#include "guarded_bitmap.h"
+
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+TEST(BlendPicture, MixesToNearestWithHalvesToEven) {
+    TGuardedBitmap back(1, 1), pic(1, 1, 21);
+    back.Set(0, 0, 10, 11, 12);
+    BlendPicture(back.View(), pic.View(), false, 0.5);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 16); // 15.5 goes to the even 16
+    EXPECT_EQ(back.Pixel(0, 0)[1], 16); // 16.0
+    EXPECT_EQ(back.Pixel(0, 0)[2], 16); // 16.5 goes to the even 16
+}
+
+TEST(BlendPicture, LightenTakesTheLighterByteWhateverTheLevel) {
+    TGuardedBitmap back(2, 1), pic(2, 1);
+    back.Set(0, 0, 10, 200, 0);
+    back.Set(1, 0, 90, 90, 90);
+    pic.Set(0, 0, 50, 100, 0);
+    pic.Set(1, 0, 91, 1, 255);
+    BlendPicture(back.View(), pic.View(), true, 0.0);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 50);
+    EXPECT_EQ(back.Pixel(0, 0)[1], 200);
+    EXPECT_EQ(back.Pixel(1, 0)[0], 91);
+    EXPECT_EQ(back.Pixel(1, 0)[1], 90);
+    EXPECT_EQ(back.Pixel(1, 0)[2], 255);
+}
+
+TEST(BlendPicture, CentresAndClipsALargerPicture) {
+    TGuardedBitmap back(4, 3, 0), pic(7, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 7; ++x)
+            pic.Set(x, y, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9);
+    BlendPicture(back.View(), pic.View(), false, 1.0);
+    // x0 = (4 − 7) / 2 = −1, y0 = (3 − 6) / 2 = −1: back (0,0) shows pic (1,1).
+    EXPECT_EQ(back.Pixel(0, 0)[0], 1);
+    EXPECT_EQ(back.Pixel(0, 0)[1], 1);
+    EXPECT_EQ(back.Pixel(3, 2)[0], 4);
+    EXPECT_EQ(back.Pixel(3, 2)[1], 3);
+    EXPECT_TRUE(back.GuardsIntact());
+}
+
+TEST(BlendPicture, CentresASmallerPicture) {
+    TGuardedBitmap back(5, 5, 0), pic(2, 2, 200);
+    BlendPicture(back.View(), pic.View(), false, 1.0);
+    // x0 = y0 = 1: pixels (1..2, 1..2) are the picture.
+    EXPECT_EQ(back.Pixel(1, 1)[0], 200);
+    EXPECT_EQ(back.Pixel(2, 2)[2], 200);
+    EXPECT_EQ(back.Pixel(3, 3)[0], 0);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 0);
+}
+
+TEST(BlendPicture, LevelAboveOneHundredSaturates) {
+    TGuardedBitmap back(1, 1), pic(1, 1);
+    back.Set(0, 0, 100, 200, 0);
+    pic.Set(0, 0, 250, 10, 0);
+    BlendPicture(back.View(), pic.View(), false, 2.55);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 255); // 100 − 155 + 637.5
+    EXPECT_EQ(back.Pixel(0, 0)[1], 0);   // 200 × −1.55 + 25.5
+    EXPECT_EQ(back.Pixel(0, 0)[2], 0);
+}
+
+TEST(BlendPictureMasked, TopBitIsTheLeftmostPixel) {
+    TGuardedBitmap back(10, 2, 0), pic(10, 2, 100);
+    // Row 0: only pixel 0 white; row 1: bits for pixels 8 and 9 set.
+    const std::uint8_t mask[] = {0x80, 0x00, 0, 0, 0x00, 0xC0, 0, 0};
+    BlendPictureMasked(back.View(), pic.View(), {mask, 10, 2, 4}, false, 1.0);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 0);
+    for (int x = 1; x < 10; ++x)
+        EXPECT_EQ(back.Pixel(x, 0)[0], 100) << x;
+    EXPECT_EQ(back.Pixel(7, 1)[0], 100);
+    EXPECT_EQ(back.Pixel(8, 1)[0], 0);
+    EXPECT_EQ(back.Pixel(9, 1)[0], 0);
+}
+
+TEST(BlendPictureMasked, ASmallerMaskKeepsTheBackgroundBeyondIt) {
+    TGuardedBitmap back(4, 4, 0), pic(4, 4, 100);
+    const std::uint8_t mask[] = {0x00, 0x00}; // 2 × 2, all black
+    BlendPictureMasked(back.View(), pic.View(), {mask, 2, 2, 1}, false, 1.0);
+    EXPECT_EQ(back.Pixel(1, 1)[0], 100);
+    EXPECT_EQ(back.Pixel(2, 0)[0], 0);
+    EXPECT_EQ(back.Pixel(0, 2)[0], 0);
+    BlendPictureMasked(back.View(), pic.View(), {}, false, 1.0); // no mask at all
+    EXPECT_EQ(back.Pixel(3, 3)[0], 0);
+    EXPECT_TRUE(back.GuardsIntact());
+}
+
+TEST(PixelOps, CopyRectClipsToBothBitmaps) {
+    TGuardedBitmap src(4, 4), dst(3, 3, 7);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            src.Set(x, y, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 1);
+    // The source rectangle starts outside src and ends beyond dst.
+    CopyRect(dst.View(), 0, 0, src.View(), {-1, 1, 5, 5});
+    EXPECT_EQ(dst.Pixel(0, 0)[0], 7); // would come from column −1
+    EXPECT_EQ(dst.Pixel(1, 0)[0], 0);
+    EXPECT_EQ(dst.Pixel(1, 0)[1], 1);
+    EXPECT_EQ(dst.Pixel(2, 2)[0], 1);
+    EXPECT_EQ(dst.Pixel(2, 2)[1], 3);
+    CopyRect(dst.View(), -100, 50, src.View(), {0, 0, 4, 4});
+    CopyRect(dst.View(), 0, 0, src.View(), {9, 9, 20, 20});
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+TEST(PixelOps, StretchCopyMagnifiesByNearestPixel) {
+    TGuardedBitmap src(60, 30), dst(100, 50);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            src.Set(x, y, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0);
+    StretchCopy(dst.View(), {0, 0, 100, 50}, src.View(), {0, 0, 60, 30});
+    EXPECT_EQ(dst.Pixel(0, 0)[0], 0);
+    EXPECT_EQ(dst.Pixel(99, 49)[0], 59);
+    EXPECT_EQ(dst.Pixel(99, 49)[1], 29);
+    EXPECT_EQ(dst.Pixel(50, 25)[0], 30);
+    EXPECT_EQ(dst.Pixel(50, 25)[1], 15);
+    // A destination reaching outside, and a source partly outside.
+    StretchCopy(dst.View(), {-50, -50, 200, 200}, src.View(), {-10, -10, 70, 40});
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+} // namespace
+} // namespace glimra
