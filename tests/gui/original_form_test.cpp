@@ -97,6 +97,15 @@ TEST_F(OriginalFormTest, LampCallsTheMemoButtonButNotInDialogStyle) {
     EXPECT_TRUE(form.isVisible());
 }
 
+TEST_F(OriginalFormTest, MinimiseGlyphMinimisesAndStartsAMove) {
+    Hover(form, QPoint(300 - 52, 7));
+    Send(form, QEvent::MouseButtonPress, QPoint(300 - 52, 7), Qt::LeftButton);
+    EXPECT_TRUE(form.isMinimized());
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::Move);
+    Send(form, QEvent::MouseButtonRelease, QPoint(300 - 52, 7), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::None);
+}
+
 TEST_F(OriginalFormTest, TitleRowDragMovesAndStopsAtTheLeftEdge) {
     int moved = 0;
     skin->OnMoved = [&] { ++moved; };
