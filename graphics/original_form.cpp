@@ -1,0 +1,178 @@
+#include "graphics/original_form.h"
+
+#include <QEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QRegion>
+#include <QWidget>
+
+namespace glimra {
+
+namespace {
+
+QColor ToQColor(TColor c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+QPoint ToQPoint(TSkinPoint p) {
+    return {p.X, p.Y};
+}
+
+// The platform's lines leave out their end point; a square-capped QPainter line
+// includes both, so it is drawn to the last pixel instead.
+void DrawSegment(QPainter& painter, const TSkinSegment& segment) {
+    painter.drawLine(ToQPoint(segment.From), ToQPoint(segment.Last()));
+}
+
+} // namespace
+
+TOriginalForm::TOriginalForm(QWidget* form, bool dialogStyle, QObject* parent)
+    : QObject(parent), DialogStyle(dialogStyle), form_(form) {
+    if (!form_)
+        return;
+    // The title row is judged from plain pointer moves, not only from drags.
+    form_->setMouseTracking(true);
+    form_->installEventFilter(this);
+    UpdateShape();
+}
+
+TOriginalForm::~TOriginalForm() {
+    Detach();
+}
+
+void TOriginalForm::Detach() {
+    if (form_)
+        form_->removeEventFilter(this);
+    form_ = nullptr;
+    dragMode_ = TSkinDrag::None;
+}
+
+TSkinBounds TOriginalForm::Bounds() const {
+    return {form_->x(), form_->y(), form_->width(), form_->height()};
+}
+
+void TOriginalForm::UpdateShape() {
+    if (!form_)
+        return;
+    QPolygon polygon;
+    for (const TSkinPoint& p : SkinOctagon(form_->width(), form_->height()))
+        polygon << ToQPoint(p);
+    // Qt keeps the mask until the native window exists, so no need to wait for it.
+    form_->setMask(QRegion(polygon, Qt::WindingFill));
+}
+
+void TOriginalForm::SkinMouseDown(Qt::MouseButton button, int x, int y) {
+    if (!form_ || button != Qt::LeftButton)
+        return;
+    const TSkinPress press = SkinLeftPress(x, y, form_->width(), inTitleRow_, DialogStyle);
+    drag_ = {x, y};
+    dragMode_ = press.Drag;
+    if (press.Memo && OnMemoButton)
+        OnMemoButton(*this);
+    // The memo handler may have detached the skin.
+    if (!form_)
+        return;
+    if (press.Minimise)
+        form_->showMinimized();
+    if (press.Close) {
+        dragMode_ = TSkinDrag::None;
+        form_->close();
+    }
+}
+
+void TOriginalForm::SkinMouseMove(int x, int y) {
+    if (!form_)
+        return;
+    if (dragMode_ == TSkinDrag::Resize) {
+        const TSkinBounds b = SkinResizeStep(Bounds(), drag_, x, y);
+        form_->resize(b.Width, b.Height);
+        UpdateShape();
+        drag_ = {x, y};
+    } else if (dragMode_ == TSkinDrag::Move) {
+        // drag_ stays: the pointer keeps its place relative to the moved form.
+        const TSkinBounds b = SkinMoveStep(Bounds(), drag_, x, y);
+        form_->move(b.Left, b.Top);
+        if (OnMoved)
+            OnMoved();
+    }
+    inTitleRow_ = InSkinTitleRow(y);
+}
+
+void TOriginalForm::SkinMouseUp(Qt::MouseButton, int, int) {
+    if (!form_)
+        return;
+    dragMode_ = TSkinDrag::None;
+}
+
+void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
+    if (!form_ || bitmap.isNull())
+        return;
+    const TSkinLayout layout = SkinLayout(bitmap.width(), bitmap.height());
+    QPainter painter(&bitmap);
+    painter.setBrush(Qt::NoBrush);
+    const QPen glyphPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap);
+    painter.setPen(glyphPen);
+    if (!DialogStyle) {
+        const TSkinRect& lamp = layout.Lamp;
+        painter.fillRect(QRect(lamp.Left, lamp.Top, lamp.Width(), lamp.Height()),
+                         ToQColor(MemoViewOn ? clRed : clGreen));
+        DrawSegment(painter, layout.Minimise);
+    }
+    for (const TSkinSegment& line : layout.Close)
+        DrawSegment(painter, line);
+    DrawSegment(painter, layout.Grip);
+
+    QPolygon frame;
+    for (const TSkinPoint& p : layout.TitleFrame)
+        frame << ToQPoint(p);
+    painter.setPen(
+        QPen(ToQColor(IsActive ? ActiveColor : DeActiveColor), 1, Qt::SolidLine, Qt::SquareCap));
+    painter.drawPolyline(frame);
+
+    const TSkinRect& t = layout.TitleText;
+    if (t.Width() <= 0 || title.isEmpty())
+        return;
+    QFont font = form_->font();
+    font.setPointSize(9);
+    painter.setFont(font);
+    painter.setPen(ToQColor(FileColor));
+    const QRect clip(t.Left, t.Top, t.Width(), t.Height());
+    painter.setClipRect(clip);
+    painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title);
+}
+
+bool TOriginalForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != form_)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint p = e->position().toPoint();
+        SkinMouseDown(e->button(), p.x(), p.y());
+        break;
+    }
+    case QEvent::MouseMove: {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        SkinMouseMove(p.x(), p.y());
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint p = e->position().toPoint();
+        SkinMouseUp(e->button(), p.x(), p.y());
+        break;
+    }
+    case QEvent::Resize:
+        UpdateShape();
+        break;
+    default:
+        break;
+    }
+    // The form's own handlers always follow.
+    return false;
+}
+
+} // namespace glimra

@@ -1,0 +1,70 @@
+#pragma once
+#include "common/color.h"
+#include "graphics/skin_geometry.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QImage;
+
+namespace glimra {
+
+// The program's own window frame over a borderless form (not owned): the
+// octagon shape, the title row that moves the form, the minimise and close
+// glyphs, the memo lamp and the resize grip, and the drawing of that frame into
+// the form's composition bitmap.
+//
+// The skin watches the form through an event filter: it sees every mouse event
+// of the form first and always lets it through, so the form's own mouse
+// handlers run afterwards as usual. It also reshapes the form on every resize.
+class TOriginalForm : public QObject {
+    Q_OBJECT
+public:
+    explicit TOriginalForm(QWidget* form, bool dialogStyle = false, QObject* parent = nullptr);
+    ~TOriginalForm() override;
+
+    // Gives the form the octagon for its current size.
+    void UpdateShape();
+    // Lets go of the form; every later call does nothing.
+    void Detach();
+    // Draws the frame into bitmap (Format_BGR888, the form's size).
+    void DrawSkin(const QString& title, QImage& bitmap);
+
+    // Called by the event filter; (x, y) in form coordinates.
+    void SkinMouseDown(Qt::MouseButton button, int x, int y);
+    void SkinMouseMove(int x, int y);
+    void SkinMouseUp(Qt::MouseButton button, int x, int y);
+
+    QWidget* Form() const { return form_; }
+    bool InTitleRow() const { return inTitleRow_; }
+    TSkinDrag DragMode() const { return dragMode_; }
+
+    // The memo lamp was clicked.
+    std::function<void(TOriginalForm&)> OnMemoButton;
+    // The title-row drag moved the form by one step.
+    std::function<void()> OnMoved;
+
+    bool DialogStyle = false; // no memo lamp, no minimise glyph
+    bool MemoViewOn = false;  // lamp red when set, green when clear
+    bool IsActive = false;    // title frame in ActiveColor or DeActiveColor
+    TColor ActiveColor = clLime;
+    TColor DeActiveColor = clBlue;
+    TColor FileColor = clAqua;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TSkinBounds Bounds() const;
+
+    QPointer<QWidget> form_;
+    bool inTitleRow_ = false;
+    TSkinDrag dragMode_ = TSkinDrag::None;
+    TSkinPoint drag_;
+};
+
+} // namespace glimra

@@ -1,0 +1,209 @@
+#include "graphics/original_form.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPolygon>
+#include <QRegion>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace glimra {
+namespace {
+
+// A borderless form that records what reaches its own handlers after the skin.
+class TTestForm : public QWidget {
+public:
+    TTestForm() : QWidget(nullptr, Qt::FramelessWindowHint) {}
+    int Presses = 0, Moves = 0, Releases = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++Presses; }
+    void mouseMoveEvent(QMouseEvent*) override { ++Moves; }
+    void mouseReleaseEvent(QMouseEvent*) override { ++Releases; }
+};
+
+void Send(QWidget& w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::NoButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                  : type == QEvent::MouseMove        ? Qt::MouseButtons()
+                                                                     : button;
+    QMouseEvent e(type, p, w.mapToGlobal(p), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+void Hover(QWidget& w, QPoint p) {
+    Send(w, QEvent::MouseMove, p);
+}
+void Click(QWidget& w, QPoint p) {
+    Hover(w, p);
+    Send(w, QEvent::MouseButtonPress, p, Qt::LeftButton);
+    Send(w, QEvent::MouseButtonRelease, p, Qt::LeftButton);
+}
+
+QRegion Octagon(int w, int h) {
+    QPolygon polygon;
+    for (const TSkinPoint& p : SkinOctagon(w, h))
+        polygon << QPoint(p.X, p.Y);
+    return QRegion(polygon, Qt::WindingFill);
+}
+
+class OriginalFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.setGeometry(100, 100, 300, 200);
+        skin = std::make_unique<TOriginalForm>(&form);
+        form.show();
+        QApplication::processEvents();
+    }
+    TTestForm form;
+    std::unique_ptr<TOriginalForm> skin;
+};
+
+TEST_F(OriginalFormTest, MaskFollowsEveryResize) {
+    EXPECT_EQ(form.mask(), Octagon(300, 200));
+    form.resize(360, 240);
+    QApplication::processEvents();
+    EXPECT_EQ(form.mask(), Octagon(360, 240));
+    EXPECT_TRUE(form.mask().contains(QPoint(180, 120)));
+    EXPECT_FALSE(form.mask().contains(QPoint(1, 1)));
+    EXPECT_FALSE(form.mask().contains(QPoint(358, 238)));
+}
+
+TEST_F(OriginalFormTest, CloseGlyphClosesAndEventsReachTheForm) {
+    Click(form, QPoint(300 - 37, 7));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Presses, 1);
+    EXPECT_EQ(form.Releases, 1);
+    EXPECT_EQ(form.Moves, 1);
+}
+
+TEST_F(OriginalFormTest, LampCallsTheMemoButtonButNotInDialogStyle) {
+    int calls = 0;
+    skin->OnMemoButton = [&](TOriginalForm& sender) {
+        EXPECT_EQ(&sender, skin.get());
+        ++calls;
+    };
+    Click(form, QPoint(30, 8));
+    EXPECT_EQ(calls, 1);
+    // A press below the title row after a move there does nothing.
+    Click(form, QPoint(30, 40));
+    EXPECT_EQ(calls, 1);
+
+    skin->DialogStyle = true;
+    Click(form, QPoint(30, 8));
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(OriginalFormTest, MinimiseGlyphMinimisesAndStartsAMove) {
+    Hover(form, QPoint(300 - 52, 7));
+    Send(form, QEvent::MouseButtonPress, QPoint(300 - 52, 7), Qt::LeftButton);
+    EXPECT_TRUE(form.isMinimized());
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::Move);
+    Send(form, QEvent::MouseButtonRelease, QPoint(300 - 52, 7), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::None);
+}
+
+TEST_F(OriginalFormTest, TitleRowDragMovesAndStopsAtTheLeftEdge) {
+    int moved = 0;
+    skin->OnMoved = [&] { ++moved; };
+    form.move(20, 50);
+    Hover(form, QPoint(100, 7));
+    Send(form, QEvent::MouseButtonPress, QPoint(100, 7), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::Move);
+    Send(form, QEvent::MouseMove, QPoint(110, 2), Qt::LeftButton);
+    EXPECT_EQ(form.pos(), QPoint(30, 45));
+    Send(form, QEvent::MouseMove, QPoint(40, -100), Qt::LeftButton);
+    EXPECT_EQ(form.pos(), QPoint(0, -62));
+    Send(form, QEvent::MouseButtonRelease, QPoint(40, -100), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::None);
+    EXPECT_EQ(moved, 2);
+    EXPECT_EQ(form.size(), QSize(300, 200));
+}
+
+TEST_F(OriginalFormTest, GripResizesAndReshapes) {
+    Hover(form, QPoint(295, 150));
+    Send(form, QEvent::MouseButtonPress, QPoint(295, 150), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::Resize);
+    Send(form, QEvent::MouseMove, QPoint(315, 140), Qt::LeftButton);
+    EXPECT_EQ(form.size(), QSize(320, 190));
+    Send(form, QEvent::MouseMove, QPoint(325, 150), Qt::LeftButton);
+    EXPECT_EQ(form.size(), QSize(330, 200));
+    EXPECT_EQ(form.mask(), Octagon(330, 200));
+    EXPECT_EQ(form.pos(), QPoint(100, 100));
+}
+
+TEST_F(OriginalFormTest, DetachedSkinDoesNothing) {
+    int calls = 0;
+    skin->OnMemoButton = [&](TOriginalForm&) { ++calls; };
+    skin->Detach();
+    Click(form, QPoint(30, 8));
+    Click(form, QPoint(300 - 37, 7));
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(form.isVisible());
+    QImage bitmap(300, 200, QImage::Format_BGR888);
+    bitmap.fill(Qt::black);
+    skin->DrawSkin("title", bitmap);
+    EXPECT_EQ(bitmap.pixelColor(30, 8), QColor(Qt::black));
+}
+
+TEST(OriginalFormLifetime, FormDestroyedBeforeTheSkin) {
+    auto form = std::make_unique<QWidget>();
+    TOriginalForm skin(form.get());
+    form.reset();
+    EXPECT_EQ(skin.Form(), nullptr);
+    skin.UpdateShape();
+}
+
+QColor Px(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+TEST_F(OriginalFormTest, DrawSkinPaintsLampGlyphsFrameAndClippedTitle) {
+    QImage bitmap(300, 200, QImage::Format_BGR888);
+    bitmap.fill(Qt::black);
+    skin->IsActive = true;
+    skin->DrawSkin(QString(200, QChar('W')), bitmap);
+    const QColor white(Qt::white), black(Qt::black);
+    EXPECT_EQ(Px(bitmap, 28, 5), QColor(0, 0x80, 0));
+    EXPECT_EQ(Px(bitmap, 34, 11), QColor(0, 0x80, 0));
+    EXPECT_EQ(Px(bitmap, 35, 12), black);
+    EXPECT_EQ(Px(bitmap, 245, 10), white); // minimise
+    EXPECT_EQ(Px(bitmap, 250, 10), black); // end point left out
+    EXPECT_EQ(Px(bitmap, 260, 5), white);  // close
+    EXPECT_EQ(Px(bitmap, 265, 10), white);
+    EXPECT_EQ(Px(bitmap, 266, 11), black);
+    EXPECT_EQ(Px(bitmap, 285, 193), white); // grip
+    EXPECT_EQ(Px(bitmap, 25, 2), QColor(0, 255, 0));
+    EXPECT_EQ(Px(bitmap, 275, 14), QColor(0, 255, 0));
+
+    // The title is written in FileColor and never leaves its clip.
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (Px(bitmap, x, y) == QColor(0, 255, 255))
+                (x >= 37 && x < 240 && y >= 3 && y < 13 ? inside : outside)++;
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
+
+    skin->IsActive = false;
+    skin->MemoViewOn = true;
+    skin->DrawSkin("", bitmap);
+    EXPECT_EQ(Px(bitmap, 30, 8), QColor(255, 0, 0));
+    EXPECT_EQ(Px(bitmap, 100, 2), QColor(0, 0, 255));
+}
+
+TEST_F(OriginalFormTest, DialogStyleDrawsNoLampAndNoMinimiseGlyph) {
+    QImage bitmap(300, 200, QImage::Format_BGR888);
+    bitmap.fill(Qt::black);
+    skin->DialogStyle = true;
+    skin->DrawSkin("", bitmap);
+    EXPECT_EQ(Px(bitmap, 30, 8), QColor(Qt::black));
+    EXPECT_EQ(Px(bitmap, 245, 10), QColor(Qt::black));
+    EXPECT_EQ(Px(bitmap, 260, 5), QColor(Qt::white));
+}
+
+} // namespace
+} // namespace glimra
