@@ -1,12 +1,7 @@
 #pragma once
+#include "graphics/pixel_view.h"
 
 namespace glimra {
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
 
 // Where a new window goes: 20 pixels right and down of the last one.
 inline TPoint CascadeFrom(TPoint last) { return {last.X + 20, last.Y + 20}; }

@@ -1,5 +1,7 @@
 #include "graphics/original_form.h"
 
+#include "common/qt_color.h"
+
 #include <QEvent>
 #include <QImage>
 #include <QMouseEvent>
@@ -11,10 +13,6 @@
 namespace glimra {
 
 namespace {
-
-QColor ToQColor(TColor c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
 
 QPoint ToQPoint(TSkinPoint p) {
     return {p.X, p.Y};

@@ -32,24 +32,6 @@ void EnsureBitmap(QImage& image, int width, int height) {
     image = width > 0 && height > 0 ? QImage(width, height, QImage::Format_BGR888) : QImage();
 }
 
-QColor ToQColor(TColor color) {
-    if (color < SystemColorBase)
-        return QColor(RedOf(color), GreenOf(color), BlueOf(color));
-    const QPalette palette = QGuiApplication::palette();
-    switch (color - SystemColorBase) {
-    case 5: // window
-        return palette.color(QPalette::Base);
-    case 8: // window text
-        return palette.color(QPalette::Text);
-    case 15: // button face
-        return palette.color(QPalette::Button);
-    case 18: // button text
-        return palette.color(QPalette::ButtonText);
-    default:
-        return palette.color(QPalette::Window);
-    }
-}
-
 void FillBitmap(QImage& image, TColor color) {
     const QColor c = ToQColor(color);
     TPixelView view = ViewOf(image);

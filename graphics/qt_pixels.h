@@ -1,4 +1,5 @@
 #pragma once
+#include "common/qt_color.h"
 #include "common/color.h"
 #include "graphics/pixel_view.h"
 
@@ -32,9 +33,6 @@ QImage NormalisedMask(const QImage& image);
 
 // An image of the given size in the surface format, reused when it already fits.
 void EnsureBitmap(QImage& image, int width, int height);
-
-// A platform colour; system colours come from the application palette.
-QColor ToQColor(TColor color);
 
 // The same colour filled into a 24-bit image region.
 void FillBitmap(QImage& image, TColor color);

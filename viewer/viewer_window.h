@@ -1,4 +1,5 @@
 #pragma once
+#include "graphics/pixel_view.h"
 #include "platform/file_access.h"
 #include "viewer/line_store.h"
 #include "viewer/retry_state.h"
@@ -13,10 +14,6 @@ namespace glimra {
 
 class TFourthGlimraControl;
 class TGlimraMemo;
-
-struct TRect {
-    int X = 0, Y = 0, Width = 0, Height = 0;
-};
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
@@ -53,7 +50,7 @@ public:
     bool NeedsUpdates = false;
     bool ThreadTick = false;
     bool OpeningActive = false;
-    TRect OpeningRect;
+    TBounds OpeningRect;
     int LineHeight = 12;
     float SubLineOffset = 0;
     bool UpdateBadgeShown = false;  // GlimraDC1
