@@ -2,6 +2,8 @@
 
 #include "app/window_geometry.h"
 #include "platform/message_box.h"
+#include "settings/font_data_qt.h"
+#include "settings/reg_work_qt.h"
 #include "viewer/viewer_window.h"
 
 #include <QApplication>
@@ -19,22 +21,28 @@ QSize ScreenSize() {
 
 } // namespace
 
-TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine)
-    : QWidget(nullptr, Qt::FramelessWindowHint), Parameters(std::move(commandLine)) {
+TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine,
+                                           std::unique_ptr<TRegWork> store)
+    : QWidget(nullptr, Qt::FramelessWindowHint), SettingsStore(std::move(store)),
+      Parameters(std::move(commandLine)) {
     setWindowTitle(QStringLiteral("4th Glimra proto type"));
     setAttribute(Qt::WA_NoSystemBackground);
     FormCreate();
 }
 
-TFourthGlimraControl::~TFourthGlimraControl() { FormDestroy(); }
+TFourthGlimraControl::~TFourthGlimraControl() {
+    FormDestroy();
+}
 
 void TFourthGlimraControl::FormCreate() {
     AvB = AvG = AvR = 0;
     AvReverse = false;
     // The update thread is created here, suspended, once it exists.
     setGeometry(0, 0, 2, 2);
-    QSize screen = ScreenSize();
-    SettingsRec = DefaultSettings(screen.width(), screen.height());
+    if (!SettingsStore)
+        SettingsStore = CreateProgramRegWork(font());
+    SettingsStore->Load();
+    const TRegIniRec& SettingsRec = Settings();
     SharedBlendLevel = SettingsRec.BlendLevel;
     SharedLightLevel = SettingsRec.LightLevel;
     CopyTints();
@@ -52,16 +60,16 @@ void TFourthGlimraControl::FormCreate() {
 }
 
 void TFourthGlimraControl::CopyTints() {
-    AvB = static_cast<std::uint8_t>(SettingsRec.AV_B);
-    AvG = static_cast<std::uint8_t>(SettingsRec.AV_G);
-    AvR = static_cast<std::uint8_t>(SettingsRec.AV_R);
-    AvReverse = SettingsRec.AV_REVERSE;
+    AvB = static_cast<std::uint8_t>(Settings().AV_B);
+    AvG = static_cast<std::uint8_t>(Settings().AV_G);
+    AvR = static_cast<std::uint8_t>(Settings().AV_R);
+    AvReverse = Settings().AV_REVERSE;
 }
 
 void TFourthGlimraControl::FormDestroy() {
     try {
-        // The update thread is stopped, the surface freed and the settings written here
-        // once they exist.
+        // The update thread is stopped and the surface freed here once they exist.
+        SettingsStore.reset();
         if (TerminateTimer)
             TerminateTimer->stop();
         for (auto i = Windows.size(); i-- > 0;) {
@@ -71,8 +79,7 @@ void TFourthGlimraControl::FormDestroy() {
         }
         // Module wrappers are released here, after every window freed its instances.
     } catch (...) {
-        MessageBoxes().Show(TMsgKind::Information, "システムリソースが足りません",
-                            TMsgButtons::Ok);
+        MessageBoxes().Show(TMsgKind::Information, "システムリソースが足りません", TMsgButtons::Ok);
     }
     delete TerminateTimer;
     TerminateTimer = nullptr;
@@ -82,7 +89,7 @@ TForm2* TFourthGlimraControl::NewWindow() {
     QPointer<TForm2> previous = ActiveWindow;
     auto* window = new TForm2(this);
     ActiveWindow = window;
-    window->InitWindow(SettingsRec.LayerWin);
+    window->InitWindow(Settings().LayerWin);
     Windows.push_back(window);
     if (previous && Windows.size() >= 2 && Windows[Windows.size() - 2]) {
         TForm2* last = Windows[Windows.size() - 2];
@@ -96,7 +103,7 @@ TForm2* TFourthGlimraControl::NewWindow() {
 }
 
 void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
-    window->setGeometry(SettingsRec.Left, SettingsRec.Top, SettingsRec.Width, SettingsRec.Height);
+    window->setGeometry(Settings().Left, Settings().Top, Settings().Width, Settings().Height);
     // The skin recuts the window's shape here once it exists.
 }
 
@@ -105,25 +112,27 @@ void TFourthGlimraControl::ApplySettings(TForm2* window) {
     // The update thread's priority is set here once it exists.
     if (!window)
         return;
-    QFont font(QString::fromStdString(SettingsRec.Font.FontName));
-    font.setPointSize(std::max(1, SettingsRec.Font.FontSize));
+    QFont font = window->font();
+    QColor color;
+    DataToFont(Settings().Font, font, color);
+    window->TextColor = color;
     window->SetTextFont(font);
-    window->NotifyTimer->setInterval(std::max(1, SettingsRec.WaitTime));
-    window->RetryInterval = std::max(1, SettingsRec.WaitTime);
+    window->NotifyTimer->setInterval(std::max(1, Settings().WaitTime));
+    window->RetryInterval = std::max(1, Settings().WaitTime);
     window->Retry.OpenFailed = false;
-    window->Retry.MaxRetry = SettingsRec.Retry;
+    window->Retry.MaxRetry = Settings().Retry;
     window->AutoTopLine = 0;
     window->SetScrollPosition(0);
-    window->SetWordWrap(SettingsRec.WordWrap);
+    window->SetWordWrap(Settings().WordWrap);
     window->UpdateScrollRange();
     window->Energy->setInterval(500);
-    if (SettingsRec.GWatch)
+    if (Settings().GWatch)
         window->Energy->start();
     else
         window->Energy->stop();
     bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (SettingsRec.StayOnTop != onTop)
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, SettingsRec.StayOnTop);
+    if (Settings().StayOnTop != onTop)
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, Settings().StayOnTop);
     // Button colours are set here once the buttons exist.
     window->Redraw();
     window->show();
@@ -166,10 +175,10 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
 
 void TFourthGlimraControl::CloseWindow(TForm2* window) {
     ActiveWindow = window;
-    SettingsRec.Left = window->x();
-    SettingsRec.Top = window->y();
-    SettingsRec.Width = window->width();
-    SettingsRec.Height = window->height();
+    Settings().Left = window->x();
+    Settings().Top = window->y();
+    Settings().Width = window->width();
+    Settings().Height = window->height();
     // The window's module order is recorded here once modules exist.
     for (auto i = Windows.size(); i-- > 0;)
         if (Windows[i] == window || !Windows[i])
@@ -204,7 +213,9 @@ void TFourthGlimraControl::AppActivate() {
     // capture and shade the desktop, and show the windows again.
 }
 
-void TFourthGlimraControl::AppDeactivate() { Captured = false; }
+void TFourthGlimraControl::AppDeactivate() {
+    Captured = false;
+}
 
 void TFourthGlimraControl::ShowHiddenWindows() {
     for (std::size_t i = 0; i < Windows.size(); ++i)
@@ -222,8 +233,8 @@ void TFourthGlimraControl::CentreActiveWindow() {
     if (!ActiveWindow)
         return;
     QSize screen = ScreenSize();
-    TPoint at = CentreOn(screen.width(), screen.height(), ActiveWindow->width(),
-                         ActiveWindow->height());
+    TPoint at =
+        CentreOn(screen.width(), screen.height(), ActiveWindow->width(), ActiveWindow->height());
     ActiveWindow->move(at.X, at.Y);
 }
 

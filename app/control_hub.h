@@ -1,10 +1,11 @@
 #pragma once
 #include "app/forward_record.h"
-#include "settings/reg_ini_rec.h"
+#include "settings/reg_work.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,9 @@ class TFourthGlimraControl : public QWidget {
     Q_OBJECT
 public:
     // commandLine: this process's parameters; every new window opens them joined.
-    explicit TFourthGlimraControl(std::vector<std::string> commandLine = {});
+    // store: the settings store to load; the program's own when none is given.
+    explicit TFourthGlimraControl(std::vector<std::string> commandLine = {},
+                                  std::unique_ptr<TRegWork> store = nullptr);
     ~TFourthGlimraControl() override;
 
     TForm2* NewWindow();
@@ -44,8 +47,9 @@ public:
     // Raises the windows after another instance handed over its command line.
     void BringForward();
 
-    const TRegIniRec& Settings() const { return SettingsRec; }
-    TRegIniRec& Settings() { return SettingsRec; }
+    const TRegIniRec& Settings() const { return SettingsStore->Settings; }
+    TRegIniRec& Settings() { return SettingsStore->Settings; }
+    TRegWork* Store() const { return SettingsStore.get(); }
     const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
     bool Terminating() const { return TerminateTimer != nullptr; }
     const std::vector<std::string>& CommandLine() const { return Parameters; }
@@ -57,7 +61,7 @@ public:
 private:
     std::vector<QPointer<TForm2>> Windows; // back-most first
     QTimer* TerminateTimer = nullptr;
-    TRegIniRec SettingsRec;
+    std::unique_ptr<TRegWork> SettingsStore;
     std::vector<std::string> Parameters;
     QMetaObject::Connection ActivationHook;
 

@@ -3,6 +3,7 @@
 #include "platform/instance_channel.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <memory>
 
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> params;
     for (const QString& a : QApplication::arguments().mid(1))
         params.push_back(QFile::encodeName(a).toStdString());
+    // The running instance may have another working folder: hand over a whole path.
+    if (!params.empty() && !params[0].empty() && params[0][0] != '/')
+        params[0] = QFile::encodeName(QDir::currentPath()).toStdString() + "/" + params[0];
     TInstanceChannel channel;
     if (!channel.TryBecomeOwner()) {
         // Without a running instance to answer, the command line is dropped silently.

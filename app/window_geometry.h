@@ -4,7 +4,9 @@
 namespace glimra {
 
 // Where a new window goes: 20 pixels right and down of the last one.
-inline TPoint CascadeFrom(TPoint last) { return {last.X + 20, last.Y + 20}; }
+inline TPoint CascadeFrom(TPoint last) {
+    return {last.X + 20, last.Y + 20};
+}
 
 // Top-left corner that centres a window on the screen (truncating toward zero).
 inline TPoint CentreOn(int screenWidth, int screenHeight, int width, int height) {

@@ -26,7 +26,7 @@ void TFileSysMonitor::SetActive(bool active) {
         worker_ = nullptr;
     } else {
         worker_ = new TFileWaitThread(monitoredDirectory_, watchSubtree_,
-                                      NotifyFilterMask(notifyFilter_), onFileSysChange_);
+                                      NotifyFilterMask(notifyFilter_), onFileSysChange_, onArmed_);
         worker_->start();
     }
     active_ = active;

@@ -37,6 +37,8 @@ public:
     void SetNotifyFilter(TNotifyFilter filter);
     // Taken by the next worker: an active monitor keeps its handler until restarted.
     void SetOnFileSysChange(TFileSysChange handler);
+    // Called on the main thread once a new worker's watch is armed.
+    void SetOnArmed(std::function<void()> handler) { onArmed_ = std::move(handler); }
     void SetActive(bool active);
 
     // The running worker (the sender of the events), or null.
@@ -49,6 +51,7 @@ private:
     bool watchSubtree_ = false;
     TNotifyFilter notifyFilter_{TFileSysNotify::FILE_NAME};
     TFileSysChange onFileSysChange_;
+    std::function<void()> onArmed_;
     bool active_ = false;
     QPointer<TFileWaitThread> worker_;
 };

@@ -16,9 +16,9 @@ std::atomic<int> liveWorkers{0};
 } // namespace
 
 TFileWaitThread::TFileWaitThread(std::string directory, bool watchSubtree, std::uint32_t filterMask,
-                                 TFileSysChange handler)
+                                 TFileSysChange handler, std::function<void()> armed)
     : directory_(std::move(directory)), watchSubtree_(watchSubtree), filterMask_(filterMask),
-      handler_(std::move(handler)) {
+      handler_(std::move(handler)), armed_(std::move(armed)) {
     ++liveWorkers;
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
@@ -49,6 +49,9 @@ void TFileWaitThread::run() {
         Synchronize(TCall::Error);
         return;
     }
+    // Whatever changed before the watch was armed can only be found by looking.
+    if (armed_)
+        Synchronize(TCall::Armed);
     bool failed = false;
     while (!stopRequested_ && !failed) {
         switch (watch.Wait(kWaitTime)) {
@@ -92,6 +95,8 @@ void TFileWaitThread::Deliver(TCall call) {
         return;
     if (call == TCall::Error)
         Beep();
+    else if (call == TCall::Armed)
+        armed_();
     else if (handler_)
         handler_(this, directory_);
 }

@@ -24,7 +24,7 @@ public:
     static constexpr int kWaitTime = 100; // ms per wait: the latest a stop is noticed
 
     TFileWaitThread(std::string directory, bool watchSubtree, std::uint32_t filterMask,
-                    TFileSysChange handler);
+                    TFileSysChange handler, std::function<void()> armed = nullptr);
     ~TFileWaitThread() override;
 
     // Main thread. Returns at once: from here on the handler does not run, a call
@@ -39,7 +39,7 @@ protected:
     void run() override;
 
 private:
-    enum class TCall { Change, Error };
+    enum class TCall { Change, Error, Armed };
     bool Synchronize(TCall call);
     void Deliver(TCall call);
 
@@ -47,6 +47,7 @@ private:
     const bool watchSubtree_;
     const std::uint32_t filterMask_;
     const TFileSysChange handler_;
+    const std::function<void()> armed_;
     QObject mailbox_; // lives on the main thread and receives the calls
     std::mutex stopMutex_;
     std::atomic<bool> stopRequested_{false};

@@ -18,9 +18,13 @@ TGlimraMemo::TGlimraMemo(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
-int TGlimraMemo::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+int TGlimraMemo::FirstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
 
-void TGlimraMemo::ScrollToLine(int line) { verticalScrollBar()->setValue(line); }
+void TGlimraMemo::ScrollToLine(int line) {
+    verticalScrollBar()->setValue(line);
+}
 
 void TGlimraMemo::LoadFrom(const TLineStore& store) {
     QString text;

@@ -9,12 +9,18 @@ namespace {
 // Without wrapping nothing past this is visible, so a giant line is not decoded whole.
 constexpr std::size_t UnwrappedDecodeLimit = 16384;
 
-bool IsBlank(char32_t c) { return c == U' '; }
+bool IsBlank(char32_t c) {
+    return c == U' ';
+}
 
 // Length of the valid UTF-8 sequence at s[i], 0 if invalid.
 std::size_t Utf8Length(std::string_view s, std::size_t i, char32_t& cp) {
     auto b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    std::size_t len = b < 0x80           ? 1
+                      : (b >> 5) == 0x6  ? 2
+                      : (b >> 4) == 0xE  ? 3
+                      : (b >> 3) == 0x1E ? 4
+                                         : 0;
     if (len == 0 || i + len > s.size())
         return 0;
     if (len == 1) {
@@ -215,7 +221,8 @@ void TLineStore::EnsureWrapped() const {
     std::vector<std::uint32_t> breaks;
     WrapCounts.resize(Lines.size());
     WrapStarts.resize(Lines.size());
-    std::size_t next = WrappedLines == 0 ? 0 : WrapStarts[WrappedLines - 1] + WrapCounts[WrappedLines - 1];
+    std::size_t next =
+        WrappedLines == 0 ? 0 : WrapStarts[WrappedLines - 1] + WrapCounts[WrappedLines - 1];
     for (std::size_t i = WrappedLines; i < Lines.size(); ++i) {
         std::uint32_t count = 1;
         if (WrapOn && Lines[i].Length > 0) {

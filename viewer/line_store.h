@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,11 @@ public:
     std::size_t LineCount() const { return Lines.size(); }
     std::string_view Line(std::size_t index) const;
     bool LastLineOpen() const { return Lines.empty() ? false : LastOpen; }
+    // The text as it was read or appended: how many bytes, and the last of them.
+    std::size_t RawSize() const { return Bytes.size(); }
+    std::string_view RawTail(std::size_t n) const {
+        return std::string_view(Bytes).substr(Bytes.size() - std::min(n, Bytes.size()));
+    }
     // All lines joined with CR LF after each, as a save writes them.
     std::string Text() const;
 

@@ -15,9 +15,9 @@ TTickAction TRetryState::Tick() const {
 }
 
 std::vector<std::string> TRetryState::GiveUp(const std::string& path) {
-    std::vector<std::string> lines = {
-        "COULD NOT OPEN: " + path + " ( retry: " + std::to_string(RetryCount) + ")",
-        "BREAK.( RETRY>" + std::to_string(MaxRetry) + ")"};
+    std::vector<std::string> lines = {"COULD NOT OPEN: " + path +
+                                          " ( retry: " + std::to_string(RetryCount) + ")",
+                                      "BREAK.( RETRY>" + std::to_string(MaxRetry) + ")"};
     OpenFailed = false;
     RetryCount = 0;
     return lines;

@@ -3,6 +3,7 @@
 #include "app/control_hub.h"
 #include "app/forward_record.h"
 #include "platform/message_box.h"
+#include "viewer/file_sys_monitor.h"
 #include "viewer/glimra_memo.h"
 
 #include <QCloseEvent>
@@ -16,11 +17,14 @@
 namespace glimra {
 namespace {
 
-QString FromBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+QString FromBytes(const std::string& s) {
+    return QFile::decodeName(QByteArray::fromStdString(s));
+}
 
 } // namespace
 
-TForm2::TForm2(TFourthGlimraControl* hub) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Hub(hub) {
+TForm2::TForm2(TFourthGlimraControl* hub)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Hub(hub) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
@@ -40,11 +44,13 @@ TForm2::TForm2(TFourthGlimraControl* hub) : QWidget(nullptr, Qt::Window | Qt::Fr
     connect(Energy, &QTimer::timeout, this, &TForm2::Redraw);
     DemoTimer = new QTimer(this);
     DemoTimer->setInterval(200);
+    Monitor = new TFileSysMonitor(this);
     // Module instances are created here once the module host is loaded.
 }
 
 TForm2::~TForm2() {
     Closing = true;
+    Monitor->SetActive(false);
     // Module instances are freed here, last first, once the module host is loaded.
 }
 
@@ -55,6 +61,17 @@ void TForm2::InitWindow(bool /*layered*/) {
     FilePath = QCoreApplication::applicationFilePath().toStdString();
     WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
     WordWrapper->OnScroll = nullptr;
+    Monitor->SetActive(false);
+    Monitor->SetNotifyFilter({TFileSysNotify::FILE_NAME, TFileSysNotify::DIR_NAME,
+                              TFileSysNotify::ATTRIBUTES, TFileSysNotify::SIZE,
+                              TFileSysNotify::LAST_WRITE});
+    Monitor->SetOnFileSysChange([this](QObject*, const std::string&) { FileSysChanged(); });
+    // A write between our read and the arming of the watch is caught by one look.
+    Monitor->SetOnArmed([this] {
+        if (!Retry.OpenFailed && FindFileStamp(FilePath).value_or(TFileStamp{}) != FileTime)
+            FileSysChanged();
+    });
+    Monitor->SetWatchSubtree(false);
     if (!Hub->CommandLine().empty())
         OpenFile(JoinParameters(Hub->CommandLine()));
     ThreadTick = OpeningActive;
@@ -63,17 +80,7 @@ void TForm2::InitWindow(bool /*layered*/) {
 void TForm2::OpenFile(const std::string& path) {
     // Modules get the first refusal of a path here once the module host is loaded.
     FilePath = path;
-    std::string text;
-    bool opened = ReadWholeFile(path, text) == TReadResult::Ok;
-    if (opened) {
-        try {
-            if (Store.SetText(std::move(text)))
-                WordWrapper->clear();
-        } catch (const std::bad_alloc&) {
-            opened = false;
-        }
-    }
-    if (opened) {
+    if (ReadIntoStore(path)) {
         TitlePath = path;
         setWindowTitle(FromBytes(FileNamePart(path)));
         if (auto stamp = FindFileStamp(path))
@@ -86,11 +93,74 @@ void TForm2::OpenFile(const std::string& path) {
     SetScrollPosition(0);
     AutoTopLine = 0;
     Redraw();
-    // The file-change monitor is pointed at the file's folder here.
+    FollowFile(path);
+}
+
+void TForm2::FollowFile(const std::string& path) {
+    Monitor->SetMonitoredDirectory(DirectoryPart(path));
+    Monitor->SetActive(NotifyOn);
+}
+
+bool TForm2::ReadIntoStore(const std::string& path) {
+    try {
+        if (ReadGrowth(path))
+            return true;
+        std::string text;
+        if (ReadWholeFile(path, text) != TReadResult::Ok) {
+            FollowedSize = 0;
+            return false;
+        }
+        FollowedSize = text.size();
+        if (Store.SetText(std::move(text)))
+            WordWrapper->clear();
+        return true;
+    } catch (const std::bad_alloc&) {
+        FollowedSize = 0;
+        Store.Clear();
+        return false;
+    }
+}
+
+bool TForm2::ReadGrowth(const std::string& path) {
+    // Only a file that kept what we hold and grew is read from where we stopped.
+    if (FollowedSize == 0 || FollowedSize != Store.RawSize() || path != TitlePath)
+        return false;
+    std::size_t overlap = std::min<std::size_t>(FollowedSize, 4096);
+    std::string text;
+    auto from = static_cast<std::int64_t>(FollowedSize - overlap);
+    if (ReadFileFrom(path, from, text) != TReadResult::Ok || text.size() <= overlap ||
+        std::string_view(text).substr(0, overlap) != Store.RawTail(overlap))
+        return false;
+    Store.Append(std::string_view(text).substr(overlap));
+    FollowedSize += text.size() - overlap;
+    WordWrapper->clear();
+    return true;
+}
+
+void TForm2::FileSysChanged() {
+    Retry.OpenFailed = false;
+    TFileStamp stamp = FindFileStamp(FilePath).value_or(TFileStamp{});
+    if (stamp == FileTime)
+        return;
+    UpdateBadgeShown = true;
+    NotifyTimer->start();
+    int position = Position;
+    OpenFile(FilePath);
+    if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
+        SetScrollPosition(position);
+}
+
+void TForm2::GlimraButton2Click() {
+    UpdateBadgeShown = false;
+    GiveUpBadgeShown = false;
+    NotifyOn = !NotifyOn;
+    Monitor->SetActive(NotifyOn);
+    Redraw();
 }
 
 void TForm2::ShowOpenFailure() {
     std::string line = Retry.Failed(FilePath);
+    FollowedSize = 0;
     Store.Clear();
     Store.AddLine(line);
     NotifyTimer->setInterval(RetryInterval);
@@ -117,6 +187,7 @@ void TForm2::NotifyTimerTimer() {
         break;
     case TTickAction::GiveUp: {
         GiveUpBadgeShown = true;
+        FollowedSize = 0;
         Store.Clear();
         for (const std::string& line : Retry.GiveUp(FilePath))
             Store.AddLine(line);
@@ -135,11 +206,13 @@ void TForm2::NotifyTimerTimer() {
 }
 
 void TForm2::ClearCommand() {
-    // Notification is switched off here once the file-change monitor exists.
-    NotifyOn = false;
+    if (NotifyOn)
+        GlimraButton2Click();
     FilePath.clear();
+    FollowedSize = 0;
     FileTime = {};
     SetScrollPosition(0);
+    Monitor->SetActive(false);
     Store.Clear();
     WordWrapper->clear();
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
@@ -148,11 +221,11 @@ void TForm2::ClearCommand() {
 }
 
 void TForm2::SaveToFile(const std::string& name) {
-    if (FileExists(name) &&
-        MessageBoxes().Show(TMsgKind::Confirmation, "Press OK to overwrite.",
-                            TMsgButtons::OkCancel) != TMsgResult::Ok)
+    if (FileExists(name) && MessageBoxes().Show(TMsgKind::Confirmation, "Press OK to overwrite.",
+                                                TMsgButtons::OkCancel) != TMsgResult::Ok)
         return;
-    WordWrapper->StoreInto(Store);
+    if (WordWrapper->StoreInto(Store))
+        FollowedSize = 0;
     if (!SaveFileAtomically(name, Store.Text())) {
         MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
         return;
@@ -204,7 +277,7 @@ void TForm2::Redraw() {
     WindowBitmap.fill(Qt::black);
     QPainter painter(&WindowBitmap);
     painter.setFont(font());
-    painter.setPen(Qt::white);
+    painter.setPen(TextColor);
     DrawLines(painter);
     update();
 }

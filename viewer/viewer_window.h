@@ -13,6 +13,7 @@ class QTimer;
 namespace glimra {
 
 class TFourthGlimraControl;
+class TFileSysMonitor;
 class TGlimraMemo;
 
 // One window per monitored file: loads it into its line store, retries while the
@@ -28,6 +29,10 @@ public:
     virtual void Redraw();
 
     void NotifyTimerTimer();
+    // A change in the watched folder: reloads when the file's stamp differs.
+    void FileSysChanged();
+    // The Notify button: follow the file or stop following it.
+    void GlimraButton2Click();
     void ClearCommand();
     // Writes the store's text to name, asking before it overwrites a file.
     void SaveToFile(const std::string& name);
@@ -52,11 +57,13 @@ public:
     bool OpeningActive = false;
     TBounds OpeningRect;
     int LineHeight = 12;
+    QColor TextColor = Qt::white;
     float SubLineOffset = 0;
-    bool UpdateBadgeShown = false;  // GlimraDC1
-    bool GiveUpBadgeShown = false;  // GlimraDC3
+    bool UpdateBadgeShown = false; // GlimraDC1
+    bool GiveUpBadgeShown = false; // GlimraDC3
 
     TLineStore Store;
+    TFileSysMonitor* Monitor = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
     QTimer* NotifyTimer = nullptr;
     QTimer* Energy = nullptr;
@@ -78,7 +85,13 @@ private:
     int Position = 0;
     int Max = 0;
 
+    // Bytes of FilePath the store holds as read; 0 when it must be read whole.
+    std::size_t FollowedSize = 0;
+
     void ShowOpenFailure();
+    bool ReadIntoStore(const std::string& path);
+    bool ReadGrowth(const std::string& path);
+    void FollowFile(const std::string& path);
     void DrawLines(QPainter& painter);
     void RewrapStore();
     int MemoHeight() const { return height() - 30; }

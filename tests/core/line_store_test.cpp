@@ -94,8 +94,8 @@ TEST(LineStore, WrapBreaksAfterTheLastBlankThatFits) {
     TLineStore s;
     s.SetText("aaa bbb ccc\nabcdefghijkl\n\nx");
     s.SetWrap(true, 70, Fixed(10)); // seven characters a row
-    EXPECT_EQ(DisplayOf(s), (std::vector<std::u32string>{U"aaa bbb ", U"ccc", U"abcdefg", U"hijkl",
-                                                          U"", U"x"}));
+    EXPECT_EQ(DisplayOf(s),
+              (std::vector<std::u32string>{U"aaa bbb ", U"ccc", U"abcdefg", U"hijkl", U"", U"x"}));
     EXPECT_EQ(s.FileLineOf(3), 1u);
     EXPECT_EQ(s.FileLineOf(4), 2u);
     // A blank at the edge hangs instead of opening an empty row.

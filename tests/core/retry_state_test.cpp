@@ -15,11 +15,14 @@ std::pair<int, std::vector<std::string>> FailForever(int maxRetry) {
     for (;;) {
         switch (s.Tick()) {
         case TTickAction::Retry:
-            EXPECT_EQ(s.Failed("/log"), "CAN NOT OPEN: /log ( retry: " +
-                                            std::to_string(++shown) + ")");
+            EXPECT_EQ(s.Failed("/log"),
+                      "CAN NOT OPEN: /log ( retry: " + std::to_string(++shown) + ")");
             break;
-        case TTickAction::GiveUp: return {shown, s.GiveUp("/log")};
-        default: ADD_FAILURE() << "unexpected tick"; return {shown, {}};
+        case TTickAction::GiveUp:
+            return {shown, s.GiveUp("/log")};
+        default:
+            ADD_FAILURE() << "unexpected tick";
+            return {shown, {}};
         }
     }
 }
@@ -29,8 +32,8 @@ std::pair<int, std::vector<std::string>> FailForever(int maxRetry) {
 TEST(RetryState, GivesUpOnTheTickAfterTheLastAllowedRetry) {
     auto [shown, lines] = FailForever(10);
     EXPECT_EQ(shown, 11);
-    EXPECT_EQ(lines, (std::vector<std::string>{"COULD NOT OPEN: /log ( retry: 11)",
-                                               "BREAK.( RETRY>10)"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"COULD NOT OPEN: /log ( retry: 11)", "BREAK.( RETRY>10)"}));
     // With no retries allowed the first tick gives up.
     auto [shownZero, linesZero] = FailForever(0);
     EXPECT_EQ(shownZero, 1);

@@ -53,3 +53,28 @@ count_windows() {
 }
 
 close_window() { "$E2E_TOOLS/x_close_window" "$1"; }
+
+# Writes GLIMRA4.INI beside the program; settings are given as KEY=VALUE arguments
+# (e.g. WaitTime=500), the rest keep their defaults.
+write_ini() {
+    local -A v=([Left]=200 [Top]=150 [Width]=480 [Height]=350 [FontName]="DejaVu Sans"
+        [FontSize]=9 [FontColor]=clWhite [WaitTime]=4500 [Retry]=10 [WordWrap]=TRUE
+        [CaptureWait]=0 [LightLevel]=2 [BlendLevel]=50 [GWatch]=TRUE [StayOnTop]=FALSE
+        [LayerWin]=FALSE [ActiveColor]=clLime [DeActiveColor]=clBlue [ActiveMenuColor]=clRed
+        [DeActiveMenuColor]=clLime [FileColor]=clAqua [ThreadPriority]=0 [Opening]=FALSE
+        [AV_B]=1 [AV_G]=1 [AV_R]=1 [AV_REVERSE]=FALSE [ScrollWait]=0)
+    local kv
+    for kv in "$@"; do v[${kv%%=*}]=${kv#*=}; done
+    {
+        printf '[SystemInfo]\r\nVersion= 0.1\r\n[Tips]\r\nCount= 0\r\nShow= TRUE\r\n[Main]\r\n'
+        local k
+        for k in Left Top Width Height FontName FontSize FontColor WaitTime Retry WordWrap \
+            CaptureWait LightLevel BlendLevel GWatch StayOnTop LayerWin ActiveColor \
+            DeActiveColor ActiveMenuColor DeActiveMenuColor FileColor ThreadPriority Opening \
+            AV_B AV_G AV_R AV_REVERSE ScrollWait; do
+            printf '%s= %s\r\n' "$k" "${v[$k]}"
+        done
+        printf '\r\n'
+    } >"$WORK/app/GLIMRA4.INI"
+}
+write_ini

@@ -1,10 +1,26 @@
 #pragma once
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <fstream>
 #include <string>
 
 namespace glimra {
+
+// Runs the event loop until done() holds or the time is up; says whether it held.
+template <typename F> bool WaitFor(F done, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
 
 // A temporary folder for files a test writes.
 class TTestFolder {
