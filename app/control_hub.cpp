@@ -1,7 +1,13 @@
 #include "app/control_hub.h"
 
+#include "app/update_thread.h"
 #include "app/window_geometry.h"
+#include "graphics/cdib.h"
+#include "graphics/glimra_button.h"
+#include "graphics/overlaps.h"
+#include "graphics/qt_pixels.h"
 #include "platform/message_box.h"
+#include "platform/screen_capture.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
 #include "viewer/viewer_window.h"
@@ -9,7 +15,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <cstdlib>
 
 namespace glimra {
 namespace {
@@ -37,7 +45,7 @@ TFourthGlimraControl::~TFourthGlimraControl() {
 void TFourthGlimraControl::FormCreate() {
     AvB = AvG = AvR = 0;
     AvReverse = false;
-    // The update thread is created here, suspended, once it exists.
+    Updates = std::make_unique<TUpdateThread>(*this);
     setGeometry(0, 0, 2, 2);
     if (!SettingsStore)
         SettingsStore = CreateProgramRegWork(font());
@@ -46,10 +54,18 @@ void TFourthGlimraControl::FormCreate() {
     SharedBlendLevel = SettingsRec.BlendLevel;
     SharedLightLevel = SettingsRec.LightLevel;
     CopyTints();
-    // Modules are loaded here, and the screen surface created ("no resource." when
-    // it has no memory), once the module host and the surface exist.
+    // Modules are loaded here once the module host exists.
+    QSize screen = ScreenSize();
+    SurfaceDib = std::make_unique<TCdib>(screen.width(), screen.height());
+    if (!SurfaceDib->IsValid()) {
+        MessageBoxes().Show(TMsgKind::Information, "no resource.", TMsgButtons::Ok);
+        std::exit(0);
+    }
+    CopyTints();
     ActivationHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
                              [this](Qt::ApplicationState state) {
+                                 if (IgnoreActivation)
+                                     return;
                                  if (state == Qt::ApplicationActive)
                                      AppActivate();
                                  else
@@ -64,11 +80,18 @@ void TFourthGlimraControl::CopyTints() {
     AvG = static_cast<std::uint8_t>(Settings().AV_G);
     AvR = static_cast<std::uint8_t>(Settings().AV_R);
     AvReverse = Settings().AV_REVERSE;
+    if (SurfaceDib) {
+        SurfaceDib->AvB = AvB;
+        SurfaceDib->AvG = AvG;
+        SurfaceDib->AvR = AvR;
+        SurfaceDib->AvReverse = AvReverse;
+    }
 }
 
 void TFourthGlimraControl::FormDestroy() {
     try {
-        // The update thread is stopped and the surface freed here once they exist.
+        Updates->RequestStop();
+        SurfaceDib.reset();
         SettingsStore.reset();
         if (TerminateTimer)
             TerminateTimer->stop();
@@ -78,6 +101,7 @@ void TFourthGlimraControl::FormDestroy() {
             delete window.data();
         }
         // Module wrappers are released here, after every window freed its instances.
+        Updates.reset();
     } catch (...) {
         MessageBoxes().Show(TMsgKind::Information, "システムリソースが足りません", TMsgButtons::Ok);
     }
@@ -109,7 +133,7 @@ void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
 
 void TFourthGlimraControl::ApplySettings(TForm2* window) {
     CopyTints();
-    // The update thread's priority is set here once it exists.
+    Updates->SetPriority(Settings().ThreadPriority);
     if (!window)
         return;
     QFont font = window->font();
@@ -133,7 +157,12 @@ void TFourthGlimraControl::ApplySettings(TForm2* window) {
     bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (Settings().StayOnTop != onTop)
         window->setWindowFlag(Qt::WindowStaysOnTopHint, Settings().StayOnTop);
-    // Button colours are set here once the buttons exist.
+    for (int n = 1; n <= 5; ++n)
+        window->Button(n)->SetFontColor(Settings().DeActiveMenuColor);
+    if (window->NotifyOn)
+        window->GlimraButton2->SetFontColor(Settings().ActiveMenuColor);
+    if (window->NeedsUpdates)
+        window->GlimraButton3->SetFontColor(Settings().ActiveMenuColor);
     window->Redraw();
     window->show();
 }
@@ -203,14 +232,79 @@ void TFourthGlimraControl::TerminateTimerTimer() {
 }
 
 void TFourthGlimraControl::CaptureBackground() {
-    if (!ActiveWindow)
+    if (!ActiveWindow || !SurfaceDib)
         return;
-    // The desktop is copied into the surface and shaded here once the surface exists.
+    // Layered windows, once they exist, leave the surface black here instead.
+    CaptureScreen(*SurfaceDib);
+    SurfaceDib->AdjustBrightness(static_cast<std::uint8_t>(Settings().LightLevel));
 }
 
 void TFourthGlimraControl::AppActivate() {
-    // Once the surface exists: unless Captured, hide every window, wait CaptureWait,
-    // capture and shade the desktop, and show the windows again.
+    if (Captured)
+        return;
+    HideAllWindows();
+    // Let the server unmap the windows and the desktop repaint before the copy.
+    QCoreApplication::processEvents();
+    if (Settings().CaptureWait > 0)
+        QThread::msleep(static_cast<unsigned long>(Settings().CaptureWait));
+    CaptureBackground();
+    // Hiding and showing our own windows is no activation by the user: without this
+    // every capture would start the next one.
+    IgnoreActivation = true;
+    ShowHiddenWindows();
+    QTimer::singleShot(1000, this, [this] { IgnoreActivation = false; });
+}
+
+void TFourthGlimraControl::RefreshBackground() {
+    Captured = true;
+    // The setup dialog is hidden and shown around this once it exists.
+    HideAllWindows();
+    if (SurfaceDib)
+        SurfaceDib->Clear();
+    CaptureBackground();
+    ShowHiddenWindows();
+}
+
+void TFourthGlimraControl::ComposeOverlaps(TForm2* window) {
+    if (Windows.size() < 2 || !window)
+        return;
+    std::vector<TStackedWindow> stack;
+    for (const auto& w : Windows) {
+        if (!w)
+            break;
+        stack.push_back({{w->x(), w->y(), w->width(), w->height()},
+                         {w->WindowBitmap.width(), w->WindowBitmap.height()},
+                         w->isMinimized(),
+                         w == window});
+    }
+    TBounds front{window->x(), window->y(), window->width(), window->height()};
+    TSize bitmap{window->WindowBitmap.width(), window->WindowBitmap.height()};
+    TTint tint{AvB, AvG, AvR, AvReverse};
+    for (const TOverlapStep& step : OverlapCopies(stack, front, bitmap))
+        ApplyOverlap(ViewOf(window->WindowBitmap),
+                     ViewOf(std::as_const(Windows[step.Index]->WindowBitmap)), step.Copy,
+                     static_cast<std::uint8_t>(Settings().LightLevel), tint);
+}
+
+bool TFourthGlimraControl::WantsStep(int index) const {
+    if (index < 0 || index >= WindowCount() || !Windows[index])
+        return false;
+    return Windows[index]->ThreadTick || Windows[index]->NeedsUpdates;
+}
+
+void TFourthGlimraControl::StepWindow(int index) {
+    if (WantsStep(index))
+        Windows[index]->AutoTimerTimer();
+}
+
+void TFourthGlimraControl::WakeUpdates() {
+    if (Updates)
+        Updates->Wake();
+}
+
+void TFourthGlimraControl::ResetUpdateCursor() {
+    if (Updates)
+        Updates->ResetCursor();
 }
 
 void TFourthGlimraControl::AppDeactivate() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/forward_record.h"
+#include "app/update_sweep.h"
 #include "settings/reg_work.h"
 
 #include <QPointer>
@@ -13,7 +14,9 @@ class QTimer;
 
 namespace glimra {
 
+class TCdib;
 class TForm2;
+class TUpdateThread;
 
 // The window last activated, created or being closed; cleared when it is destroyed.
 inline QPointer<TForm2> ActiveWindow;
@@ -21,7 +24,7 @@ inline std::int32_t SharedBlendLevel = 50;
 inline std::int32_t SharedLightLevel = 2;
 
 // The hidden control window: owns the viewer windows and everything they share.
-class TFourthGlimraControl : public QWidget {
+class TFourthGlimraControl : public QWidget, public TUpdateHost {
     Q_OBJECT
 public:
     // commandLine: this process's parameters; every new window opens them joined.
@@ -36,8 +39,18 @@ public:
     void CopyDataReceived(const TCopyDataRecord* record);
     void BringToFront(TForm2* window);
     void CloseWindow(TForm2* window);
-    int WindowCount() const { return static_cast<int>(Windows.size()); }
     void CaptureBackground();
+    void RefreshBackground();
+    // Lays the parts of the windows behind this one into its bitmap, shaded again.
+    void ComposeOverlaps(TForm2* window);
+    const TCdib* Surface() const { return SurfaceDib.get(); }
+    void WakeUpdates();
+    void ResetUpdateCursor();
+    TUpdateThread* UpdateThread() const { return Updates.get(); }
+
+    int WindowCount() const override { return static_cast<int>(Windows.size()); }
+    bool WantsStep(int index) const override;
+    void StepWindow(int index) override;
     void AppActivate();
     void AppDeactivate();
     void ShowHiddenWindows();
@@ -62,6 +75,9 @@ private:
     std::vector<QPointer<TForm2>> Windows; // back-most first
     QTimer* TerminateTimer = nullptr;
     std::unique_ptr<TRegWork> SettingsStore;
+    std::unique_ptr<TCdib> SurfaceDib;
+    std::unique_ptr<TUpdateThread> Updates;
+    bool IgnoreActivation = false;
     std::vector<std::string> Parameters;
     QMetaObject::Connection ActivationHook;
 

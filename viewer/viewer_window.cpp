@@ -2,6 +2,10 @@
 
 #include "app/control_hub.h"
 #include "app/forward_record.h"
+#include "graphics/badges.h"
+#include "graphics/glimra_button.h"
+#include "graphics/glimra_edit.h"
+#include "graphics/original_form.h"
 #include "platform/message_box.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/glimra_memo.h"
@@ -45,13 +49,67 @@ TForm2::TForm2(TFourthGlimraControl* hub)
     DemoTimer = new QTimer(this);
     DemoTimer->setInterval(200);
     Monitor = new TFileSysMonitor(this);
+    Skin = new TOriginalForm(this, false, this);
+    Skin->OnMemoButton = [this](TOriginalForm&) { ToggleMemoView(); };
+    MiniScrollBar1.OnChange = [this] { MiniScrollBar1Change(); };
+    MiniScrollBar1.OnRepaint = [this] { Redraw(); };
+    CreateControls();
     // Module instances are created here once the module host is loaded.
 }
 
 TForm2::~TForm2() {
+    Skin->Detach();
     Closing = true;
     Monitor->SetActive(false);
     // Module instances are freed here, last first, once the module host is loaded.
+}
+
+void TForm2::CreateControls() {
+    const char* captions[] = {"File", "Notify", "Auto", "Zoom", "Module"};
+    TGlimraButton** buttons[] = {&GlimraButton1, &GlimraButton2, &GlimraButton3, &GlimraButton4,
+                                 &GlimraButton5};
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new TGlimraButton(this);
+        button->setObjectName(QStringLiteral("GlimraButton%1").arg(i + 1));
+        button->SetCaption(QString::fromLatin1(captions[i]));
+        button->setGeometry(24 + 76 * i, 15, 75, 11);
+        button->SetFontColor(clLime);
+        button->SetTransparent(1);
+        button->SetBlendLevel(50);
+        *buttons[i] = button;
+    }
+    connect(GlimraButton2, &TGlimraDC::Click, this, &TForm2::GlimraButton2Click);
+    connect(GlimraButton3, &TGlimraDC::Click, this, &TForm2::GlimraButton3Click);
+    auto makeBadge = [this](const TBadge& art, const char* caption) {
+        auto* badge = new TGlimraDC(this);
+        badge->resize(200, 200);
+        badge->SetPicture(art.Picture);
+        badge->SetMask(art.Mask);
+        badge->SetUseMask(true);
+        badge->SetCaption(QString::fromLatin1(caption));
+        badge->hide();
+        return badge;
+    };
+    GlimraDC1 = makeBadge(UpdateBadge(), "UPDATE");
+    GlimraDC3 = makeBadge(DangerBadge(), "");
+    GlimraEdit1 = new TGlimraEdit(this);
+    GlimraEdit1->resize(409, 23);
+    GlimraEdit1->hide();
+}
+
+TGlimraButton* TForm2::Button(int n) const {
+    TGlimraButton* buttons[] = {GlimraButton1, GlimraButton2, GlimraButton3, GlimraButton4,
+                                GlimraButton5};
+    return n >= 1 && n <= 5 ? buttons[n - 1] : nullptr;
+}
+
+void TForm2::ShowBadge(TGlimraDC* badge) {
+    badge->SetBlendLevel(50);
+    TPoint at = CentreIn(width(), height(), GlimraDC1->width(), GlimraDC1->height());
+    badge->move(at.X, at.Y);
+    badge->show();
+    badge->UpdateBackground();
+    badge->update();
 }
 
 void TForm2::InitWindow(bool /*layered*/) {
@@ -59,8 +117,13 @@ void TForm2::InitWindow(bool /*layered*/) {
     Retry.MaxRetry = 10;
     Closing = false;
     FilePath = QCoreApplication::applicationFilePath().toStdString();
+    Light.SetTop(2);
+    Light.SetSize(40, 13);
     WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
-    WordWrapper->OnScroll = nullptr;
+    MiniScrollBar1.SetBounds(width() - MiniScrollBar1.Width() - 20, 20, MiniScrollBar1.Width(),
+                             height() - 40);
+    WordWrapper->OnScroll = [this](TGlimraMemo*) { MemoScrolled(); };
+    ComputeButtonLayout();
     Monitor->SetActive(false);
     Monitor->SetNotifyFilter({TFileSysNotify::FILE_NAME, TFileSysNotify::DIR_NAME,
                               TFileSysNotify::ATTRIBUTES, TFileSysNotify::SIZE,
@@ -142,18 +205,21 @@ void TForm2::FileSysChanged() {
     TFileStamp stamp = FindFileStamp(FilePath).value_or(TFileStamp{});
     if (stamp == FileTime)
         return;
-    UpdateBadgeShown = true;
+    ShowBadge(GlimraDC1);
     NotifyTimer->start();
-    int position = Position;
+    int position = ScrollPosition();
     OpenFile(FilePath);
     if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
         SetScrollPosition(position);
 }
 
 void TForm2::GlimraButton2Click() {
-    UpdateBadgeShown = false;
-    GiveUpBadgeShown = false;
+    GlimraDC1->hide();
+    GlimraDC3->hide();
     NotifyOn = !NotifyOn;
+    const TRegIniRec& settings = Hub->Settings();
+    GlimraButton2->SetTransparent(NotifyOn ? 4 : 1);
+    GlimraButton2->SetFontColor(NotifyOn ? settings.ActiveMenuColor : settings.DeActiveMenuColor);
     Monitor->SetActive(NotifyOn);
     Redraw();
 }
@@ -168,8 +234,8 @@ void TForm2::ShowOpenFailure() {
 }
 
 void TForm2::NotifyTimerTimer() {
-    UpdateBadgeShown = false;
-    GiveUpBadgeShown = false;
+    GlimraDC1->hide();
+    GlimraDC3->hide();
     switch (Retry.Tick()) {
     case TTickAction::EndBadge:
         NotifyTimer->stop();
@@ -186,7 +252,8 @@ void TForm2::NotifyTimerTimer() {
         }
         break;
     case TTickAction::GiveUp: {
-        GiveUpBadgeShown = true;
+        ShowBadge(GlimraDC3);
+        GlimraDC1->hide();
         FollowedSize = 0;
         Store.Clear();
         for (const std::string& line : Retry.GiveUp(FilePath))
@@ -194,7 +261,8 @@ void TForm2::NotifyTimerTimer() {
         UpdateScrollRange();
         Redraw();
         NotifyTimer->stop();
-        // Auto mode is switched off here once the ticker exists.
+        if (AutoMode)
+            GlimraButton3Click();
         break;
     }
     case TTickAction::Retry:
@@ -232,101 +300,6 @@ void TForm2::SaveToFile(const std::string& name) {
     }
     TitlePath = name;
     setWindowTitle(FromBytes(name));
-}
-
-void TForm2::SetTextFont(const QFont& font) {
-    setFont(font);
-    WordWrapper->setFont(font);
-    LineHeight = std::max(1, QFontMetrics(font).height());
-    RewrapStore();
-}
-
-void TForm2::SetWordWrap(bool on) {
-    WordWrapper->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    RewrapStore();
-}
-
-void TForm2::RewrapStore() {
-    QFontMetrics metrics(font());
-    bool wrap = WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap;
-    Store.SetWrap(wrap, width() - 45, [metrics](char32_t c) {
-        return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-    });
-}
-
-void TForm2::UpdateScrollRange() {
-    int rows = MemoHeight() / LineHeight;
-    long long max = static_cast<long long>(Store.DisplayLineCount()) - rows + 1;
-    Max = static_cast<int>(std::clamp<long long>(max, 0, INT32_MAX));
-    SetScrollPosition(Position);
-}
-
-void TForm2::SetScrollPosition(int position) {
-    position = std::clamp(position, 0, Max);
-    if (position == Position)
-        return;
-    Position = position;
-    Redraw();
-}
-
-void TForm2::Redraw() {
-    if (Closing || width() <= 0 || height() <= 0)
-        return;
-    if (WindowBitmap.size() != size())
-        WindowBitmap = QImage(size(), QImage::Format_BGR888);
-    WindowBitmap.fill(Qt::black);
-    QPainter painter(&WindowBitmap);
-    painter.setFont(font());
-    painter.setPen(TextColor);
-    DrawLines(painter);
-    update();
-}
-
-void TForm2::DrawLines(QPainter& painter) {
-    LineHeight = std::max(1, painter.fontMetrics().height());
-    std::size_t count = Store.DisplayLineCount();
-    if (count == 0)
-        return;
-    std::size_t first = AutoMode ? static_cast<std::size_t>(AutoTopLine)
-                                 : std::min<std::size_t>(Position, count - 1);
-    int y = LineHeight + 15 - static_cast<int>(SubLineOffset);
-    int rows = (WindowBitmap.height() - 30) / LineHeight;
-    int ascent = painter.fontMetrics().ascent();
-    if (AutoMode)
-        rows = std::max(rows, 1);
-    for (int row = 0; row < rows; ++row, y += LineHeight) {
-        std::size_t index = first + static_cast<std::size_t>(row);
-        if (AutoMode)
-            index %= count;
-        else if (index >= count)
-            break;
-        std::u32string text = Store.DisplayLine(index);
-        painter.drawText(15, y + ascent,
-                         QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
-    }
-    if (AutoTopLine >= 0 && static_cast<std::size_t>(AutoTopLine) >= count)
-        AutoTopLine = 0;
-}
-
-void TForm2::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (WindowBitmap.isNull())
-        painter.fillRect(rect(), Qt::black);
-    else
-        painter.drawImage(0, 0, WindowBitmap);
-}
-
-void TForm2::resizeEvent(QResizeEvent*) {
-    WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
-    RewrapStore();
-    UpdateScrollRange();
-    Redraw();
-}
-
-void TForm2::wheelEvent(QWheelEvent* event) {
-    if (!AutoMode)
-        SetScrollPosition(Position + (event->angleDelta().y() < 0 ? 5 : -5));
-    event->ignore();
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

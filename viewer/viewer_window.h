@@ -1,5 +1,8 @@
 #pragma once
+#include "graphics/bitmap_owner.h"
+#include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
+#include "graphics/warning_light.h"
 #include "platform/file_access.h"
 #include "viewer/line_store.h"
 #include "viewer/retry_state.h"
@@ -14,11 +17,15 @@ namespace glimra {
 
 class TFourthGlimraControl;
 class TFileSysMonitor;
+class TGlimraButton;
+class TGlimraDC;
+class TGlimraEdit;
 class TGlimraMemo;
+class TOriginalForm;
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
-class TForm2 : public QWidget {
+class TForm2 : public QWidget, public TBitmapOwner {
     Q_OBJECT
 public:
     explicit TForm2(TFourthGlimraControl* hub);
@@ -37,9 +44,23 @@ public:
     // Writes the store's text to name, asking before it overwrites a file.
     void SaveToFile(const std::string& name);
     void UpdateScrollRange();
-    void SetScrollPosition(int position);
-    int ScrollPosition() const { return Position; }
-    int ScrollMax() const { return Max; }
+    void SetScrollPosition(int position) { MiniScrollBar1.SetPosition(position); }
+    int ScrollPosition() const { return MiniScrollBar1.Position(); }
+    int ScrollMax() const { return MiniScrollBar1.Max(); }
+    void MiniScrollBar1Change();
+    void MemoScrolled();
+    void SetMemoView(bool on);
+    void ToggleMemoView();
+
+    // Display: the Auto ticker, its one step, and the layout of the buttons.
+    void GlimraButton3Click();
+    void UpdateAutoState(bool on);
+    void SetExternalUpdates(bool on);
+    void AutoTimerTimer();
+    void ComputeButtonLayout();
+    void ApplyButtonLayout();
+    const QImage& OwnerBitmap() const override { return WindowBitmap; }
+    bool IsActiveWindow() const;
 
     // State the hub, the display and the tests read.
     std::string FilePath;
@@ -51,6 +72,9 @@ public:
     bool Closing = false;
     bool NotifyOn = false;
     bool AutoMode = false;
+    bool AutoScrolling = false;
+    bool ExternalUpdates = false;
+    bool SweepActive = false;
     bool MemoView = false;
     bool NeedsUpdates = false;
     bool ThreadTick = false;
@@ -59,8 +83,8 @@ public:
     int LineHeight = 12;
     QColor TextColor = Qt::white;
     float SubLineOffset = 0;
-    bool UpdateBadgeShown = false; // GlimraDC1
-    bool GiveUpBadgeShown = false; // GlimraDC3
+    int ButtonWidth = 75, ButtonHeight = 11;
+    TPoint ButtonHome[5];
 
     TLineStore Store;
     TFileSysMonitor* Monitor = nullptr;
@@ -69,6 +93,18 @@ public:
     QTimer* Energy = nullptr;
     QTimer* DemoTimer = nullptr;
     QImage WindowBitmap;
+    TOriginalForm* Skin = nullptr;
+    TWarningLight Light;
+    TMiniScrollBar MiniScrollBar1{clYellow};
+    TGlimraButton* GlimraButton1 = nullptr; // File
+    TGlimraButton* GlimraButton2 = nullptr; // Notify
+    TGlimraButton* GlimraButton3 = nullptr; // Auto
+    TGlimraButton* GlimraButton4 = nullptr; // Zoom
+    TGlimraButton* GlimraButton5 = nullptr; // Module
+    TGlimraDC* GlimraDC1 = nullptr;         // update badge
+    TGlimraDC* GlimraDC3 = nullptr;         // give-up badge
+    TGlimraEdit* GlimraEdit1 = nullptr;
+    TGlimraButton* Button(int n) const;
 
     // Applies the text font to the window, its bitmap and its memo.
     void SetTextFont(const QFont& font);
@@ -79,11 +115,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     TFourthGlimraControl* Hub;
-    int Position = 0;
-    int Max = 0;
 
     // Bytes of FilePath the store holds as read; 0 when it must be read whole.
     std::size_t FollowedSize = 0;
@@ -92,7 +130,11 @@ private:
     bool ReadIntoStore(const std::string& path);
     bool ReadGrowth(const std::string& path);
     void FollowFile(const std::string& path);
+    void CreateControls();
+    void ShowBadge(TGlimraDC* badge);
     void DrawLines(QPainter& painter);
+    void OpeningStep();
+    void ComposeControls();
     void RewrapStore();
     int MemoHeight() const { return height() - 30; }
 };

@@ -78,3 +78,31 @@ write_ini() {
     } >"$WORK/app/GLIMRA4.INI"
 }
 write_ini
+
+# Lays a desktop of one colour (RRGGBB) under everything.
+start_backdrop() {
+    "$E2E_TOOLS/x_backdrop" "$1" >/dev/null &
+    PIDS+=($!)
+    sleep 0.3
+}
+
+# Gives a window the input focus, which activates the program (no window manager here).
+focus_window() { xdotool windowfocus "$1" 2>/dev/null || true; }
+
+# The colour of one screen pixel as "R,G,B".
+pixel_at() {
+    import -window root "$WORK/shot.png"
+    convert "$WORK/shot.png" -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
+        sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
+
+# A checksum of a screen rectangle W H X Y.
+region_sum() {
+    import -window root "$WORK/shot.png"
+    convert "$WORK/shot.png" -crop "$1x$2+$3+$4" -depth 8 rgb:- | md5sum | cut -d' ' -f1
+}
+
+# Window position as "X Y".
+window_origin() {
+    xdotool getwindowgeometry "$1" | sed -nE 's/.*Position: ([0-9-]+),([0-9-]+).*/\1 \2/p'
+}

@@ -1,8 +1,9 @@
 #include "app/control_hub.h"
+#include "graphics/glimra_dc.h"
 #include "gui_test_util.h"
 #include "platform/settings_platform.h"
-#include "viewer/viewer_window.h"
 #include "viewer/file_sys_monitor.h"
+#include "viewer/viewer_window.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -143,7 +144,7 @@ TEST_F(HubTest, FailedOpensRetryThenGiveUp) {
     w->NotifyTimerTimer();
     EXPECT_EQ(Lines(*w), (std::vector<std::string>{"COULD NOT OPEN: " + missing + " ( retry: 3)",
                                                    "BREAK.( RETRY>2)"}));
-    EXPECT_TRUE(w->GiveUpBadgeShown);
+    EXPECT_TRUE(!w->GlimraDC3->isHidden());
     EXPECT_FALSE(w->NotifyTimer->isActive());
     // The file appears: the next attempt loads it, and the tick after reads it once more.
     w->OpenFile(missing);
@@ -154,7 +155,7 @@ TEST_F(HubTest, FailedOpensRetryThenGiveUp) {
     w->NotifyTimerTimer();
     EXPECT_FALSE(w->NotifyTimer->isActive());
     EXPECT_EQ(w->Retry.RetryCount, 0);
-    EXPECT_FALSE(w->GiveUpBadgeShown);
+    EXPECT_FALSE(!w->GlimraDC3->isHidden());
 }
 
 TEST_F(HubTest, OpenShowsEveryKindOfFileAndSaveWritesTheBytesRead) {
@@ -203,7 +204,7 @@ TEST_F(HubTest, FollowedFileReloadsOnChangeReadingOnlyWhatGrew) {
     EXPECT_TRUE(WaitFor([&] { return w->Store.LineCount() == std::size_t(3); }))
         << "std::size_t(3)";
     EXPECT_EQ(Lines(*w), (std::vector<std::string>{"first", "partial", "second"}));
-    EXPECT_TRUE(w->UpdateBadgeShown);
+    EXPECT_TRUE(!w->GlimraDC1->isHidden());
     // Two writes in quick succession both arrive.
     { std::ofstream(path, std::ios::app) << "third\n"; }
     EXPECT_TRUE(WaitFor([&] { return w->Store.LineCount() == std::size_t(4); }))

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# With Notify on, a line appended by another process shows within a second.
+source "$(dirname "$0")/lib.sh"
+
+log=$WORK/follow.log
+printf 'one\ntwo\nthree\n' > "$log"
+write_ini Left=100 Top=100 Width=480 Height=350
+start_glimra "$log"
+id=$(wait_window "follow.log") || fail "window did not open"
+focus_window "$id"
+sleep 1.5
+read -r wx wy < <(window_origin "$id")
+# The Notify button sits at (100, 15) in the window, 75 x 11.
+xdotool mousemove $((wx + 130)) $((wy + 20)) click 1
+sleep 0.5
+# Rows 4 and 5 of the text area are empty until the new lines arrive.
+before=$(region_sum 300 40 $((wx + 15)) $((wy + 70)))
+printf 'four appended by another process\nfive\n' >> "$log"
+sleep 1
+after=$(region_sum 300 40 $((wx + 15)) $((wy + 70)))
+[ "$before" != "$after" ] || fail "appended lines did not show within a second"
+echo "follows appends: ok"

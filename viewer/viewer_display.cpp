@@ -1,0 +1,319 @@
+// How a viewer window turns its state into pixels: composition, lines, scrolling,
+// the Auto ticker, the opening band and the layout of its controls.
+#include "app/control_hub.h"
+#include "graphics/cdib.h"
+#include "graphics/glimra_button.h"
+#include "graphics/glimra_edit.h"
+#include "graphics/original_form.h"
+#include "graphics/qt_pixels.h"
+#include "viewer/glimra_memo.h"
+#include "viewer/viewer_window.h"
+#include "viewer/window_layout.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWheelEvent>
+
+namespace glimra {
+
+bool TForm2::IsActiveWindow() const {
+    return ActiveWindow.data() == this;
+}
+
+void TForm2::SetTextFont(const QFont& font) {
+    setFont(font);
+    WordWrapper->setFont(font);
+    LineHeight = std::max(1, QFontMetrics(font).height());
+    RewrapStore();
+}
+
+void TForm2::SetWordWrap(bool on) {
+    WordWrapper->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    RewrapStore();
+}
+
+void TForm2::RewrapStore() {
+    QFontMetrics metrics(font());
+    bool wrap = WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap;
+    Store.SetWrap(wrap, width() - 45, [metrics](char32_t c) {
+        return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+    });
+}
+
+void TForm2::UpdateScrollRange() {
+    int rows = MemoHeight() / std::max(1, LineHeight);
+    long long max = static_cast<long long>(Store.DisplayLineCount()) - rows + 1;
+    MiniScrollBar1.SetMax(
+        static_cast<int>(std::clamp<long long>(max, MiniScrollBar1.Min, INT32_MAX)));
+}
+
+void TForm2::MiniScrollBar1Change() {
+    if (MemoView) {
+        auto saved = std::move(WordWrapper->OnScroll);
+        WordWrapper->ScrollToLine(ScrollPosition());
+        if (WordWrapper->FirstVisibleLine() != ScrollPosition())
+            SetScrollPosition(WordWrapper->FirstVisibleLine());
+        WordWrapper->OnScroll = std::move(saved);
+    }
+    Redraw();
+}
+
+void TForm2::MemoScrolled() {
+    auto saved = std::move(MiniScrollBar1.OnChange);
+    SetScrollPosition(WordWrapper->FirstVisibleLine());
+    MiniScrollBar1.OnChange = std::move(saved);
+    setWindowTitle(
+        QStringLiteral("%1/%2").arg(WordWrapper->FirstVisibleLine()).arg(ScrollPosition()));
+}
+
+void TForm2::SetMemoView(bool on) {
+    if (MemoView == on)
+        return;
+    MemoView = on;
+    if (on) {
+        WordWrapper->LoadFrom(Store);
+        WordWrapper->show();
+    } else {
+        if (WordWrapper->StoreInto(Store))
+            UpdateScrollRange();
+        WordWrapper->hide();
+    }
+    UpdateScrollRange();
+}
+
+void TForm2::ToggleMemoView() {
+    SetMemoView(!MemoView);
+    if (!MemoView)
+        return;
+    if (NotifyOn)
+        GlimraButton2Click();
+    if (AutoMode)
+        GlimraButton3Click();
+    UpdateScrollRange();
+    MiniScrollBar1Change();
+}
+
+void TForm2::Redraw() {
+    const TCdib* surface = Hub->Surface();
+    if (Closing || !surface || !surface->IsValid() || !WordWrapper || width() <= 0 || height() <= 0)
+        return;
+    if (OpeningActive)
+        Hub->WakeUpdates();
+    EnsureBitmap(WindowBitmap, width(), height());
+    if (OpeningActive)
+        surface->Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
+                      y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
+    else
+        surface->Draw(WindowBitmap, 0, 0, x(), y(), width(), height());
+    Hub->ComposeOverlaps(this);
+    // Module instances draw here, in module order, once the module host is loaded.
+    const TRegIniRec& settings = Hub->Settings();
+    Skin->MemoViewOn = MemoView;
+    Skin->IsActive = IsActiveWindow();
+    Skin->ActiveColor = settings.ActiveColor;
+    Skin->DeActiveColor = settings.DeActiveColor;
+    Skin->FileColor = settings.FileColor;
+    Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap);
+    {
+        QPainter painter(&WindowBitmap);
+        painter.setFont(font());
+        painter.setPen(TextColor);
+        LineHeight = std::max(1, painter.fontMetrics().height());
+        WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
+        DrawLines(painter);
+    }
+    MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
+    if (MiniScrollBar1.Visible)
+        MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
+    if ((AutoMode || SweepActive) && !DemoTimer->isActive())
+        Light.Step(ViewOf(WindowBitmap));
+    // The open File and Module menus blend in here once they exist.
+    if (OpeningActive) {
+        OpeningStep();
+        return;
+    }
+    update();
+    ComposeControls();
+}
+
+void TForm2::ComposeControls() {
+    for (int n = 1; n <= 5; ++n) {
+        Button(n)->UpdateBackground();
+        Button(n)->update();
+    }
+    for (TSkinned<QWidget>* control :
+         {static_cast<TSkinned<QWidget>*>(GlimraDC1), static_cast<TSkinned<QWidget>*>(GlimraDC3)})
+        if (!control->isHidden()) {
+            control->UpdateBackground();
+            control->update();
+        }
+    if (!GlimraEdit1->isHidden())
+        GlimraEdit1->update();
+    if (MemoView)
+        WordWrapper->viewport()->update();
+}
+
+void TForm2::OpeningStep() {
+    TBounds& r = OpeningRect;
+    {
+        QPainter painter(&WindowBitmap);
+        painter.setPen(QColor(255, 255, 0));
+        painter.drawLine(r.Left, r.Top, r.Left + r.Width - 1, r.Top);
+        painter.drawLine(r.Left, r.Top + r.Height - 1, r.Left + r.Width - 1, r.Top + r.Height - 1);
+    }
+    update(r.Left, r.Top, r.Width, r.Height);
+    TOpeningBand band =
+        StepOpening({r.Left, r.Top, r.Width, r.Height}, Hub->WindowCount(), width(), height());
+    r = band.Rect;
+    if (band.Done) {
+        OpeningActive = false;
+        ThreadTick = false;
+        Redraw();
+    }
+}
+
+void TForm2::DrawLines(QPainter& painter) {
+    std::size_t count = Store.DisplayLineCount();
+    if (count == 0 || (MemoView && WordWrapper->lineWrapMode() == QPlainTextEdit::NoWrap))
+        return;
+    std::size_t first = AutoMode ? static_cast<std::size_t>(std::max(AutoTopLine, 0))
+                                 : std::min<std::size_t>(ScrollPosition(), count - 1);
+    int y = LineHeight + 15 - static_cast<int>(SubLineOffset);
+    int rows = (WindowBitmap.height() - 30) / LineHeight;
+    int ascent = painter.fontMetrics().ascent();
+    if (AutoMode)
+        rows = std::max(rows, 1);
+    for (int row = 0; row < rows; ++row, y += LineHeight) {
+        std::size_t index = first + static_cast<std::size_t>(row);
+        if (AutoMode)
+            index %= count;
+        else if (index >= count)
+            break;
+        std::u32string text = Store.DisplayLine(index);
+        painter.drawText(15, y + ascent,
+                         QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
+    }
+    if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
+        AutoTopLine = 0;
+}
+
+void TForm2::GlimraButton3Click() {
+    // The File and Module menus, once they exist, block this while they show.
+    AutoScrolling = !AutoScrolling;
+    AutoMode = !AutoMode;
+    if (AutoScrolling) {
+        UpdateAutoState(true);
+        MiniScrollBar1.Visible = false;
+        AutoTopLine = ScrollPosition();
+    } else {
+        MiniScrollBar1.Visible = true;
+        SetScrollPosition(ScrollMax() == 0 ? 0 : AutoTopLine % ScrollMax());
+        UpdateAutoState(ExternalUpdates);
+        SubLineOffset = 0;
+    }
+    WordWrapper->setVisible(MemoView && !AutoScrolling);
+    GlimraButton3->update();
+    Redraw();
+}
+
+void TForm2::UpdateAutoState(bool on) {
+    NeedsUpdates = AutoScrolling || ExternalUpdates || on;
+    Hub->ResetUpdateCursor();
+    ThreadTick = NeedsUpdates;
+    Energy->setInterval(500);
+    if (Hub->Settings().GWatch && !NeedsUpdates)
+        Energy->start();
+    else
+        Energy->stop();
+    if (on) {
+        Light.SetTop(2);
+        GlimraButton3->SetTransparent(4);
+        GlimraButton3->SetFontColor(clRed);
+        Hub->WakeUpdates();
+    } else {
+        GlimraButton3->SetTransparent(1);
+        GlimraButton3->SetFontColor(Hub->Settings().DeActiveMenuColor);
+    }
+}
+
+void TForm2::SetExternalUpdates(bool on) {
+    ExternalUpdates = on;
+    UpdateAutoState(on);
+}
+
+void TForm2::AutoTimerTimer() {
+    if (AutoScrolling)
+        SubLineOffset += static_cast<float>(LineHeight) /
+                         static_cast<float>(std::max(0, Hub->Settings().ScrollWait) + 1);
+    Redraw();
+    if (AutoScrolling && SubLineOffset >= static_cast<float>(LineHeight)) {
+        SubLineOffset -= static_cast<float>(LineHeight);
+        ++AutoTopLine;
+    }
+}
+
+void TForm2::ComputeButtonLayout() {
+    ButtonWidth = GlimraButton3->width();
+    ButtonHeight = GlimraButton3->height();
+    for (int n = 1; n <= 5; ++n)
+        ButtonHome[n - 1] = ButtonHomeFor(n, width());
+}
+
+void TForm2::ApplyButtonLayout() {
+    for (int n = 1; n <= 5; ++n) {
+        TGlimraButton* button = Button(n);
+        if (n == 4 && button->size() != QSize(ButtonWidth, ButtonHeight))
+            continue;
+        button->setGeometry(ButtonHome[n - 1].X, ButtonHome[n - 1].Y, ButtonWidth, ButtonHeight);
+    }
+}
+
+void TForm2::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (WindowBitmap.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(event->rect(), WindowBitmap, event->rect());
+}
+
+void TForm2::resizeEvent(QResizeEvent*) {
+    MiniScrollBar1.SetBounds(width() - MiniScrollBar1.Width() - 20, 20, MiniScrollBar1.Width(),
+                             height() - 40);
+    WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
+    ComputeButtonLayout();
+    ApplyButtonLayout();
+    RewrapStore();
+    UpdateScrollRange();
+    Redraw();
+}
+
+void TForm2::moveEvent(QMoveEvent*) {
+    Redraw();
+}
+
+void TForm2::wheelEvent(QWheelEvent* event) {
+    if (!AutoMode)
+        SetScrollPosition(ScrollPosition() + (event->angleDelta().y() < 0 ? 5 : -5));
+    event->ignore();
+}
+
+void TForm2::mousePressEvent(QMouseEvent* event) {
+    QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && MiniScrollBar1.Visible &&
+        MiniScrollBar1.Contains(at.x(), at.y()))
+        MiniScrollBar1.MouseDown(at.x(), at.y());
+}
+
+void TForm2::mouseMoveEvent(QMouseEvent* event) {
+    QPoint at = event->position().toPoint();
+    MiniScrollBar1.MouseMove(at.x(), at.y());
+}
+
+void TForm2::mouseReleaseEvent(QMouseEvent*) {
+    MiniScrollBar1.MouseUp();
+}
+
+} // namespace glimra
