@@ -154,6 +154,7 @@ void TFourthGlimraControl::ApplySettings(TForm2* window) {
         window->Energy->start();
     else
         window->Energy->stop();
+    window->GlimraButton4->setEnabled(!Settings().LayerWin);
     bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (Settings().StayOnTop != onTop)
         window->setWindowFlag(Qt::WindowStaysOnTopHint, Settings().StayOnTop);

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -295,9 +296,103 @@ void TForm2::moveEvent(QMoveEvent*) {
 }
 
 void TForm2::wheelEvent(QWheelEvent* event) {
-    if (!AutoMode)
-        SetScrollPosition(ScrollPosition() + (event->angleDelta().y() < 0 ? 5 : -5));
+    bool towardUser = event->angleDelta().y() < 0;
+    QPoint at = event->position().toPoint();
+    QRect lens = GlimraButton4->geometry();
+    if (at.x() > lens.left() && at.x() < lens.right() && at.y() > lens.top() &&
+        at.y() < lens.bottom()) {
+        GlimraButton4->SetZoom(GlimraButton4->Zoom() + (towardUser ? 5 : -5));
+        GlimraButton4->UpdateBackground();
+        GlimraButton4->update();
+    } else if (!AutoMode) {
+        SetScrollPosition(ScrollPosition() + (towardUser ? 5 : -5));
+    }
     event->ignore();
+}
+
+void TForm2::GlimraButton4MouseDown(QMouseEvent* event) {
+    TGlimraButton* lens = GlimraButton4;
+    if (event->button() != Qt::LeftButton) {
+        lens->setGeometry(ButtonHome[3].X, ButtonHome[3].Y, ButtonWidth, ButtonHeight);
+        lens->SetZoom(0);
+        return;
+    }
+    QPoint at = event->position().toPoint();
+    bool inGrip = at.x() > lens->width() - 25 && at.x() < lens->width() &&
+                  at.y() > lens->height() - 25 && at.y() < lens->height();
+    ZoomDragMode = inGrip ? 3 : 2;
+    ZoomDragX = at.x();
+    ZoomDragY = at.y();
+}
+
+void TForm2::GlimraButton4MouseMove(QMouseEvent* event) {
+    TGlimraButton* lens = GlimraButton4;
+    QPoint at = event->position().toPoint();
+    if (ZoomDragMode == 2) {
+        lens->move(lens->x() + at.x() - ZoomDragX, lens->y() + at.y() - ZoomDragY);
+    } else if (ZoomDragMode == 3) {
+        lens->resize(std::max(1, lens->width() + at.x() - ZoomDragX),
+                     std::max(1, lens->height() + at.y() - ZoomDragY));
+        ZoomDragX = at.x();
+        ZoomDragY = at.y();
+    } else {
+        return;
+    }
+    lens->UpdateBackground();
+    lens->update();
+}
+
+void TForm2::GlimraButton4MouseUp(QMouseEvent*) {
+    TGlimraButton* lens = GlimraButton4;
+    if (ZoomDragMode == 2 && lens->size() == QSize(75, 11) && lens->x() != 252 && lens->y() != 15) {
+        lens->resize(lens->width(), lens->width());
+        lens->UpdateBackground();
+        lens->update();
+    }
+    ZoomDragMode = 0;
+}
+
+void TForm2::GlimraButton4DblClick() {
+    GlimraButton4->SetZoom(5);
+    GlimraButton4->UpdateBackground();
+    GlimraButton4->update();
+}
+
+void TForm2::FormDblClick(int pointerY) {
+    if (AutoMode)
+        return;
+    Light.ResetPosition();
+    Light.Channel = (Light.Channel + 1) % 3;
+    Light.SetTop(pointerY);
+    SweepActive = true;
+    for (int i = 0; i < width() / 20 + 1; ++i) {
+        Redraw();
+        repaint();
+    }
+    SweepActive = false;
+    Redraw();
+}
+
+void TForm2::mouseDoubleClickEvent(QMouseEvent* event) {
+    FormDblClick(event->position().toPoint().y());
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F2)
+        ToggleMemoView();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            ActiveWindow = this;
+        else
+            SetMemoView(false);
+        Redraw();
+    }
+    QWidget::changeEvent(event);
 }
 
 void TForm2::mousePressEvent(QMouseEvent* event) {

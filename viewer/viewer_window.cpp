@@ -33,6 +33,7 @@ TForm2::TForm2(TFourthGlimraControl* hub)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
     resize(472, 323);
+    setMinimumSize(151, 121); // a window is never 150 x 120 or smaller
     setFont(QFont(QStringLiteral("MS UI Gothic"), -1));
     FilePath = QCoreApplication::applicationFilePath().toStdString();
     OpeningActive = hub->Settings().Opening;
@@ -80,6 +81,10 @@ void TForm2::CreateControls() {
     }
     connect(GlimraButton2, &TGlimraDC::Click, this, &TForm2::GlimraButton2Click);
     connect(GlimraButton3, &TGlimraDC::Click, this, &TForm2::GlimraButton3Click);
+    connect(GlimraButton4, &TGlimraDC::MouseDown, this, &TForm2::GlimraButton4MouseDown);
+    connect(GlimraButton4, &TGlimraDC::MouseMove, this, &TForm2::GlimraButton4MouseMove);
+    connect(GlimraButton4, &TGlimraDC::MouseUp, this, &TForm2::GlimraButton4MouseUp);
+    connect(GlimraButton4, &TGlimraDC::DblClick, this, &TForm2::GlimraButton4DblClick);
     auto makeBadge = [this](const TBadge& art, const char* caption) {
         auto* badge = new TGlimraDC(this);
         badge->resize(200, 200);

@@ -57,6 +57,11 @@ public:
     void UpdateAutoState(bool on);
     void SetExternalUpdates(bool on);
     void AutoTimerTimer();
+    void FormDblClick(int pointerY);
+    void GlimraButton4MouseDown(QMouseEvent* event);
+    void GlimraButton4MouseMove(QMouseEvent* event);
+    void GlimraButton4MouseUp(QMouseEvent* event);
+    void GlimraButton4DblClick();
     void ComputeButtonLayout();
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
@@ -84,6 +89,7 @@ public:
     QColor TextColor = Qt::white;
     float SubLineOffset = 0;
     int ButtonWidth = 75, ButtonHeight = 11;
+    int ZoomDragMode = 0, ZoomDragX = 0, ZoomDragY = 0;
     TPoint ButtonHome[5];
 
     TLineStore Store;
@@ -119,6 +125,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     TFourthGlimraControl* Hub;

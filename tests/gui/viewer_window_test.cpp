@@ -1,5 +1,5 @@
 #include "app/control_hub.h"
-#include "graphics/glimra_dc.h"
+#include "graphics/glimra_button.h"
 #include "gui_test_util.h"
 #include "platform/settings_platform.h"
 #include "viewer/file_sys_monitor.h"
@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace glimra {
@@ -78,6 +80,7 @@ TEST_F(HubTest, ClosingStoresBoundsAndTheLastWindowEndsTheProgram) {
     auto hub = MakeHub();
     TForm2* first = hub->WindowList()[0];
     TForm2* second = hub->NewWindow();
+    QPointer<TForm2> closed = second;
     second->setGeometry(40, 50, 300, 200);
     second->close();
     EXPECT_EQ(hub->WindowCount(), 1);
@@ -86,7 +89,9 @@ TEST_F(HubTest, ClosingStoresBoundsAndTheLastWindowEndsTheProgram) {
     EXPECT_FALSE(hub->Terminating());
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(ActiveWindow.isNull()); // cleared once the closed window is gone
+    // Never left pointing at the closed window once it is gone.
+    EXPECT_TRUE(closed.isNull());
+    EXPECT_TRUE(ActiveWindow.isNull() || ActiveWindow.data() == first);
     first->close();
     EXPECT_EQ(hub->WindowCount(), 0);
     EXPECT_TRUE(hub->Terminating());
@@ -225,6 +230,124 @@ TEST_F(HubTest, FollowedFileReloadsOnChangeReadingOnlyWhatGrew) {
     Folder.Write("follow.log", "ignored\n");
     WaitFor([] { return false; }, 300);
     EXPECT_EQ(Lines(*w), std::vector<std::string>{"new file"});
+}
+
+namespace {
+
+// Rows of the window bitmap's text area that hold any light pixel.
+int RowsWithText(const TForm2& w) {
+    int rows = 0;
+    for (int top = w.LineHeight + 15; top + w.LineHeight <= w.height(); top += w.LineHeight) {
+        bool lit = false;
+        for (int y = top; y < top + w.LineHeight && !lit; ++y)
+            for (int x = 15; x < 150 && !lit; ++x)
+                lit = qGray(w.WindowBitmap.pixel(x, y)) > 200;
+        rows += lit;
+    }
+    return rows;
+}
+
+QMouseEvent Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    return QMouseEvent(type, at, at, button, button, Qt::NoModifier);
+}
+
+} // namespace
+
+TEST_F(HubTest, ButtonsStackInNarrowWindowsAndTinyOnesAreRefused) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    w->resize(200, 300);
+    EXPECT_EQ(w->GlimraButton3->pos(), QPoint(24, 68));
+    EXPECT_EQ(w->GlimraButton4->pos(), QPoint(24, 51));
+    EXPECT_EQ(w->GlimraButton5->pos(), QPoint(24, 34));
+    EXPECT_EQ(w->GlimraButton2->pos(), QPoint(100, 15));
+    w->resize(150, 120);
+    EXPECT_EQ(w->size(), QSize(151, 121));
+}
+
+TEST_F(HubTest, AutoModeRepeatsAShortFileAndStepsByScrollWait) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    w->OpeningActive = false;
+    w->OpenFile(Folder.Write("three.log", "alpha\nbravo\ncharlie\n"));
+    w->resize(480, 30 + 10 * w->LineHeight + 5);
+    w->Redraw();
+    EXPECT_EQ(RowsWithText(*w), 3);
+    EXPECT_EQ(w->ScrollMax(), 0);
+    w->GlimraButton3Click();
+    ASSERT_TRUE(w->AutoMode);
+    EXPECT_TRUE(w->NeedsUpdates);
+    EXPECT_FALSE(w->Energy->isActive());
+    w->Redraw();
+    EXPECT_EQ(RowsWithText(*w), 10);
+    // ScrollWait 3: four steps move the text by one line.
+    hub->Settings().ScrollWait = 3;
+    int top = w->AutoTopLine;
+    for (int i = 0; i < 3; ++i)
+        hub->StepWindow(0);
+    EXPECT_EQ(w->AutoTopLine, top);
+    hub->StepWindow(0);
+    EXPECT_EQ(w->AutoTopLine, top + 1);
+    EXPECT_FLOAT_EQ(w->SubLineOffset, 0.0f);
+    // Off again with a scroll maximum of 0: back to the top.
+    w->AutoTopLine = 2;
+    w->GlimraButton3Click();
+    EXPECT_FALSE(w->AutoMode);
+    EXPECT_EQ(w->ScrollPosition(), 0);
+    EXPECT_FALSE(hub->WantsStep(0));
+}
+
+TEST_F(HubTest, LensTurnsSquareOnlyWhenMovedOffBothHomeLines) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    w->resize(480, 350);
+    TGlimraButton* lens = w->GlimraButton4;
+    ASSERT_EQ(lens->geometry(), QRect(252, 15, 75, 11));
+    auto drag = [&](QPoint by) {
+        QMouseEvent down = Mouse(QEvent::MouseButtonPress, {10, 5});
+        w->GlimraButton4MouseDown(&down);
+        QMouseEvent move = Mouse(QEvent::MouseMove, QPoint(10, 5) + by);
+        w->GlimraButton4MouseMove(&move);
+        QMouseEvent up = Mouse(QEvent::MouseButtonRelease, QPoint(10, 5) + by);
+        w->GlimraButton4MouseUp(&up);
+    };
+    drag({40, 0});
+    EXPECT_EQ(lens->geometry(), QRect(292, 15, 75, 11));
+    drag({0, 60});
+    EXPECT_EQ(lens->geometry(), QRect(292, 75, 75, 75));
+    // The wheel over the lens zooms; turned away at 0 it stays 0.
+    QPointF inside = QPointF(lens->geometry().center());
+    QWheelEvent away(inside, w->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &away);
+    EXPECT_EQ(lens->Zoom(), 0);
+    QWheelEvent toward(inside, w->mapToGlobal(inside), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &toward);
+    EXPECT_EQ(lens->Zoom(), 5);
+    // Any other button puts it home at the button size.
+    QMouseEvent right = Mouse(QEvent::MouseButtonPress, {1, 1}, Qt::RightButton);
+    w->GlimraButton4MouseDown(&right);
+    EXPECT_EQ(lens->geometry(), QRect(252, 15, 75, 11));
+    EXPECT_EQ(lens->Zoom(), 0);
+}
+
+TEST_F(HubTest, OpeningBandRunsToFullSizeThroughTheUpdateSteps) {
+    auto hub = MakeHub();
+    TForm2* w = hub->NewWindow();
+    w->OpeningActive = true;
+    w->ThreadTick = true;
+    w->OpeningRect = {w->width() / 2, w->height() / 2 - 1, 20, 2};
+    int index = hub->WindowCount() - 1;
+    int steps = 0;
+    while (hub->WantsStep(index) && steps < 1000) {
+        hub->StepWindow(index);
+        ++steps;
+    }
+    EXPECT_FALSE(w->OpeningActive);
+    EXPECT_LT(steps, 1000);
+    EXPECT_EQ(w->OpeningRect.Height, w->height());
+    EXPECT_EQ(w->OpeningRect.Width, w->width());
 }
 
 } // namespace glimra
