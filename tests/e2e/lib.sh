@@ -13,21 +13,41 @@ PIDS=()
 
 cleanup() {
     for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-# A display number no other test uses at the same time.
-for n in $(seq 120 180); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then DISPLAY_NUM=$n; break; fi
+# A private display: the first free number whose server really answers.
+XVFB_PID=
+for n in $(seq 120 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
 done
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NUM"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+[ -n "$XVFB_PID" ] || { echo "FAIL: no X display could be started" >&2; exit 1; }
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    [ -s "$WORK/glimra.out" ] && sed "s/^/glimra4: /" "$WORK/glimra.out" >&2
+    [ -s "$WORK/xvfb.log" ] && sed "s/^/Xvfb: /" "$WORK/xvfb.log" | tail -n 5 >&2
+    exit 1
+}
 
 # Starts the program in the background; its pid is in GLIMRA_PID.
 start_glimra() {
