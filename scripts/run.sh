@@ -47,7 +47,7 @@ startXvfb() {
     # Xvfb picks a free display itself and reports its number on fd 3.
     local numberFile=$run/display _
     : >"$numberFile"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
     xvfbPid=$!
     for _ in $(seq 100); do
         [ -s "$numberFile" ] && break
@@ -112,6 +112,14 @@ for _ in $(seq 100); do
     kill -0 "$glimraPid" 2>/dev/null || { echo "glimra4 ended before showing a window" >&2; exit 1; }
     sleep 0.1
 done
+# Activate the window (there is no window manager to do it) and switch Notify on, so
+# the window follows the growing demo log as a person would have it.
+window=$(xdotool search --onlyvisible --classname glimra4 2>/dev/null | head -n1)
+sleep 1.5
+xdotool windowfocus "$window" 2>/dev/null || true
+eval "$(xdotool getwindowgeometry --shell "$window")"
+sleep 1
+[ $# -eq 0 ] && xdotool mousemove $((X + 130)) $((Y + 20)) click 1 mousemove 0 0
 # Give the window time to load and repaint, and the writer time to add lines.
 sleep 3
 import -window root "$run/screenshot.png"
