@@ -50,10 +50,8 @@ void TFourthGlimraControl::FormCreate() {
     if (!SettingsStore)
         SettingsStore = CreateProgramRegWork(font());
     SettingsStore->Load();
-    const TRegIniRec& SettingsRec = Settings();
-    SharedBlendLevel = SettingsRec.BlendLevel;
-    SharedLightLevel = SettingsRec.LightLevel;
-    CopyTints();
+    SharedBlendLevel = Settings().BlendLevel;
+    SharedLightLevel = Settings().LightLevel;
     // Modules are loaded here once the module host exists.
     QSize screen = ScreenSize();
     SurfaceDib = std::make_unique<TCdib>(screen.width(), screen.height());
@@ -61,7 +59,7 @@ void TFourthGlimraControl::FormCreate() {
         MessageBoxes().Show(TMsgKind::Information, "no resource.", TMsgButtons::Ok);
         std::exit(0);
     }
-    CopyTints();
+    CopyTints(); // into the hub and the surface
     ActivationHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
                              [this](Qt::ApplicationState state) {
                                  if (IgnoreActivation)
@@ -127,8 +125,8 @@ TForm2* TFourthGlimraControl::NewWindow() {
 }
 
 void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
+    // The skin recuts the window's shape on the resize this causes.
     window->setGeometry(Settings().Left, Settings().Top, Settings().Width, Settings().Height);
-    // The skin recuts the window's shape here once it exists.
 }
 
 void TFourthGlimraControl::ApplySettings(TForm2* window) {

@@ -52,8 +52,8 @@ TForm2::TForm2(TFourthGlimraControl* hub)
     Monitor = new TFileSysMonitor(this);
     Skin = new TOriginalForm(this, false, this);
     Skin->OnMemoButton = [this](TOriginalForm&) { ToggleMemoView(); };
+    // The window repaints on every change of the bar, so it needs no repaint of its own.
     MiniScrollBar1.OnChange = [this] { MiniScrollBar1Change(); };
-    MiniScrollBar1.OnRepaint = [this] { Redraw(); };
     CreateControls();
     // Module instances are created here once the module host is loaded.
 }
