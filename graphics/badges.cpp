@@ -8,11 +8,15 @@
 #include <QPolygonF>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace glimra {
 namespace {
 
 using TTriangle = std::array<QPointF, 3>;
+
+// Width of the band along the sides that carries the words.
+constexpr double BadgeBand = 24;
 
 double Distance(QPointF a, QPointF b) {
     return std::hypot(a.x() - b.x(), a.y() - b.y());
@@ -88,53 +92,52 @@ TBadge Finish(const QImage& drawn, const TTriangle& outline) {
     return {drawn.convertToFormat(QImage::Format_BGR888), NormalisedMask(mask)};
 }
 
-} // namespace
-
-TBadge UpdateBadge() {
-    const TTriangle outer{QPointF(100, 6), QPointF(194, 176), QPointF(6, 176)};
-    const double band = 24;
-    const TTriangle inner = Inset(outer, band);
+// A black square with the artwork that draw paints inside outer, and its mask.
+TBadge DrawBadge(const TTriangle& outer,
+                 const std::function<void(QPainter&, const TTriangle& inner)>& draw) {
     QImage image(BadgeSide, BadgeSide, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawPolygon(Polygon(outer));
-    p.setBrush(QColor(255, 255, 0));
-    p.drawPolygon(Polygon(inner));
-    p.setPen(Qt::black);
-    p.setFont(BadgeFont(15));
-    TextAlongSides(p, outer, QStringLiteral("UPDATE"), band);
-    p.setFont(BadgeFont(48));
-    CentredText(p, 100, QStringLiteral("!"));
-    p.setFont(BadgeFont(15));
-    CentredText(p, 140, QStringLiteral("Attention!"));
+    draw(p, Inset(outer, BadgeBand));
     p.end();
     return Finish(image, outer);
 }
 
+} // namespace
+
+TBadge UpdateBadge() {
+    const TTriangle outer{QPointF(100, 6), QPointF(194, 176), QPointF(6, 176)};
+    return DrawBadge(outer, [&](QPainter& p, const TTriangle& inner) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawPolygon(Polygon(outer));
+        p.setBrush(QColor(255, 255, 0));
+        p.drawPolygon(Polygon(inner));
+        p.setPen(Qt::black);
+        p.setFont(BadgeFont(15));
+        TextAlongSides(p, outer, QStringLiteral("UPDATE"), BadgeBand);
+        p.setFont(BadgeFont(48));
+        CentredText(p, 100, QStringLiteral("!"));
+        p.setFont(BadgeFont(15));
+        CentredText(p, 140, QStringLiteral("Attention!"));
+    });
+}
+
 TBadge DangerBadge() {
     const TTriangle outer{QPointF(194, 24), QPointF(100, 194), QPointF(6, 24)};
-    const double band = 24;
-    const TTriangle inner = Inset(outer, band);
-    QImage image(BadgeSide, BadgeSide, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor red(255, 0, 0);
-    p.setPen(QPen(red, 3));
-    p.setBrush(Qt::NoBrush);
-    p.drawPolygon(Polygon(Inset(outer, 1.5)));
-    p.drawPolygon(Polygon(inner));
-    p.setFont(BadgeFont(15));
-    TextAlongSides(p, outer, QStringLiteral("DANGER"), band);
-    p.setFont(BadgeFont(10));
-    CentredText(p, 66, QStringLiteral("SELF TERMINATION"));
-    p.setFont(BadgeFont(30));
-    CentredText(p, 92, QStringLiteral("404"));
-    p.end();
-    return Finish(image, outer);
+    return DrawBadge(outer, [&](QPainter& p, const TTriangle& inner) {
+        p.setPen(QPen(QColor(255, 0, 0), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(Polygon(Inset(outer, 1.5)));
+        p.drawPolygon(Polygon(inner));
+        p.setFont(BadgeFont(15));
+        TextAlongSides(p, outer, QStringLiteral("DANGER"), BadgeBand);
+        p.setFont(BadgeFont(10));
+        CentredText(p, 66, QStringLiteral("SELF TERMINATION"));
+        p.setFont(BadgeFont(30));
+        CentredText(p, 92, QStringLiteral("404"));
+    });
 }
 
 } // namespace glimra
