@@ -251,6 +251,10 @@ void TFourthGlimraControl::AppActivate() {
     // every capture would start the next one.
     IgnoreActivation = true;
     ShowHiddenWindows();
+    // Give the focus back, or the next click would activate the program, and hide
+    // the windows, again.
+    if (ActiveWindow)
+        ActiveWindow->activateWindow();
     QTimer::singleShot(1000, this, [this] { IgnoreActivation = false; });
 }
 

@@ -126,3 +126,19 @@ region_sum() {
 window_origin() {
     xdotool getwindowgeometry "$1" | sed -nE 's/.*Position: ([0-9-]+),([0-9-]+).*/\1 \2/p'
 }
+
+# Clicks at X Y until the rectangle W H RX RY changes (a click can land while the
+# program is busy capturing the desktop); fails after three tries.
+click_until_changed() {
+    local x=$1 y=$2 before
+    # Hovering alone highlights a button: compare against the highlighted look.
+    xdotool mousemove "$x" "$y"
+    sleep 0.4
+    before=$(region_sum "$3" "$4" "$5" "$6")
+    for _ in 1 2 3; do
+        xdotool click 1
+        sleep 0.5
+        [ "$(region_sum "$3" "$4" "$5" "$6")" != "$before" ] && return 0
+    done
+    return 1
+}

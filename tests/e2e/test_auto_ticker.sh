@@ -12,8 +12,8 @@ sleep 1.5
 read -r wx wy < <(window_origin "$id")
 auto_button() { xdotool mousemove $((wx + 210)) $((wy + 20)) click 1; }
 
-auto_button
-sleep 0.5
+click_until_changed $((wx + 210)) $((wy + 20)) 75 11 $((wx + 176)) $((wy + 15)) ||
+    fail "the Auto button did not switch on"
 first=$(region_sum 200 200 $((wx + 15)) $((wy + 40)))
 sleep 0.5
 second=$(region_sum 200 200 $((wx + 15)) $((wy + 40)))

@@ -11,8 +11,8 @@ focus_window "$id"
 sleep 1.5
 read -r wx wy < <(window_origin "$id")
 # The Notify button sits at (100, 15) in the window, 75 x 11.
-xdotool mousemove $((wx + 130)) $((wy + 20)) click 1
-sleep 0.5
+click_until_changed $((wx + 130)) $((wy + 20)) 75 11 $((wx + 100)) $((wy + 15)) ||
+    fail "the Notify button did not switch on"
 # Rows 4 and 5 of the text area are empty until the new lines arrive.
 before=$(region_sum 300 40 $((wx + 15)) $((wy + 70)))
 printf 'four appended by another process\nfive\n' >> "$log"
