@@ -6,10 +6,12 @@
 #include "graphics/glimra_button.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
+#include "platform/focus_watch.h"
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
+#include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
 
 #include <QApplication>
@@ -35,6 +37,8 @@ TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine,
       Parameters(std::move(commandLine)) {
     setWindowTitle(QStringLiteral("4th Glimra proto type"));
     setAttribute(Qt::WA_NoSystemBackground);
+    RegisterFontSubstitutes();
+    setFont(ControlWindowFont());
     FormCreate();
 }
 
@@ -61,14 +65,8 @@ void TFourthGlimraControl::FormCreate() {
     }
     CopyTints(); // into the hub and the surface
     ActivationHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
-                             [this](Qt::ApplicationState state) {
-                                 if (IgnoreActivation)
-                                     return;
-                                 if (state == Qt::ApplicationActive)
-                                     AppActivate();
-                                 else
-                                     AppDeactivate();
-                             });
+                             &TFourthGlimraControl::ApplicationStateChanged);
+    FocusWatch = std::make_unique<TFocusWatch>([this] { Activation.FocusReturned(); });
     CaptureBackground();
     NewWindow();
 }
@@ -107,11 +105,13 @@ void TFourthGlimraControl::FormDestroy() {
     TerminateTimer = nullptr;
 }
 
-TForm2* TFourthGlimraControl::NewWindow() {
+TForm2* TFourthGlimraControl::NewWindow(bool openCommandLine) {
     QPointer<TForm2> previous = ActiveWindow;
-    auto* window = new TForm2(this);
+    auto* window = new TForm2(*this);
     ActiveWindow = window;
     window->InitWindow(Settings().LayerWin);
+    if (openCommandLine && !Parameters.empty())
+        window->OpenFile(JoinParameters(Parameters));
     Windows.push_back(window);
     if (previous && Windows.size() >= 2 && Windows[Windows.size() - 2]) {
         TForm2* last = Windows[Windows.size() - 2];
@@ -125,51 +125,26 @@ TForm2* TFourthGlimraControl::NewWindow() {
 }
 
 void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
+    // A stored size beyond the screen would make a window nobody can handle.
+    QSize screen = ScreenSize();
+    TBounds bounds = FitOnScreen(
+        {Settings().Left, Settings().Top, Settings().Width, Settings().Height},
+        {screen.width(), screen.height()}, {window->minimumWidth(), window->minimumHeight()});
     // The skin recuts the window's shape on the resize this causes.
-    window->setGeometry(Settings().Left, Settings().Top, Settings().Width, Settings().Height);
+    window->setGeometry(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
 }
 
 void TFourthGlimraControl::ApplySettings(TForm2* window) {
     CopyTints();
     Updates->SetPriority(Settings().ThreadPriority);
-    if (!window)
-        return;
-    QFont font = window->font();
-    QColor color;
-    DataToFont(Settings().Font, font, color);
-    window->TextColor = color;
-    window->SetTextFont(font);
-    window->NotifyTimer->setInterval(std::max(1, Settings().WaitTime));
-    window->RetryInterval = std::max(1, Settings().WaitTime);
-    window->Retry.OpenFailed = false;
-    window->Retry.MaxRetry = Settings().Retry;
-    window->AutoTopLine = 0;
-    window->SetScrollPosition(0);
-    window->SetWordWrap(Settings().WordWrap);
-    window->UpdateScrollRange();
-    window->Energy->setInterval(500);
-    if (Settings().GWatch)
-        window->Energy->start();
-    else
-        window->Energy->stop();
-    window->GlimraButton4->setEnabled(!Settings().LayerWin);
-    bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (Settings().StayOnTop != onTop)
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, Settings().StayOnTop);
-    for (int n = 1; n <= 5; ++n)
-        window->Button(n)->SetFontColor(Settings().DeActiveMenuColor);
-    if (window->NotifyOn)
-        window->GlimraButton2->SetFontColor(Settings().ActiveMenuColor);
-    if (window->NeedsUpdates)
-        window->GlimraButton3->SetFontColor(Settings().ActiveMenuColor);
-    window->Redraw();
-    window->show();
+    if (window)
+        window->ApplySettings(Settings());
 }
 
 void TFourthGlimraControl::CopyDataReceived(const TCopyDataRecord* record) {
     if (!record || record->dwData == 0)
         return;
-    TForm2* window = NewWindow();
+    TForm2* window = NewWindow(false);
     window->OpeningActive = false;
     window->OpenFile(RecordText(*record));
     window->Redraw();
@@ -201,15 +176,15 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
     }
 }
 
-void TFourthGlimraControl::CloseWindow(TForm2* window) {
-    ActiveWindow = window;
-    Settings().Left = window->x();
-    Settings().Top = window->y();
-    Settings().Width = window->width();
-    Settings().Height = window->height();
+void TFourthGlimraControl::CloseWindow(TForm2& window) {
+    ActiveWindow = &window;
+    Settings().Left = window.x();
+    Settings().Top = window.y();
+    Settings().Width = window.width();
+    Settings().Height = window.height();
     // The window's module order is recorded here once modules exist.
     for (auto i = Windows.size(); i-- > 0;)
-        if (Windows[i] == window || !Windows[i])
+        if (Windows[i] == &window || !Windows[i])
             Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
     if (!Windows.empty())
         return;
@@ -238,24 +213,30 @@ void TFourthGlimraControl::CaptureBackground() {
     SurfaceDib->AdjustBrightness(static_cast<std::uint8_t>(Settings().LightLevel));
 }
 
+void TFourthGlimraControl::ApplicationStateChanged(Qt::ApplicationState state) {
+    const bool active = state == Qt::ApplicationActive;
+    using TChange = TActivationFilter::TChange;
+    if (!Activation.IsUsers(active ? TChange::Activated : TChange::Deactivated))
+        return;
+    if (active)
+        AppActivate();
+    else
+        AppDeactivate();
+}
+
 void TFourthGlimraControl::AppActivate() {
     if (Captured)
         return;
+    // No events are handled until the windows are back: nothing opens mid-capture.
+    Activation.OwnHideBegins();
     HideAllWindows();
-    // Let the server unmap the windows and the desktop repaint before the copy.
-    QCoreApplication::processEvents();
     if (Settings().CaptureWait > 0)
         QThread::msleep(static_cast<unsigned long>(Settings().CaptureWait));
     CaptureBackground();
-    // Hiding and showing our own windows is no activation by the user: without this
-    // every capture would start the next one.
-    IgnoreActivation = true;
     ShowHiddenWindows();
-    // Give the focus back, or the next click would activate the program, and hide
-    // the windows, again.
+    // Give the focus back, or the next click would activate the program again.
     if (ActiveWindow)
         ActiveWindow->activateWindow();
-    QTimer::singleShot(1000, this, [this] { IgnoreActivation = false; });
 }
 
 void TFourthGlimraControl::RefreshBackground() {
@@ -268,8 +249,9 @@ void TFourthGlimraControl::RefreshBackground() {
     ShowHiddenWindows();
 }
 
-void TFourthGlimraControl::ComposeOverlaps(TForm2* window) {
-    if (Windows.size() < 2 || !window)
+void TFourthGlimraControl::ComposeOverlaps(TForm2& target) {
+    TForm2* window = &target;
+    if (Windows.size() < 2)
         return;
     std::vector<TStackedWindow> stack;
     for (const auto& w : Windows) {
@@ -315,9 +297,12 @@ void TFourthGlimraControl::AppDeactivate() {
 }
 
 void TFourthGlimraControl::ShowHiddenWindows() {
+    // Only shown again over the new background: what each window shows stays as it was.
     for (std::size_t i = 0; i < Windows.size(); ++i)
-        if (Windows[i] && !Windows[i]->isVisible())
-            ApplySettings(Windows[i]);
+        if (Windows[i] && !Windows[i]->isVisible()) {
+            Windows[i]->Redraw();
+            Windows[i]->show();
+        }
 }
 
 void TFourthGlimraControl::HideAllWindows() {

@@ -1,7 +1,10 @@
 #pragma once
+#include "app/activation_filter.h"
 #include "app/forward_record.h"
 #include "app/update_sweep.h"
 #include "settings/reg_work.h"
+#include "settings/shared_levels.h"
+#include "viewer/window_host.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -15,16 +18,12 @@ class QTimer;
 namespace glimra {
 
 class TCdib;
+class TFocusWatch;
 class TForm2;
 class TUpdateThread;
 
-// The window last activated, created or being closed; cleared when it is destroyed.
-inline QPointer<TForm2> ActiveWindow;
-inline std::int32_t SharedBlendLevel = 50;
-inline std::int32_t SharedLightLevel = 2;
-
 // The hidden control window: owns the viewer windows and everything they share.
-class TFourthGlimraControl : public QWidget, public TUpdateHost {
+class TFourthGlimraControl : public QWidget, public TUpdateHost, public TWindowHost {
     Q_OBJECT
 public:
     // commandLine: this process's parameters; every new window opens them joined.
@@ -33,24 +32,30 @@ public:
                                   std::unique_ptr<TRegWork> store = nullptr);
     ~TFourthGlimraControl() override;
 
-    TForm2* NewWindow();
+    // openCommandLine: the window opens this process's own file (not for a window
+    // that another instance's file is for).
+    TForm2* NewWindow(bool openCommandLine = true);
     void RestoreWindowBounds(TForm2* window);
     void ApplySettings(TForm2* window);
     void CopyDataReceived(const TCopyDataRecord* record);
     void BringToFront(TForm2* window);
-    void CloseWindow(TForm2* window);
     void CaptureBackground();
     void RefreshBackground();
-    // Lays the parts of the windows behind this one into its bitmap, shaded again.
-    void ComposeOverlaps(TForm2* window);
-    const TCdib* Surface() const { return SurfaceDib.get(); }
-    void WakeUpdates();
-    void ResetUpdateCursor();
+    void ResetUpdateCursor() override;
+    void WakeUpdates() override;
     TUpdateThread* UpdateThread() const { return Updates.get(); }
 
+    // TWindowHost
+    const TRegIniRec& Settings() const override { return SettingsStore->Settings; }
+    const TCdib* Surface() const override { return SurfaceDib.get(); }
+    void ComposeOverlaps(TForm2& window) override;
+    void CloseWindow(TForm2& window) override;
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
+
+    // TUpdateHost
     bool WantsStep(int index) const override;
     void StepWindow(int index) override;
+
     void AppActivate();
     void AppDeactivate();
     void ShowHiddenWindows();
@@ -60,7 +65,6 @@ public:
     // Raises the windows after another instance handed over its command line.
     void BringForward();
 
-    const TRegIniRec& Settings() const { return SettingsStore->Settings; }
     TRegIniRec& Settings() { return SettingsStore->Settings; }
     TRegWork* Store() const { return SettingsStore.get(); }
     const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
@@ -77,13 +81,15 @@ private:
     std::unique_ptr<TRegWork> SettingsStore;
     std::unique_ptr<TCdib> SurfaceDib;
     std::unique_ptr<TUpdateThread> Updates;
-    bool IgnoreActivation = false;
     std::vector<std::string> Parameters;
+    TActivationFilter Activation;
+    std::unique_ptr<TFocusWatch> FocusWatch;
     QMetaObject::Connection ActivationHook;
 
     void FormCreate();
     void FormDestroy();
     void CopyTints();
+    void ApplicationStateChanged(Qt::ApplicationState state);
 };
 
 } // namespace glimra

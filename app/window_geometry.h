@@ -1,6 +1,8 @@
 #pragma once
 #include "graphics/pixel_view.h"
 
+#include <algorithm>
+
 namespace glimra {
 
 // Where a new window goes: 20 pixels right and down of the last one.
@@ -11,6 +13,16 @@ inline TPoint CascadeFrom(TPoint last) {
 // Top-left corner that centres a window on the screen (truncating toward zero).
 inline TPoint CentreOn(int screenWidth, int screenHeight, int width, int height) {
     return {(screenWidth - width) / 2, (screenHeight - height) / 2};
+}
+
+// Stored bounds made showable: no larger than the screen, no smaller than a window
+// may be. The place is kept.
+inline TBounds FitOnScreen(TBounds bounds, TSize screen, TSize smallest) {
+    auto fit = [](int value, int low, int high) {
+        return std::clamp(value, low, std::max(low, high));
+    };
+    return {bounds.Left, bounds.Top, fit(bounds.Width, smallest.Width, screen.Width),
+            fit(bounds.Height, smallest.Height, screen.Height)};
 }
 
 } // namespace glimra

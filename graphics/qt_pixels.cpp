@@ -30,6 +30,8 @@ void EnsureBitmap(QImage& image, int width, int height) {
         image.height() == height)
         return;
     image = width > 0 && height > 0 ? QImage(width, height, QImage::Format_BGR888) : QImage();
+    // Fresh memory holds anything: start from black.
+    image.fill(Qt::black);
 }
 
 void FillBitmap(QImage& image, TColor color) {

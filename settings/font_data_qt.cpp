@@ -20,4 +20,15 @@ void DataToFont(const TFontData& data, QFont& font, QColor& color) {
     color = ToQColor(data.FontColor);
 }
 
+void RegisterFontSubstitutes() {
+    QFont::insertSubstitutions(QString::fromUtf8(DefaultFontName),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")});
+}
+
+QFont ControlWindowFont() {
+    return QFont(QString::fromUtf8(DefaultFontName), DefaultFontSize);
+}
+
 } // namespace glimra

@@ -8,10 +8,14 @@ namespace glimra {
 
 TGlimraMemo::TGlimraMemo(QWidget* parent) : QPlainTextEdit(parent) {
     setFrameStyle(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(0);
+    document()->setModified(false); // a margin counts as an edit
     // The window's own picture shows through behind the text.
     setAttribute(Qt::WA_TranslucentBackground);
     viewport()->setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; color: yellow; }"));
+    SetTextColor(Qt::white);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (OnScroll)
             OnScroll(this);
@@ -24,6 +28,14 @@ int TGlimraMemo::FirstVisibleLine() const {
 
 void TGlimraMemo::ScrollToLine(int line) {
     verticalScrollBar()->setValue(line);
+}
+
+void TGlimraMemo::SetTextColor(const QColor& color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::transparent);
+    colours.setColor(QPalette::Window, Qt::transparent);
+    colours.setColor(QPalette::Text, color);
+    setPalette(colours);
 }
 
 void TGlimraMemo::LoadFrom(const TLineStore& store) {
@@ -44,6 +56,12 @@ bool TGlimraMemo::StoreInto(TLineStore& store) {
     store.SetText(toPlainText().toStdString());
     document()->setModified(false);
     return true;
+}
+
+void TGlimraMemo::mouseReleaseEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (OnClick)
+        OnClick();
 }
 
 } // namespace glimra

@@ -80,6 +80,7 @@ bool TLineStore::SetText(std::string text) {
     Lines = std::move(fresh.Lines);
     LastOpen = fresh.LastOpen;
     InvalidateWrap(0);
+    ++Changes;
     return true;
 }
 
@@ -99,6 +100,7 @@ void TLineStore::Append(std::string_view bytes) {
         ++from;
     SplitFrom(from);
     InvalidateWrap(firstChanged);
+    ++Changes;
 }
 
 void TLineStore::SplitFrom(std::size_t offset) {
@@ -132,6 +134,7 @@ void TLineStore::Clear() {
     Lines.clear();
     LastOpen = false;
     InvalidateWrap(0);
+    ++Changes;
 }
 
 void TLineStore::AddLine(std::string_view line) {
@@ -141,6 +144,7 @@ void TLineStore::AddLine(std::string_view line) {
     Bytes.append("\r\n");
     Lines.push_back({offset, line.size()});
     InvalidateWrap(Lines.size() - 1);
+    ++Changes;
 }
 
 std::string_view TLineStore::Line(std::size_t index) const {

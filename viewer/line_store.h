@@ -29,6 +29,8 @@ public:
     void AddLine(std::string_view line);
 
     std::size_t LineCount() const { return Lines.size(); }
+    // Grows with every change of the lines, so a view can tell whether it is stale.
+    std::uint64_t Version() const { return Changes; }
     std::string_view Line(std::size_t index) const;
     bool LastLineOpen() const { return Lines.empty() ? false : LastOpen; }
     // The text as it was read or appended: how many bytes, and the last of them.
@@ -57,6 +59,7 @@ private:
     std::string Bytes; // the text as read; ranges leave the line ends out
     std::vector<TRange> Lines;
     bool LastOpen = false; // the last line had no line end yet
+    std::uint64_t Changes = 0;
 
     bool WrapOn = false;
     int WrapWidth = 0;

@@ -1,13 +1,14 @@
 // How a viewer window turns its state into pixels: composition, lines, scrolling,
 // the Auto ticker, the opening band and the layout of its controls.
-#include "app/control_hub.h"
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
 #include "graphics/qt_pixels.h"
 #include "viewer/glimra_memo.h"
+#include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
+#include "viewer/window_host.h"
 #include "viewer/window_layout.h"
 
 #include <QFile>
@@ -24,24 +25,46 @@ bool TForm2::IsActiveWindow() const {
     return ActiveWindow.data() == this;
 }
 
-void TForm2::SetTextFont(const QFont& font) {
-    setFont(font);
-    WordWrapper->setFont(font);
-    LineHeight = std::max(1, QFontMetrics(font).height());
+void TForm2::SetTextFont(const QFont& textFont) {
+    // Rewrapping a big file is not free: only a real change does it.
+    if (textFont == font() && textFont == WordWrapper->font())
+        return;
+    setFont(textFont);
+    WordWrapper->setFont(textFont);
+    LineHeight = std::max(1, QFontMetrics(textFont).height());
     RewrapStore();
 }
 
 void TForm2::SetWordWrap(bool on) {
-    WordWrapper->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    auto mode = on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap;
+    if (mode == WordWrapper->lineWrapMode() && on == Store.Wrap())
+        return;
+    WordWrapper->setLineWrapMode(mode);
     RewrapStore();
 }
 
 void TForm2::RewrapStore() {
     QFontMetrics metrics(font());
     bool wrap = WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap;
-    Store.SetWrap(wrap, width() - 45, [metrics](char32_t c) {
+    Store.SetWrap(wrap, TextWidth(), [metrics](char32_t c) {
         return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
     });
+}
+
+void TForm2::PlaceMemo() {
+    WordWrapper->setGeometry(15, LineHeight + 15, TextWidth(), MemoHeight());
+}
+
+void TForm2::PlaceScrollBar() {
+    MiniScrollBar1.SetBounds(width() - MiniScrollBar1.Width() - 20, 20, MiniScrollBar1.Width(),
+                             height() - 40);
+}
+
+void TForm2::Repaint() {
+    if (RedrawHolds > 0)
+        RedrawPending = true;
+    else
+        Redraw();
 }
 
 void TForm2::UpdateScrollRange() {
@@ -59,7 +82,7 @@ void TForm2::MiniScrollBar1Change() {
             SetScrollPosition(WordWrapper->FirstVisibleLine());
         WordWrapper->OnScroll = std::move(saved);
     }
-    Redraw();
+    Repaint();
 }
 
 void TForm2::MemoScrolled() {
@@ -68,6 +91,14 @@ void TForm2::MemoScrolled() {
     MiniScrollBar1.OnChange = std::move(saved);
     setWindowTitle(
         QStringLiteral("%1/%2").arg(WordWrapper->FirstVisibleLine()).arg(ScrollPosition()));
+}
+
+void TForm2::WordWrapperChange() {
+    UpdateScrollRange();
+}
+
+void TForm2::WordWrapperClick() {
+    UpdateScrollRange();
 }
 
 void TForm2::SetMemoView(bool on) {
@@ -98,20 +129,24 @@ void TForm2::ToggleMemoView() {
 }
 
 void TForm2::Redraw() {
-    const TCdib* surface = Hub->Surface();
+    const TCdib* surface = Host.Surface();
     if (Closing || !surface || !surface->IsValid() || !WordWrapper || width() <= 0 || height() <= 0)
         return;
+    RedrawPending = false;
     if (OpeningActive)
-        Hub->WakeUpdates();
+        Host.WakeUpdates();
     EnsureBitmap(WindowBitmap, width(), height());
-    if (OpeningActive)
+    if (OpeningActive) {
+        // Outside the band nothing is drawn yet: black, never what the memory held.
+        WindowBitmap.fill(Qt::black);
         surface->Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
                       y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
-    else
+    } else {
         surface->Draw(WindowBitmap, 0, 0, x(), y(), width(), height());
-    Hub->ComposeOverlaps(this);
+    }
+    Host.ComposeOverlaps(*this);
     // Module instances draw here, in module order, once the module host is loaded.
-    const TRegIniRec& settings = Hub->Settings();
+    const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = MemoView;
     Skin->IsActive = IsActiveWindow();
     Skin->ActiveColor = settings.ActiveColor;
@@ -123,13 +158,13 @@ void TForm2::Redraw() {
         painter.setFont(font());
         painter.setPen(TextColor);
         LineHeight = std::max(1, painter.fontMetrics().height());
-        WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
+        PlaceMemo();
         DrawLines(painter);
     }
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
     if (MiniScrollBar1.Visible)
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
-    if ((AutoMode || SweepActive) && !DemoTimer->isActive())
+    if ((AutoMode || SweepActive) && !DemoTimer->Enabled())
         Light.Step(ViewOf(WindowBitmap));
     // The open File and Module menus blend in here once they exist.
     if (OpeningActive) {
@@ -145,14 +180,15 @@ void TForm2::ComposeControls() {
         Button(n)->UpdateBackground();
         Button(n)->update();
     }
-    for (TSkinned<QWidget>* control :
-         {static_cast<TSkinned<QWidget>*>(GlimraDC1), static_cast<TSkinned<QWidget>*>(GlimraDC3)})
-        if (!control->isHidden()) {
-            control->UpdateBackground();
-            control->update();
-        }
-    if (!GlimraEdit1->isHidden())
+    if (!GlimraEdit1->isHidden()) {
+        GlimraEdit1->UpdateBackground();
         GlimraEdit1->update();
+    }
+    for (TGlimraDC* badge : {GlimraDC1, GlimraDC3})
+        if (!badge->isHidden()) {
+            badge->UpdateBackground();
+            badge->update();
+        }
     if (MemoView)
         WordWrapper->viewport()->update();
 }
@@ -167,7 +203,7 @@ void TForm2::OpeningStep() {
     }
     update(r.Left, r.Top, r.Width, r.Height);
     TOpeningBand band =
-        StepOpening({r.Left, r.Top, r.Width, r.Height}, Hub->WindowCount(), width(), height());
+        StepOpening({r.Left, r.Top, r.Width, r.Height}, Host.WindowCount(), width(), height());
     r = band.Rect;
     if (band.Done) {
         OpeningActive = false;
@@ -217,26 +253,22 @@ void TForm2::GlimraButton3Click() {
     }
     WordWrapper->setVisible(MemoView && !AutoScrolling);
     GlimraButton3->update();
-    Redraw();
+    Repaint();
 }
 
 void TForm2::UpdateAutoState(bool on) {
     NeedsUpdates = AutoScrolling || ExternalUpdates || on;
-    Hub->ResetUpdateCursor();
+    Host.ResetUpdateCursor();
     ThreadTick = NeedsUpdates;
-    Energy->setInterval(500);
-    if (Hub->Settings().GWatch && !NeedsUpdates)
-        Energy->start();
-    else
-        Energy->stop();
+    UpdateEnergy(Host.Settings());
     if (on) {
         Light.SetTop(2);
         GlimraButton3->SetTransparent(4);
         GlimraButton3->SetFontColor(clRed);
-        Hub->WakeUpdates();
+        Host.WakeUpdates();
     } else {
         GlimraButton3->SetTransparent(1);
-        GlimraButton3->SetFontColor(Hub->Settings().DeActiveMenuColor);
+        GlimraButton3->SetFontColor(Host.Settings().DeActiveMenuColor);
     }
 }
 
@@ -248,7 +280,7 @@ void TForm2::SetExternalUpdates(bool on) {
 void TForm2::AutoTimerTimer() {
     if (AutoScrolling)
         SubLineOffset += static_cast<float>(LineHeight) /
-                         static_cast<float>(std::max(0, Hub->Settings().ScrollWait) + 1);
+                         static_cast<float>(std::max(0, Host.Settings().ScrollWait) + 1);
     Redraw();
     if (AutoScrolling && SubLineOffset >= static_cast<float>(LineHeight)) {
         SubLineOffset -= static_cast<float>(LineHeight);
@@ -281,26 +313,26 @@ void TForm2::paintEvent(QPaintEvent* event) {
 }
 
 void TForm2::resizeEvent(QResizeEvent*) {
-    MiniScrollBar1.SetBounds(width() - MiniScrollBar1.Width() - 20, 20, MiniScrollBar1.Width(),
-                             height() - 40);
-    WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
+    TRedrawHold hold(*this);
+    PlaceScrollBar();
+    PlaceMemo();
     ComputeButtonLayout();
     ApplyButtonLayout();
     RewrapStore();
     UpdateScrollRange();
-    Redraw();
+    Repaint();
 }
 
 void TForm2::moveEvent(QMoveEvent*) {
-    Redraw();
+    Repaint();
 }
 
 void TForm2::wheelEvent(QWheelEvent* event) {
     bool towardUser = event->angleDelta().y() < 0;
     QPoint at = event->position().toPoint();
     QRect lens = GlimraButton4->geometry();
-    if (at.x() > lens.left() && at.x() < lens.right() && at.y() > lens.top() &&
-        at.y() < lens.bottom()) {
+    if (at.x() > lens.left() && at.x() < lens.left() + lens.width() && at.y() > lens.top() &&
+        at.y() < lens.top() + lens.height()) {
         GlimraButton4->SetZoom(GlimraButton4->Zoom() + (towardUser ? 5 : -5));
         GlimraButton4->UpdateBackground();
         GlimraButton4->update();
@@ -390,7 +422,7 @@ void TForm2::changeEvent(QEvent* event) {
             ActiveWindow = this;
         else
             SetMemoView(false);
-        Redraw();
+        Repaint();
     }
     QWidget::changeEvent(event);
 }

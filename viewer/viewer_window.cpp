@@ -1,22 +1,19 @@
 #include "viewer/viewer_window.h"
 
-#include "app/control_hub.h"
-#include "app/forward_record.h"
 #include "graphics/badges.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
 #include "platform/message_box.h"
+#include "settings/font_data_qt.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/glimra_memo.h"
+#include "viewer/interval_timer.h"
+#include "viewer/window_host.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFontMetrics>
-#include <QPainter>
-#include <QTimer>
-#include <QWheelEvent>
 
 namespace glimra {
 namespace {
@@ -27,31 +24,39 @@ QString FromBytes(const std::string& s) {
 
 } // namespace
 
-TForm2::TForm2(TFourthGlimraControl* hub)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Hub(hub) {
+TForm2::TRedrawHold::TRedrawHold(TForm2& window) : Window(window) {
+    ++Window.RedrawHolds;
+}
+
+TForm2::TRedrawHold::~TRedrawHold() {
+    if (--Window.RedrawHolds == 0 && Window.RedrawPending) {
+        Window.RedrawPending = false;
+        Window.Redraw();
+    }
+}
+
+TForm2::TForm2(TWindowHost& host)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Host(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
     resize(472, 323);
     setMinimumSize(151, 121); // a window is never 150 x 120 or smaller
-    setFont(QFont(QStringLiteral("MS UI Gothic"), -1));
-    FilePath = QCoreApplication::applicationFilePath().toStdString();
-    OpeningActive = hub->Settings().Opening;
+    QFont formFont(QStringLiteral("MS UI Gothic"));
+    formFont.setPixelSize(12);
+    setFont(formFont);
+    OpeningActive = host.Settings().Opening;
     OpeningRect = {width() / 2, height() / 2 - 1, 20, 2};
 
     WordWrapper = new TGlimraMemo(this);
     WordWrapper->hide();
-    NotifyTimer = new QTimer(this);
-    NotifyTimer->setInterval(3000);
-    connect(NotifyTimer, &QTimer::timeout, this, &TForm2::NotifyTimerTimer);
-    Energy = new QTimer(this);
-    Energy->setInterval(500);
-    connect(Energy, &QTimer::timeout, this, &TForm2::Redraw);
-    DemoTimer = new QTimer(this);
-    DemoTimer->setInterval(200);
-    Monitor = new TFileSysMonitor(this);
+    Follower = new TFileFollower(Store, *this, this);
+    Energy = new TIntervalTimer(500, this);
+    connect(Energy, &TIntervalTimer::Timeout, this, &TForm2::Redraw);
+    DemoTimer = new TIntervalTimer(200, this);
     Skin = new TOriginalForm(this, false, this);
     Skin->OnMemoButton = [this](TOriginalForm&) { ToggleMemoView(); };
+    MiniScrollBar1.SetBounds(0, 0, 12, 200);
     // The window repaints on every change of the bar, so it needs no repaint of its own.
     MiniScrollBar1.OnChange = [this] { MiniScrollBar1Change(); };
     CreateControls();
@@ -61,7 +66,7 @@ TForm2::TForm2(TFourthGlimraControl* hub)
 TForm2::~TForm2() {
     Skin->Detach();
     Closing = true;
-    Monitor->SetActive(false);
+    Follower->Monitor->SetActive(false);
     // Module instances are freed here, last first, once the module host is loaded.
 }
 
@@ -117,180 +122,134 @@ void TForm2::ShowBadge(TGlimraDC* badge) {
     badge->update();
 }
 
+void TForm2::HideBadges() {
+    GlimraDC1->hide();
+    GlimraDC3->hide();
+}
+
 void TForm2::InitWindow(bool /*layered*/) {
     // Layered windows and dropped files are taken up by the window's input and layer code.
-    Retry.MaxRetry = 10;
+    Follower->Retry.MaxRetry = 10;
     Closing = false;
-    FilePath = QCoreApplication::applicationFilePath().toStdString();
+    if (!Follower->HasFile())
+        Follower->FilePath = QCoreApplication::applicationFilePath().toStdString();
     Light.SetTop(2);
     Light.SetSize(40, 13);
-    WordWrapper->setGeometry(15, LineHeight + 15, width() - 45, height() - 30);
-    MiniScrollBar1.SetBounds(width() - MiniScrollBar1.Width() - 20, 20, MiniScrollBar1.Width(),
-                             height() - 40);
+    PlaceMemo();
+    PlaceScrollBar();
     WordWrapper->OnScroll = [this](TGlimraMemo*) { MemoScrolled(); };
+    connect(WordWrapper, &QPlainTextEdit::textChanged, this, &TForm2::WordWrapperChange,
+            Qt::UniqueConnection);
+    WordWrapper->OnClick = [this] { WordWrapperClick(); };
     ComputeButtonLayout();
-    Monitor->SetActive(false);
-    Monitor->SetNotifyFilter({TFileSysNotify::FILE_NAME, TFileSysNotify::DIR_NAME,
-                              TFileSysNotify::ATTRIBUTES, TFileSysNotify::SIZE,
-                              TFileSysNotify::LAST_WRITE});
-    Monitor->SetOnFileSysChange([this](QObject*, const std::string&) { FileSysChanged(); });
-    // A write between our read and the arming of the watch is caught by one look.
-    Monitor->SetOnArmed([this] {
-        if (!Retry.OpenFailed && FindFileStamp(FilePath).value_or(TFileStamp{}) != FileTime)
-            FileSysChanged();
-    });
-    Monitor->SetWatchSubtree(false);
-    if (!Hub->CommandLine().empty())
-        OpenFile(JoinParameters(Hub->CommandLine()));
+    Follower->Monitor->SetActive(false);
     ThreadTick = OpeningActive;
+}
+
+void TForm2::ApplySettings(const TRegIniRec& settings) {
+    TRedrawHold hold(*this);
+    QFont textFont = font();
+    QColor color;
+    DataToFont(settings.Font, textFont, color);
+    TextColor = color;
+    WordWrapper->SetTextColor(color);
+    SetTextFont(textFont);
+    Follower->ApplySettings(settings.WaitTime, settings.Retry);
+    AutoTopLine = 0;
+    SetScrollPosition(0);
+    SetWordWrap(settings.WordWrap);
+    UpdateScrollRange();
+    UpdateEnergy(settings);
+    GlimraButton4->setEnabled(!settings.LayerWin);
+    bool onTop = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (settings.StayOnTop != onTop)
+        setWindowFlag(Qt::WindowStaysOnTopHint, settings.StayOnTop);
+    for (int n = 1; n <= 5; ++n)
+        Button(n)->SetFontColor(settings.DeActiveMenuColor);
+    if (NotifyOn)
+        GlimraButton2->SetFontColor(settings.ActiveMenuColor);
+    if (NeedsUpdates)
+        GlimraButton3->SetFontColor(settings.ActiveMenuColor);
+    Repaint();
+    show();
+}
+
+void TForm2::UpdateEnergy(const TRegIniRec& settings) {
+    Energy->SetEnabled(settings.GWatch && !NeedsUpdates);
 }
 
 void TForm2::OpenFile(const std::string& path) {
     // Modules get the first refusal of a path here once the module host is loaded.
-    FilePath = path;
-    if (ReadIntoStore(path)) {
+    TRedrawHold hold(*this);
+    std::uint64_t version = Store.Version();
+    if (Follower->Load(path)) {
         TitlePath = path;
         setWindowTitle(FromBytes(FileNamePart(path)));
-        if (auto stamp = FindFileStamp(path))
-            FileTime = *stamp;
-        Retry.OpenFailed = false;
-    } else {
-        ShowOpenFailure();
     }
+    // An open memo view shows what was read, not what it held before.
+    if (MemoView && (Store.Version() != version || WordWrapper->document()->isModified()))
+        WordWrapper->LoadFrom(Store);
+    MiniScrollBar1.Min = 0;
     UpdateScrollRange();
     SetScrollPosition(0);
     AutoTopLine = 0;
-    Redraw();
-    FollowFile(path);
+    Repaint();
+    Follower->Follow(NotifyOn);
 }
 
-void TForm2::FollowFile(const std::string& path) {
-    Monitor->SetMonitoredDirectory(DirectoryPart(path));
-    Monitor->SetActive(NotifyOn);
-}
-
-bool TForm2::ReadIntoStore(const std::string& path) {
-    try {
-        if (ReadGrowth(path))
-            return true;
-        std::string text;
-        if (ReadWholeFile(path, text) != TReadResult::Ok) {
-            FollowedSize = 0;
-            return false;
-        }
-        FollowedSize = text.size();
-        if (Store.SetText(std::move(text)))
-            WordWrapper->clear();
-        return true;
-    } catch (const std::bad_alloc&) {
-        FollowedSize = 0;
-        Store.Clear();
-        return false;
-    }
-}
-
-bool TForm2::ReadGrowth(const std::string& path) {
-    // Only a file that kept what we hold and grew is read from where we stopped.
-    if (FollowedSize == 0 || FollowedSize != Store.RawSize() || path != TitlePath)
-        return false;
-    std::size_t overlap = std::min<std::size_t>(FollowedSize, 4096);
-    std::string text;
-    auto from = static_cast<std::int64_t>(FollowedSize - overlap);
-    if (ReadFileFrom(path, from, text) != TReadResult::Ok || text.size() <= overlap ||
-        std::string_view(text).substr(0, overlap) != Store.RawTail(overlap))
-        return false;
-    Store.Append(std::string_view(text).substr(overlap));
-    FollowedSize += text.size() - overlap;
-    WordWrapper->clear();
-    return true;
-}
-
-void TForm2::FileSysChanged() {
-    Retry.OpenFailed = false;
-    TFileStamp stamp = FindFileStamp(FilePath).value_or(TFileStamp{});
-    if (stamp == FileTime)
-        return;
+void TForm2::FileChanged() {
+    TRedrawHold hold(*this);
     ShowBadge(GlimraDC1);
-    NotifyTimer->start();
     int position = ScrollPosition();
-    OpenFile(FilePath);
-    if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
+    // A view at the last line keeps showing the newest lines, as tail -f does.
+    bool atEnd = position >= ScrollMax();
+    OpenFile(Follower->FilePath);
+    if (atEnd)
+        SetScrollPosition(ScrollMax());
+    else if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
         SetScrollPosition(position);
 }
 
-void TForm2::GlimraButton2Click() {
+void TForm2::RetryTick() {
+    TRedrawHold hold(*this);
+    OpenFile(Follower->FilePath);
+    ++AutoTopLine;
+    Repaint();
+}
+
+void TForm2::GaveUp() {
+    TRedrawHold hold(*this);
+    ShowBadge(GlimraDC3);
     GlimraDC1->hide();
-    GlimraDC3->hide();
+    if (MemoView)
+        WordWrapper->LoadFrom(Store);
+    UpdateScrollRange();
+    Repaint();
+    if (AutoMode)
+        GlimraButton3Click();
+}
+
+void TForm2::GlimraButton2Click() {
+    HideBadges();
     NotifyOn = !NotifyOn;
-    const TRegIniRec& settings = Hub->Settings();
+    const TRegIniRec& settings = Host.Settings();
     GlimraButton2->SetTransparent(NotifyOn ? 4 : 1);
     GlimraButton2->SetFontColor(NotifyOn ? settings.ActiveMenuColor : settings.DeActiveMenuColor);
-    Monitor->SetActive(NotifyOn);
-    Redraw();
-}
-
-void TForm2::ShowOpenFailure() {
-    std::string line = Retry.Failed(FilePath);
-    FollowedSize = 0;
-    Store.Clear();
-    Store.AddLine(line);
-    NotifyTimer->setInterval(RetryInterval);
-    NotifyTimer->start();
-}
-
-void TForm2::NotifyTimerTimer() {
-    GlimraDC1->hide();
-    GlimraDC3->hide();
-    switch (Retry.Tick()) {
-    case TTickAction::EndBadge:
-        NotifyTimer->stop();
-        Retry.RetryCount = 0;
-        break;
-    case TTickAction::ConfirmReload:
-        OpenFile(FilePath);
-        ++AutoTopLine;
-        Redraw();
-        // A confirming read that fails again keeps retrying instead of stopping silently.
-        if (!Retry.OpenFailed) {
-            NotifyTimer->stop();
-            Retry.RetryCount = 0;
-        }
-        break;
-    case TTickAction::GiveUp: {
-        ShowBadge(GlimraDC3);
-        GlimraDC1->hide();
-        FollowedSize = 0;
-        Store.Clear();
-        for (const std::string& line : Retry.GiveUp(FilePath))
-            Store.AddLine(line);
-        UpdateScrollRange();
-        Redraw();
-        NotifyTimer->stop();
-        if (AutoMode)
-            GlimraButton3Click();
-        break;
-    }
-    case TTickAction::Retry:
-        OpenFile(FilePath);
-        ++AutoTopLine;
-        Redraw();
-        break;
-    }
+    Follower->Monitor->SetActive(NotifyOn);
+    Repaint();
 }
 
 void TForm2::ClearCommand() {
+    TRedrawHold hold(*this);
     if (NotifyOn)
         GlimraButton2Click();
-    FilePath.clear();
-    FollowedSize = 0;
-    FileTime = {};
+    Follower->Clear();
     SetScrollPosition(0);
-    Monitor->SetActive(false);
     Store.Clear();
     WordWrapper->clear();
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
     UpdateScrollRange();
-    Redraw();
+    Repaint();
 }
 
 void TForm2::SaveToFile(const std::string& name) {
@@ -298,7 +257,7 @@ void TForm2::SaveToFile(const std::string& name) {
                                                 TMsgButtons::OkCancel) != TMsgResult::Ok)
         return;
     if (WordWrapper->StoreInto(Store))
-        FollowedSize = 0;
+        Follower->Forget();
     if (!SaveFileAtomically(name, Store.Text())) {
         MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
         return;
@@ -308,7 +267,7 @@ void TForm2::SaveToFile(const std::string& name) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-    Hub->CloseWindow(this);
+    Host.CloseWindow(*this);
     event->accept();
 }
 

@@ -3,41 +3,38 @@
 #include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
 #include "graphics/warning_light.h"
-#include "platform/file_access.h"
+#include "settings/reg_ini_rec.h"
+#include "viewer/file_follower.h"
 #include "viewer/line_store.h"
-#include "viewer/retry_state.h"
 
 #include <QImage>
 #include <QWidget>
 #include <string>
 
-class QTimer;
-
 namespace glimra {
 
-class TFourthGlimraControl;
-class TFileSysMonitor;
 class TGlimraButton;
 class TGlimraDC;
 class TGlimraEdit;
 class TGlimraMemo;
+class TIntervalTimer;
 class TOriginalForm;
+class TWindowHost;
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
-class TForm2 : public QWidget, public TBitmapOwner {
+class TForm2 : public QWidget, public TBitmapOwner, private TFollowerClient {
     Q_OBJECT
 public:
-    explicit TForm2(TFourthGlimraControl* hub);
+    explicit TForm2(TWindowHost& host);
     ~TForm2() override;
 
-    virtual void OpenFile(const std::string& path);
+    void OpenFile(const std::string& path) override;
     virtual void InitWindow(bool layered);
     virtual void Redraw();
+    // Applies the font, timing, wrapping, redraw and colour settings to this window.
+    void ApplySettings(const TRegIniRec& settings);
 
-    void NotifyTimerTimer();
-    // A change in the watched folder: reloads when the file's stamp differs.
-    void FileSysChanged();
     // The Notify button: follow the file or stop following it.
     void GlimraButton2Click();
     void ClearCommand();
@@ -49,6 +46,8 @@ public:
     int ScrollMax() const { return MiniScrollBar1.Max(); }
     void MiniScrollBar1Change();
     void MemoScrolled();
+    void WordWrapperChange();
+    void WordWrapperClick();
     void SetMemoView(bool on);
     void ToggleMemoView();
 
@@ -67,11 +66,7 @@ public:
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
     bool IsActiveWindow() const;
 
-    // State the hub, the display and the tests read.
-    std::string FilePath;
-    TFileStamp FileTime;
-    TRetryState Retry;
-    int RetryInterval = 3000;
+    // State the host, the display and the tests read.
     int AutoTopLine = 0;
     std::string TitlePath;
     bool Closing = false;
@@ -93,11 +88,11 @@ public:
     TPoint ButtonHome[5];
 
     TLineStore Store;
-    TFileSysMonitor* Monitor = nullptr;
+    // The file: its path, stamp, retries, monitor and retry clock.
+    TFileFollower* Follower = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
-    QTimer* NotifyTimer = nullptr;
-    QTimer* Energy = nullptr;
-    QTimer* DemoTimer = nullptr;
+    TIntervalTimer* Energy = nullptr;
+    TIntervalTimer* DemoTimer = nullptr;
     QImage WindowBitmap;
     TOriginalForm* Skin = nullptr;
     TWarningLight Light;
@@ -111,10 +106,6 @@ public:
     TGlimraDC* GlimraDC3 = nullptr;         // give-up badge
     TGlimraEdit* GlimraEdit1 = nullptr;
     TGlimraButton* Button(int n) const;
-
-    // Applies the text font to the window, its bitmap and its memo.
-    void SetTextFont(const QFont& font);
-    void SetWordWrap(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -130,22 +121,44 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    TFourthGlimraControl* Hub;
+    // Redraws asked for while held are made once, when the last hold ends: one
+    // change on disk, one composition.
+    class TRedrawHold {
+    public:
+        explicit TRedrawHold(TForm2& window);
+        ~TRedrawHold();
+        TRedrawHold(const TRedrawHold&) = delete;
+        TRedrawHold& operator=(const TRedrawHold&) = delete;
 
-    // Bytes of FilePath the store holds as read; 0 when it must be read whole.
-    std::size_t FollowedSize = 0;
+    private:
+        TForm2& Window;
+    };
 
-    void ShowOpenFailure();
-    bool ReadIntoStore(const std::string& path);
-    bool ReadGrowth(const std::string& path);
-    void FollowFile(const std::string& path);
+    // TFollowerClient
+    void FileChanged() override;
+    void RetryTick() override;
+    void HideBadges() override;
+    void GaveUp() override;
+
+    // Redraw now, or once the current hold ends.
+    void Repaint();
     void CreateControls();
     void ShowBadge(TGlimraDC* badge);
+    void SetTextFont(const QFont& font);
+    void SetWordWrap(bool on);
+    void UpdateEnergy(const TRegIniRec& settings);
     void DrawLines(QPainter& painter);
     void OpeningStep();
     void ComposeControls();
     void RewrapStore();
+    void PlaceScrollBar();
+    void PlaceMemo();
+    int TextWidth() const { return width() - 45; }
     int MemoHeight() const { return height() - 30; }
+
+    TWindowHost& Host;
+    int RedrawHolds = 0;
+    bool RedrawPending = false;
 };
 
 } // namespace glimra

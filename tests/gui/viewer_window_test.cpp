@@ -3,6 +3,7 @@
 #include "gui_test_util.h"
 #include "platform/settings_platform.h"
 #include "viewer/file_sys_monitor.h"
+#include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
 
 #include <QApplication>
@@ -116,7 +117,7 @@ TEST_F(HubTest, ForwardedRecordsOpenOneWindowPerFile) {
     ASSERT_EQ(hub->WindowCount(), 2);
     TForm2* window = hub->WindowList().back();
     EXPECT_FALSE(window->OpeningActive);
-    EXPECT_EQ(window->FilePath, path);
+    EXPECT_EQ(window->Follower->FilePath, path);
     EXPECT_EQ(window->windowTitle(), "my log.txt");
     EXPECT_EQ(Lines(*window), (std::vector<std::string>{"one", "two"}));
 }
@@ -125,8 +126,8 @@ TEST_F(HubTest, EveryNewWindowOpensTheProgramsOwnCommandLine) {
     std::string path = Folder.Write("a b.log", "x\n");
     std::string dir = Folder.Path("");
     auto hub = MakeHub({dir + "a", "b.log"});
-    EXPECT_EQ(hub->WindowList()[0]->FilePath, path);
-    EXPECT_EQ(hub->NewWindow()->FilePath, path);
+    EXPECT_EQ(hub->WindowList()[0]->Follower->FilePath, path);
+    EXPECT_EQ(hub->NewWindow()->Follower->FilePath, path);
 }
 
 TEST_F(HubTest, FailedOpensRetryThenGiveUp) {
@@ -136,30 +137,30 @@ TEST_F(HubTest, FailedOpensRetryThenGiveUp) {
                                 "FontColor= clWhite\r\nWaitTime= 250\r\nRetry= 2\r\n\r\n");
     auto hub = MakeHub();
     TForm2* w = hub->WindowList()[0];
-    EXPECT_EQ(w->Retry.MaxRetry, 2);
+    EXPECT_EQ(w->Follower->Retry.MaxRetry, 2);
     std::string missing = Folder.Path("missing.log");
     w->OpenFile(missing);
     EXPECT_EQ(Lines(*w), (std::vector<std::string>{"CAN NOT OPEN: " + missing + " ( retry: 1)"}));
-    EXPECT_TRUE(w->NotifyTimer->isActive());
-    EXPECT_EQ(w->NotifyTimer->interval(), 250);
+    EXPECT_TRUE(w->Follower->NotifyTimer->IsActive());
+    EXPECT_EQ(w->Follower->NotifyTimer->Interval(), 250);
     EXPECT_EQ(w->windowTitle(), "GLIMRA WINDOW");
-    w->NotifyTimerTimer();
-    w->NotifyTimerTimer();
+    w->Follower->NotifyTimerTimer();
+    w->Follower->NotifyTimerTimer();
     EXPECT_EQ(Lines(*w)[0], "CAN NOT OPEN: " + missing + " ( retry: 3)");
-    w->NotifyTimerTimer();
+    w->Follower->NotifyTimerTimer();
     EXPECT_EQ(Lines(*w), (std::vector<std::string>{"COULD NOT OPEN: " + missing + " ( retry: 3)",
                                                    "BREAK.( RETRY>2)"}));
     EXPECT_TRUE(!w->GlimraDC3->isHidden());
-    EXPECT_FALSE(w->NotifyTimer->isActive());
+    EXPECT_FALSE(w->Follower->NotifyTimer->IsActive());
     // The file appears: the next attempt loads it, and the tick after reads it once more.
     w->OpenFile(missing);
     Folder.Write("missing.log", "here\n");
-    w->NotifyTimerTimer();
+    w->Follower->NotifyTimerTimer();
     EXPECT_EQ(Lines(*w), (std::vector<std::string>{"here"}));
-    EXPECT_TRUE(w->NotifyTimer->isActive());
-    w->NotifyTimerTimer();
-    EXPECT_FALSE(w->NotifyTimer->isActive());
-    EXPECT_EQ(w->Retry.RetryCount, 0);
+    EXPECT_TRUE(w->Follower->NotifyTimer->IsActive());
+    w->Follower->NotifyTimerTimer();
+    EXPECT_FALSE(w->Follower->NotifyTimer->IsActive());
+    EXPECT_EQ(w->Follower->Retry.RetryCount, 0);
     EXPECT_FALSE(!w->GlimraDC3->isHidden());
 }
 
@@ -170,11 +171,11 @@ TEST_F(HubTest, OpenShowsEveryKindOfFileAndSaveWritesTheBytesRead) {
     EXPECT_EQ(w->Store.LineCount(), 0u);
     EXPECT_EQ(w->ScrollMax(), 0);
     w->OpenFile(Folder.Path("")); // a folder
-    EXPECT_TRUE(w->Retry.OpenFailed);
+    EXPECT_TRUE(w->Follower->Retry.OpenFailed);
     std::string raw("bad \xff\xfe utf8\0nul\rmac\nunix\r\n", 26);
     std::string path = Folder.Write("raw.log", raw);
     w->OpenFile(path);
-    EXPECT_FALSE(w->Retry.OpenFailed);
+    EXPECT_FALSE(w->Follower->Retry.OpenFailed);
     EXPECT_EQ(Lines(*w).size(), 3u);
     std::string copy = Folder.Path("copy.log");
     w->SaveToFile(copy);
@@ -194,7 +195,7 @@ TEST_F(HubTest, OpenShowsEveryKindOfFileAndSaveWritesTheBytesRead) {
     EXPECT_EQ(w->TitlePath, copy);
     w->ClearCommand();
     EXPECT_EQ(w->Store.LineCount(), 0u);
-    EXPECT_TRUE(w->FilePath.empty());
+    EXPECT_TRUE(w->Follower->FilePath.empty());
     EXPECT_EQ(w->windowTitle(), "GLIMRA WINDOW");
 }
 
@@ -277,7 +278,7 @@ TEST_F(HubTest, AutoModeRepeatsAShortFileAndStepsByScrollWait) {
     w->GlimraButton3Click();
     ASSERT_TRUE(w->AutoMode);
     EXPECT_TRUE(w->NeedsUpdates);
-    EXPECT_FALSE(w->Energy->isActive());
+    EXPECT_FALSE(w->Energy->IsActive());
     w->Redraw();
     EXPECT_EQ(RowsWithText(*w), 10);
     // ScrollWait 3: four steps move the text by one line.

@@ -1,0 +1,153 @@
+#include "viewer/file_follower.h"
+
+#include "viewer/file_sys_monitor.h"
+#include "viewer/interval_timer.h"
+#include "viewer/line_store.h"
+
+#include <QCoreApplication>
+
+namespace glimra {
+
+TFileFollower::TFileFollower(TLineStore& store, TFollowerClient& client, QObject* owner)
+    : QObject(owner), FilePath(QCoreApplication::applicationFilePath().toStdString()),
+      Monitor(new TFileSysMonitor(this)), NotifyTimer(new TIntervalTimer(3000, this)), Store(store),
+      Client(client) {
+    connect(NotifyTimer, &TIntervalTimer::Timeout, this, &TFileFollower::NotifyTimerTimer);
+    Monitor->SetNotifyFilter({TFileSysNotify::FILE_NAME, TFileSysNotify::DIR_NAME,
+                              TFileSysNotify::ATTRIBUTES, TFileSysNotify::SIZE,
+                              TFileSysNotify::LAST_WRITE});
+    Monitor->SetOnFileSysChange([this](QObject*, const std::string&) { FileSysChanged(); });
+    // A write between our read and the arming of the watch is found by one look.
+    Monitor->SetOnArmed([this] {
+        if (Opened && !Retry.OpenFailed &&
+            FindFileStamp(FilePath).value_or(TFileStamp{}) != FileTime)
+            FileSysChanged();
+    });
+    Monitor->SetWatchSubtree(false);
+}
+
+TFileFollower::~TFileFollower() {
+    Monitor->SetActive(false);
+}
+
+void TFileFollower::ApplySettings(int waitTime, int retry) {
+    NotifyTimer->SetInterval(waitTime);
+    RetryInterval = waitTime;
+    Retry.OpenFailed = false;
+    Retry.MaxRetry = retry;
+}
+
+bool TFileFollower::Load(const std::string& path) {
+    FilePath = path;
+    Opened = true;
+    // The stamp comes first: a write landing during the read then leaves a stamp
+    // that differs, and is read on the next look instead of being lost.
+    std::optional<TFileStamp> stamp = FindFileStamp(path);
+    if (!ReadIntoStore(path)) {
+        ShowOpenFailure();
+        return false;
+    }
+    if (stamp)
+        FileTime = *stamp;
+    Retry.Succeeded();
+    return true;
+}
+
+bool TFileFollower::ReadIntoStore(const std::string& path) {
+    try {
+        if (ReadGrowth(path))
+            return true;
+        std::string text;
+        if (ReadWholeFile(path, text) != TReadResult::Ok)
+            return false;
+        HeldPath = path;
+        HeldSize = text.size();
+        Store.SetText(std::move(text));
+        return true;
+    } catch (const std::bad_alloc&) {
+        Store.Clear();
+        return false;
+    }
+}
+
+bool TFileFollower::ReadGrowth(const std::string& path) {
+    // Only a file that kept what we hold and grew is read from where we stopped.
+    if (HeldSize == 0 || HeldSize != Store.RawSize() || path != HeldPath)
+        return false;
+    std::size_t overlap = std::min<std::size_t>(HeldSize, 4096);
+    std::string text;
+    auto from = static_cast<std::int64_t>(HeldSize - overlap);
+    if (ReadFileFrom(path, from, text) != TReadResult::Ok || text.size() < overlap ||
+        std::string_view(text).substr(0, overlap) != Store.RawTail(overlap))
+        return false;
+    Store.Append(std::string_view(text).substr(overlap));
+    HeldSize += text.size() - overlap;
+    return true;
+}
+
+void TFileFollower::ShowOpenFailure() {
+    std::string line = Retry.Failed(FilePath);
+    Forget();
+    Store.Clear();
+    Store.AddLine(line);
+    NotifyTimer->SetInterval(RetryInterval);
+    NotifyTimer->SetEnabled(true);
+}
+
+void TFileFollower::Follow(bool on) {
+    Monitor->SetMonitoredDirectory(DirectoryPart(FilePath));
+    Monitor->SetActive(on);
+}
+
+void TFileFollower::Clear() {
+    FilePath.clear();
+    Opened = false;
+    Forget();
+    FileTime = {};
+    Monitor->SetActive(false);
+}
+
+void TFileFollower::FileSysChanged() {
+    // A window without a file follows nothing, least of all the program itself.
+    if (!Opened)
+        return;
+    Retry.OpenFailed = false;
+    if (FindFileStamp(FilePath).value_or(TFileStamp{}) == FileTime)
+        return;
+    // The clock keeps its phase: a stream of changes must not hold off its ticks.
+    NotifyTimer->SetEnabled(true);
+    Client.FileChanged();
+}
+
+void TFileFollower::NotifyTimerTimer() {
+    Client.HideBadges();
+    switch (Retry.Tick()) {
+    case TTickAction::EndBadge:
+        NotifyTimer->SetEnabled(false);
+        Retry.Finish();
+        break;
+    case TTickAction::ConfirmReload:
+        Client.RetryTick();
+        // A confirming read that fails again keeps retrying instead of stopping silently.
+        if (!Retry.OpenFailed) {
+            NotifyTimer->SetEnabled(false);
+            Retry.Finish();
+        }
+        break;
+    case TTickAction::GiveUp: {
+        std::vector<std::string> lines = Retry.GiveUp(FilePath);
+        Forget();
+        Store.Clear();
+        for (const std::string& line : lines)
+            Store.AddLine(line);
+        NotifyTimer->SetEnabled(false);
+        Client.GaveUp();
+        break;
+    }
+    case TTickAction::Retry:
+        Client.RetryTick();
+        break;
+    }
+}
+
+} // namespace glimra

@@ -1,0 +1,78 @@
+#pragma once
+#include "platform/file_access.h"
+#include "viewer/retry_state.h"
+
+#include <QObject>
+#include <string>
+#include <vector>
+
+namespace glimra {
+
+class TFileSysMonitor;
+class TIntervalTimer;
+class TLineStore;
+
+// What the follower asks of the window it reads for. All on the main thread.
+class TFollowerClient {
+public:
+    virtual ~TFollowerClient() = default;
+    // The window's whole open of a path: the view is reset and the file read again.
+    virtual void OpenFile(const std::string& path) = 0;
+    // The file changed on disk: show the update badge and read it, keeping the view.
+    virtual void FileChanged() = 0;
+    // A tick of the retry clock: read again (a retry, or the confirming read).
+    virtual void RetryTick() = 0;
+    virtual void HideBadges() = 0;
+    // Retrying ended without success; the store holds the lines that say so.
+    virtual void GaveUp() = 0;
+};
+
+// Keeps a window's line store in step with its file: reads it (only what was
+// appended when it just grew), retries while it cannot be read, and reloads it when
+// its folder reports a change that concerns it.
+class TFileFollower : public QObject {
+    Q_OBJECT
+public:
+    TFileFollower(TLineStore& store, TFollowerClient& client, QObject* owner);
+    ~TFileFollower() override;
+
+    // Makes path the window's file and reads it into the store. On failure the store
+    // holds the one "CAN NOT OPEN: " line and the retry clock runs.
+    bool Load(const std::string& path);
+    // Watches the file's folder and follows changes while on.
+    void Follow(bool on);
+    // No file any more: nothing is watched or retried.
+    void Clear();
+    // The store's text changed by other means: the next read reads the file whole.
+    void Forget() { HeldSize = 0; }
+    void ApplySettings(int waitTime, int retry);
+
+    // The monitor's event: reloads when the file's stamp differs from the last read.
+    void FileSysChanged();
+    // The retry clock's tick.
+    void NotifyTimerTimer();
+
+    // A file was opened (the initial path of a new window is the program's own).
+    bool HasFile() const { return Opened; }
+
+    std::string FilePath;
+    TFileStamp FileTime;
+    TRetryState Retry;
+    int RetryInterval = 3000;
+    TFileSysMonitor* Monitor;
+    TIntervalTimer* NotifyTimer;
+
+private:
+    bool ReadIntoStore(const std::string& path);
+    bool ReadGrowth(const std::string& path);
+    void ShowOpenFailure();
+
+    TLineStore& Store;
+    TFollowerClient& Client;
+    // The file whose bytes the store holds as read, and how many; 0: read it whole.
+    std::string HeldPath;
+    std::size_t HeldSize = 0;
+    bool Opened = false;
+};
+
+} // namespace glimra

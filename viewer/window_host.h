@@ -1,0 +1,33 @@
+#pragma once
+#include "settings/reg_ini_rec.h"
+
+#include <QPointer>
+
+namespace glimra {
+
+class TCdib;
+class TForm2;
+
+// The window last activated, created or being closed; cleared when it is destroyed.
+inline QPointer<TForm2> ActiveWindow;
+
+// What a viewer window needs of the one who owns it (the control hub). Settings flow
+// from the host to the window only.
+class TWindowHost {
+public:
+    virtual ~TWindowHost() = default;
+    virtual const TRegIniRec& Settings() const = 0;
+    // The shaded desktop every window takes its background from; may be null.
+    virtual const TCdib* Surface() const = 0;
+    // Lays the parts of the windows behind this one into its bitmap.
+    virtual void ComposeOverlaps(TForm2& window) = 0;
+    // The number of open windows and dialogs.
+    virtual int WindowCount() const = 0;
+    // The update thread: run sweeps again, starting at the first window.
+    virtual void WakeUpdates() = 0;
+    virtual void ResetUpdateCursor() = 0;
+    // The window is closing: its bookkeeping, and the end of the program after the last.
+    virtual void CloseWindow(TForm2& window) = 0;
+};
+
+} // namespace glimra
