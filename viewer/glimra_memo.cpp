@@ -2,6 +2,7 @@
 
 #include "viewer/line_store.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 
 namespace glimra {
@@ -24,6 +25,10 @@ TGlimraMemo::TGlimraMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 int TGlimraMemo::FirstVisibleLine() const {
     return verticalScrollBar()->value();
+}
+
+int TGlimraMemo::LineCount() const {
+    return static_cast<int>(document()->documentLayout()->documentSize().height());
 }
 
 void TGlimraMemo::ScrollToLine(int line) {

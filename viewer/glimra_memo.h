@@ -18,6 +18,8 @@ public:
     std::function<void()> OnClick;
 
     int FirstVisibleLine() const;
+    // Lines as the memo scrolls them (wrapped lines count once laid out).
+    int LineCount() const;
     void ScrollToLine(int line);
     void SetTextColor(const QColor& color);
     // Fills the memo from the store; its text is then unmodified.

@@ -69,7 +69,10 @@ void TForm2::Repaint() {
 
 void TForm2::UpdateScrollRange() {
     int rows = MemoHeight() / std::max(1, LineHeight);
-    long long max = static_cast<long long>(Store.DisplayLineCount()) - rows + 1;
+    // While the memo view is open its text, edits and all, is what the bar scrolls.
+    auto lines = MemoView ? static_cast<long long>(WordWrapper->LineCount())
+                          : static_cast<long long>(Store.DisplayLineCount());
+    long long max = lines - rows + 1;
     MiniScrollBar1.SetMax(
         static_cast<int>(std::clamp<long long>(max, MiniScrollBar1.Min, INT32_MAX)));
 }

@@ -1,0 +1,61 @@
+#pragma once
+#include "graphics/cdib.h"
+#include "settings/reg_ini_rec.h"
+#include "viewer/viewer_window.h"
+#include "viewer/window_host.h"
+
+#include <vector>
+
+namespace glimra {
+
+// A host for a window on its own: settings to hand out, a grey desktop, no hub.
+class TFakeWindowHost : public TWindowHost {
+public:
+    TFakeWindowHost() {
+        Values.Font = {"DejaVu Sans", clWhite, 9};
+        Values.Opening = false;
+        Values.GWatch = false; // no periodic redraw unless a test asks for it
+        Paint(0x404040);
+    }
+    // The desktop becomes one colour.
+    void Paint(unsigned rgb) {
+        QImage grey(SurfaceDib.Width(), SurfaceDib.Height(), QImage::Format_RGB32);
+        grey.fill(QColor::fromRgb(rgb));
+        SurfaceDib.Assign(grey);
+    }
+
+    const TRegIniRec& Settings() const override { return Values; }
+    const TCdib* Surface() const override { return &SurfaceDib; }
+    void ComposeOverlaps(TForm2&) override {}
+    int WindowCount() const override { return 1; }
+    void WakeUpdates() override {}
+    void ResetUpdateCursor() override {}
+    void CloseWindow(TForm2& window) override { Closed.push_back(&window); }
+
+    TRegIniRec Values = DefaultSettings(1024, 768);
+    TCdib SurfaceDib{1024, 768};
+    std::vector<TForm2*> Closed;
+};
+
+// A window that counts its compositions.
+class TCountingForm : public TForm2 {
+public:
+    using TForm2::TForm2;
+    void Redraw() override {
+        ++Redraws;
+        TForm2::Redraw();
+    }
+    int Redraws = 0;
+};
+
+// A window made and set up as the hub makes one.
+template <class Form = TForm2> std::unique_ptr<Form> MakeWindow(TFakeWindowHost& host) {
+    auto window = std::make_unique<Form>(host);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->resize(480, 350);
+    window->InitWindow(false);
+    window->ApplySettings(host.Values);
+    return window;
+}
+
+} // namespace glimra

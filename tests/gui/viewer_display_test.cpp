@@ -1,0 +1,167 @@
+// What a window draws and where: the scroll bar, the memo over the lines, the lens,
+// the controls composed from the window's picture, the opening band.
+#include "fake_window_host.h"
+#include "graphics/glimra_button.h"
+#include "graphics/glimra_edit.h"
+#include "gui_test_util.h"
+#include "settings/font_data_qt.h"
+#include "viewer/glimra_memo.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontInfo>
+#include <QMouseEvent>
+#include <QPlainTextDocumentLayout>
+#include <QTest>
+#include <QTextBlock>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+class ViewerDisplayTest : public ::testing::Test {
+protected:
+    TTestFolder Folder;
+    TFakeWindowHost Host;
+
+    std::string ManyLines(int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "line " + std::to_string(i) + "\n";
+        return Folder.Write("many.log", text);
+    }
+};
+
+void Send(QWidget* to, QEvent::Type type, QPoint at) {
+    QMouseEvent event(type, at, to->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(to, &event);
+}
+
+// Visual lines of the memo's document, every block laid out.
+int MemoLines(TGlimraMemo& memo) {
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(memo.document()->documentLayout());
+    int lines = 0;
+    for (QTextBlock b = memo.document()->begin(); b.isValid(); b = b.next()) {
+        layout->ensureBlockLayout(b);
+        lines += b.layout()->lineCount();
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(ViewerDisplayTest, TheScrollBarIsAThinLineAtTheRightEdge) {
+    auto w = MakeWindow(Host);
+    w->OpenFile(ManyLines(200));
+    ASSERT_GT(w->ScrollMax(), 0);
+    EXPECT_EQ(w->MiniScrollBar1.Width(), 12);
+    EXPECT_EQ(w->MiniScrollBar1.Left, 480 - 12 - 20);
+    EXPECT_EQ(w->MiniScrollBar1.Top, 20);
+    EXPECT_EQ(w->MiniScrollBar1.Height(), 350 - 40);
+    // A drag over the text beside the bar scrolls nothing.
+    Send(w.get(), QEvent::MouseButtonPress, {420, 100});
+    Send(w.get(), QEvent::MouseMove, {420, 250});
+    Send(w.get(), QEvent::MouseButtonRelease, {420, 250});
+    EXPECT_EQ(w->ScrollPosition(), 0);
+    // On the bar itself it does.
+    Send(w.get(), QEvent::MouseButtonPress, {454, 22});
+    Send(w.get(), QEvent::MouseMove, {454, 200});
+    Send(w.get(), QEvent::MouseButtonRelease, {454, 200});
+    EXPECT_GT(w->ScrollPosition(), 0);
+}
+
+TEST_F(ViewerDisplayTest, TheMemoLiesExactlyOverTheDrawnLines) {
+    Host.Values.Font.FontColor = 0x0080FF; // orange
+    auto w = MakeWindow(Host);
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "entry " + std::to_string(i) + " the quick brown fox jumps over the lazy dog " +
+                std::string(i % 7, 'x') + " again and again until the line is long\n";
+    w->OpenFile(Folder.Write("wrap.log", text));
+    w->show();
+    w->SetMemoView(true);
+    QCoreApplication::processEvents();
+    TGlimraMemo& memo = *w->WordWrapper;
+    // Same colour, same origin, same line height as the lines the window draws.
+    EXPECT_EQ(memo.palette().color(QPalette::Text), QColor(0xFF, 0x80, 0x00));
+    EXPECT_EQ(memo.geometry().topLeft(), QPoint(15, w->LineHeight + 15));
+    QTextBlock first = memo.document()->firstBlock();
+    EXPECT_EQ(first.layout()->lineAt(0).position(), QPointF(0, 0));
+    EXPECT_EQ(qRound(first.layout()->lineAt(0).height()), w->LineHeight);
+    EXPECT_EQ(QFontInfo(memo.font()).family(), QFontInfo(w->font()).family());
+    // And the same breaks: as many visual lines as the store has display lines.
+    EXPECT_EQ(static_cast<std::size_t>(MemoLines(memo)), w->Store.DisplayLineCount());
+}
+
+TEST_F(ViewerDisplayTest, EditingTheMemoMovesTheScrollRange) {
+    auto w = MakeWindow(Host);
+    w->OpenFile(Folder.Write("short.log", "one\ntwo\n"));
+    w->show();
+    w->SetMemoView(true);
+    EXPECT_EQ(w->ScrollMax(), 0);
+    w->WordWrapper->moveCursor(QTextCursor::End);
+    w->WordWrapper->insertPlainText(QString("\nmore").repeated(100));
+    EXPECT_GT(w->ScrollMax(), 50);
+}
+
+TEST_F(ViewerDisplayTest, TheLensTakesTheWheelUpToItsLastColumn) {
+    auto w = MakeWindow(Host);
+    w->GlimraButton4->resize(75, 75); // room for a zoom of 10
+    QRect lens = w->GlimraButton4->geometry();
+    for (int x : {lens.left() + lens.width() - 1, lens.left() + 1}) {
+        QPointF at(x, lens.top() + 5);
+        QWheelEvent toward(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                           Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w.get(), &toward);
+    }
+    EXPECT_EQ(w->GlimraButton4->Zoom(), 10);
+    // On its edge it is outside.
+    QPointF edge(lens.left(), lens.top() + 5);
+    QWheelEvent away(edge, w->mapToGlobal(edge), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w.get(), &away);
+    EXPECT_EQ(w->GlimraButton4->Zoom(), 10);
+}
+
+TEST_F(ViewerDisplayTest, TheOpeningBandShowsNothingButWhatItCopied) {
+    auto w = MakeWindow(Host);
+    w->WindowBitmap.fill(Qt::white); // whatever the memory held before
+    w->OpeningActive = true;
+    w->OpeningRect = {w->width() / 2, w->height() / 2 - 10, 20, 20};
+    w->Redraw();
+    EXPECT_EQ(w->WindowBitmap.pixelColor(100, 250), QColor(Qt::black));
+    EXPECT_EQ(w->WindowBitmap.pixelColor(w->width() / 2 + 5, w->height() / 2),
+              QColor(0x40, 0x40, 0x40));
+}
+
+TEST_F(ViewerDisplayTest, TheEditComposesItselfFromTheWindowsPicture) {
+    auto w = MakeWindow(Host);
+    w->GlimraEdit1->move(30, 100);
+    w->GlimraEdit1->show();
+    for (unsigned rgb : {0x102030u, 0x305070u}) {
+        Host.Paint(rgb);
+        w->Redraw();
+        QPoint inside = w->GlimraEdit1->geometry().topLeft() + QPoint(5, 5);
+        EXPECT_EQ(w->GlimraEdit1->BackImage().pixelColor(5, 5), w->WindowBitmap.pixelColor(inside))
+            << std::hex << rgb;
+    }
+}
+
+TEST(ViewerFonts, TheProgramsFontNamesDrawWithAnInstalledJapaneseFont) {
+    RegisterFontSubstitutes();
+    QFont control = ControlWindowFont();
+    TFontData data;
+    FontToData(control, Qt::white, data);
+    EXPECT_EQ(data.FontName, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(data.FontSize, 9);
+    EXPECT_EQ(QFontInfo(control).family(), "IPAPGothic");
+    TFakeWindowHost host;
+    TForm2 window(host);
+    EXPECT_EQ(window.font().family(), "MS UI Gothic");
+    EXPECT_EQ(window.font().pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(window.font()).family(), "IPAGothic");
+}
+
+} // namespace glimra
