@@ -1,5 +1,7 @@
 #include "platform/file_access.h"
 
+#include "common/text_utils.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -14,13 +16,6 @@ namespace glimra {
 namespace {
 
 std::function<int(const std::string&)> readFailureHook;
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -100,7 +95,7 @@ std::string FileNamePart(const std::string& path) {
 
 std::optional<TFileStamp> FindFileStamp(const std::string& path) {
     std::string dir = DirectoryPart(path);
-    std::string wanted = Upper(FileNamePart(path));
+    std::string wanted = UpperAscii(FileNamePart(path));
     if (wanted.empty())
         return std::nullopt;
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
