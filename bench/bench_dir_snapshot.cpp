@@ -1,7 +1,6 @@
 // Cost of one check of the polling watch (used when inotify's limit is reached
 // or the watched folder was lost): list and stat a folder, compare with the last.
 #include "platform/dir_watch.h"
-#include "viewer/file_sys_notify.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,5 @@
 #include "platform/dir_watch.h"
 
-#include "viewer/file_sys_notify.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>

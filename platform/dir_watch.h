@@ -1,5 +1,5 @@
 #pragma once
-#include "viewer/dir_snapshot.h"
+#include "platform/dir_snapshot.h"
 
 #include <chrono>
 #include <cstdint>
@@ -8,6 +8,14 @@
 #include <vector>
 
 namespace glimra {
+
+// Change-flag bits: which kinds of change a watch reports.
+inline constexpr std::uint32_t kNotifyFileName = 0x1;
+inline constexpr std::uint32_t kNotifyDirName = 0x2;
+inline constexpr std::uint32_t kNotifyAttributes = 0x4;
+inline constexpr std::uint32_t kNotifySize = 0x8;
+inline constexpr std::uint32_t kNotifyLastWrite = 0x10;
+inline constexpr std::uint32_t kNotifySecurity = 0x100;
 
 // inotify flags for a change mask of kNotify* bits.
 std::uint32_t InotifyMask(std::uint32_t changeMask);

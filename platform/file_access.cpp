@@ -103,7 +103,7 @@ std::optional<TFileStamp> FindFileStamp(const std::string& path) {
         return std::nullopt;
     std::optional<TFileStamp> found;
     while (dirent* e = readdir(d)) {
-        if (Upper(e->d_name) != wanted)
+        if (UpperAscii(e->d_name) != wanted)
             continue;
         struct stat st {};
         if (fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode))

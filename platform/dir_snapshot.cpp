@@ -1,6 +1,6 @@
-#include "viewer/dir_snapshot.h"
+#include "platform/dir_snapshot.h"
 
-#include "viewer/file_sys_notify.h"
+#include "platform/dir_watch.h"
 
 namespace glimra {
 namespace {
