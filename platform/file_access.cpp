@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,6 +26,26 @@ bool HeldByWriter(int fd) {
     probe.l_type = F_RDLCK;
     probe.l_whence = SEEK_SET;
     return fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+TFileStamp StampOf(const struct stat& st) {
+    return {static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_size)};
+}
+
+// Reads the whole folder: the last entry whose upper-cased name is wanted wins.
+std::optional<TFileStamp> FindStampIgnoringCase(const std::string& dir, const std::string& wanted) {
+    std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.empty() ? "." : dir.c_str()), &closedir);
+    if (!d)
+        return std::nullopt;
+    std::optional<TFileStamp> found;
+    while (const dirent* e = readdir(d.get())) {
+        struct stat st {};
+        if (UpperAscii(e->d_name) == wanted && fstatat(dirfd(d.get()), e->d_name, &st, 0) == 0 &&
+            !S_ISDIR(st.st_mode))
+            found = StampOf(st);
+    }
+    return found;
 }
 
 class TFd {
@@ -94,26 +115,13 @@ std::string FileNamePart(const std::string& path) {
 }
 
 std::optional<TFileStamp> FindFileStamp(const std::string& path) {
-    std::string dir = DirectoryPart(path);
-    std::string wanted = UpperAscii(FileNamePart(path));
-    if (wanted.empty())
+    const std::string name = FileNamePart(path);
+    if (name.empty())
         return std::nullopt;
-    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d)
-        return std::nullopt;
-    std::optional<TFileStamp> found;
-    while (dirent* e = readdir(d)) {
-        if (UpperAscii(e->d_name) != wanted)
-            continue;
-        struct stat st {};
-        if (fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode))
-            continue;
-        found = TFileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
-                               st.st_mtim.tv_nsec,
-                           static_cast<std::int64_t>(st.st_size)};
-    }
-    closedir(d);
-    return found;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return StampOf(st);
+    return FindStampIgnoringCase(DirectoryPart(path), UpperAscii(name));
 }
 
 bool FileExists(const std::string& path) {

@@ -23,8 +23,9 @@ TReadResult ReadWholeFile(const std::string& path, std::string& out);
 // Reads from offset to the end, under the same rules.
 TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out);
 
-// The stamp of the entry in the file's folder whose name equals the file's name
-// ignoring case; directories are skipped, the last match wins; none when no entry matches.
+// The stamp of the file itself when it exists under exactly this name; otherwise of
+// the entry in its folder whose name equals the file's name ignoring case (a whole
+// folder search: directories are skipped, the last match wins); none when nothing matches.
 std::optional<TFileStamp> FindFileStamp(const std::string& path);
 
 bool FileExists(const std::string& path);

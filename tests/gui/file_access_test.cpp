@@ -108,6 +108,24 @@ TEST(FileAccess, StampFindsTheEntryIgnoringCaseAndSeesEveryWrite) {
     EXPECT_EQ(DirectoryPart("syslog"), "");
 }
 
+// The exact name is looked up directly; only a name missing as spelled makes the
+// folder be searched for another spelling, skipping directories.
+TEST(FileAccess, StampOfTheExactNameWinsOverOtherSpellings) {
+    TTestFolder folder;
+    const std::string upper = folder.Write("APP.LOG", "1");
+    const std::string lower = folder.Write("app.log", "12345");
+    ASSERT_TRUE(FindFileStamp(upper).has_value());
+    EXPECT_EQ(FindFileStamp(upper)->Size, 1);
+    ASSERT_TRUE(FindFileStamp(lower).has_value());
+    EXPECT_EQ(FindFileStamp(lower)->Size, 5);
+
+    ASSERT_EQ(mkdir(folder.Path("Trace.Log").c_str(), 0700), 0);
+    folder.Write("TRACE.LOG", "abc");
+    const auto found = FindFileStamp(folder.Path("Trace.Log"));
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->Size, 3);
+}
+
 TEST(FileAccess, AtomicSaveReplacesWholeOrNothing) {
     TTestFolder folder;
     std::string path = folder.Write("keep.txt", "old");
