@@ -17,6 +17,7 @@ namespace glimra {
 namespace {
 
 std::function<int(const std::string&)> readFailureHook;
+std::function<void(const std::string&)> afterReadHook;
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -66,6 +67,10 @@ void SetReadFailureHook(std::function<int(const std::string&)> hook) {
     readFailureHook = std::move(hook);
 }
 
+void SetAfterReadHook(std::function<void(const std::string&)> hook) {
+    afterReadHook = std::move(hook);
+}
+
 TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
     out.clear();
     // Non-blocking so a FIFO given as the file cannot hang the window.
@@ -97,6 +102,8 @@ TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::stri
         out.shrink_to_fit();
         return TReadResult::Failed;
     }
+    if (afterReadHook)
+        afterReadHook(path);
     return TReadResult::Ok;
 }
 

@@ -2,10 +2,12 @@
 #include "platform/file_access.h"
 
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glimra {
 namespace {
@@ -124,6 +126,25 @@ TEST(FileAccess, StampOfTheExactNameWinsOverOtherSpellings) {
     const auto found = FindFileStamp(folder.Path("Trace.Log"));
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->Size, 3);
+}
+
+TEST(FileAccess, AfterReadHookRunsOnceASuccessfulReadIsDone) {
+    TTestFolder folder;
+    const std::string path = folder.Write("grows.log", "first\n");
+    std::vector<std::string> seen;
+    SetAfterReadHook([&](const std::string& p) {
+        seen.push_back(p);
+        std::ofstream(p, std::ios::app) << "second\n";
+    });
+    std::string out;
+    EXPECT_EQ(ReadWholeFile(path, out), TReadResult::Ok);
+    EXPECT_EQ(out, "first\n");
+    EXPECT_EQ(TTestFolder::Read(path), "first\nsecond\n");
+    SetReadFailureHook([](const std::string&) { return EIO; });
+    EXPECT_EQ(ReadWholeFile(path, out), TReadResult::Failed);
+    SetReadFailureHook(nullptr);
+    SetAfterReadHook(nullptr);
+    EXPECT_EQ(seen, std::vector<std::string>{path});
 }
 
 TEST(FileAccess, AtomicSaveReplacesWholeOrNothing) {
