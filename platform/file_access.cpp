@@ -18,6 +18,7 @@ namespace {
 
 std::function<int(const std::string&)> readFailureHook;
 std::function<void(const std::string&)> afterReadHook;
+std::function<int(const std::string&)> writeFailureHook;
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -69,6 +70,10 @@ void SetReadFailureHook(std::function<int(const std::string&)> hook) {
 
 void SetAfterReadHook(std::function<void(const std::string&)> hook) {
     afterReadHook = std::move(hook);
+}
+
+void SetWriteFailureHook(std::function<int(const std::string&)> hook) {
+    writeFailureHook = std::move(hook);
 }
 
 TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
@@ -140,8 +145,11 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes) {
     QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
+    // The hook fails the write after the open, where a write in place would
+    // already have cut the old file short.
+    if ((writeFailureHook && writeFailureHook(path) != 0) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size())) {
         file.cancelWriting();
         return false;
     }

@@ -35,6 +35,9 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes);
 
 // Tests make reads fail: the hook gets the path and returns an errno to fail with, or 0.
 void SetReadFailureHook(std::function<int(const std::string&)> hook);
+// Tests make writes of SaveFileAtomically fail once the file is open: the hook gets
+// the path and returns an errno to fail with, or 0.
+void SetWriteFailureHook(std::function<int(const std::string&)> hook);
 // Tests act between a read and what follows it (a write landing just after the read):
 // the hook gets the path once a read has succeeded, before the read function returns.
 void SetAfterReadHook(std::function<void(const std::string&)> hook);
