@@ -497,21 +497,6 @@ TEST_F(DirWatchTest, SubtreeFollowsNewDirectoriesAndIgnoresFiles) {
     fs::remove_all(fs::path(Dir().string() + "-a"));
 }
 
-TEST_F(DirWatchTest, LostDirectoryPollsUntilItReturns) {
-    const fs::path sub = Dir() / "logs";
-    fs::create_directory(sub);
-    TDirWatch watch;
-    ASSERT_TRUE(watch.Open(sub.string(), false, 31));
-    fs::remove(sub);
-    EXPECT_TRUE(Signalled(watch));
-    EXPECT_TRUE(watch.Polling());
-    fs::create_directory(sub);
-    EXPECT_TRUE(Signalled(watch));
-    EXPECT_FALSE(watch.Polling());
-    Append(sub / "back.log");
-    EXPECT_TRUE(Signalled(watch));
-}
-
 TEST_F(DirWatchTest, WatchLimitSwitchesToPolling) {
     SimulateWatchFailure(ENOSPC);
     TDirWatch watch;
@@ -523,21 +508,28 @@ TEST_F(DirWatchTest, WatchLimitSwitchesToPolling) {
     EXPECT_FALSE(Signalled(watch, 1500));
 }
 
-// Open says it failed, yet the watch follows the directory by scanning and
-// goes back to inotify once the directory exists.
-TEST_F(DirWatchTest, OpeningAMissingDirectoryFailsAndScansUntilItExists) {
-    const fs::path missing = Dir() / "missing";
+// A directory missing at the open (Open says it failed) or lost later is followed
+// by scanning until it exists again; then inotify takes over.
+TEST_F(DirWatchTest, MissingOrLostDirectoryIsScannedUntilItExists) {
+    const fs::path sub = Dir() / "logs";
     TDirWatch tree;
-    EXPECT_FALSE(tree.Open(missing.string(), true, 0));
+    EXPECT_FALSE(tree.Open(sub.string(), true, 0));
     EXPECT_TRUE(tree.Polling());
     TDirWatch watch;
-    EXPECT_FALSE(watch.Open(missing.string(), false, 31));
+    EXPECT_FALSE(watch.Open(sub.string(), false, 31));
     EXPECT_TRUE(watch.Polling());
-    fs::create_directory(missing);
+    fs::create_directory(sub);
     EXPECT_TRUE(Signalled(watch));
     EXPECT_FALSE(watch.Polling());
-    Append(missing / "new.log");
+    Append(sub / "new.log");
     EXPECT_TRUE(Signalled(watch));
+
+    fs::remove_all(sub);
+    EXPECT_TRUE(Signalled(watch));
+    EXPECT_TRUE(watch.Polling());
+    fs::create_directory(sub);
+    EXPECT_TRUE(Signalled(watch));
+    EXPECT_FALSE(watch.Polling());
 }
 
 // A touch opens the file for writing and closes it: a last-write change.
