@@ -1,7 +1,9 @@
-// Cost of one check of the polling watch (used when inotify's limit is reached
-// or the watched folder was lost): list and stat a folder, compare with the last.
+// Cost of one check of the polling watch (used when inotify cannot watch the
+// folder or the folder was lost): list and stat a folder, compare with the last.
+// And cost of finding a followed file's stamp after a change in a big folder, by
+// its exact name and by another spelling (the whole folder is read then).
 #include "platform/dir_watch.h"
-#include "viewer/file_sys_notify.h"
+#include "platform/file_access.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,6 +36,23 @@ void BM_ScanAndCompare(benchmark::State& state) {
     fs::remove_all(dir);
 }
 BENCHMARK(BM_ScanAndCompare)->Arg(100)->Arg(2000)->Unit(benchmark::kMicrosecond);
+
+void FindStamp(benchmark::State& state, const std::string& name) {
+    const fs::path dir = MakeFolder(static_cast<int>(state.range(0)));
+    const std::string path = (dir / name).string();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(glimra::FindFileStamp(path));
+    fs::remove_all(dir);
+}
+
+void BM_FindStampExactName(benchmark::State& state) {
+    FindStamp(state, "log7.txt");
+}
+void BM_FindStampOtherSpelling(benchmark::State& state) {
+    FindStamp(state, "LOG7.TXT");
+}
+BENCHMARK(BM_FindStampExactName)->Arg(30000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindStampOtherSpelling)->Arg(30000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

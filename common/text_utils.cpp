@@ -20,6 +20,13 @@ std::string ProgramFolder() {
     return StripTrailingSeparator(exe.parent_path().string());
 }
 
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 std::string YesNoText(bool flag) {
     return flag ? "TRUE" : "FALSE";
 }

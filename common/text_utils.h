@@ -12,6 +12,9 @@ std::string StripTrailingSeparator(std::string path);
 // Folder of the running executable, without a trailing '/'.
 std::string ProgramFolder();
 
+// Upper case for the letters a to z; every other byte (UTF-8 included) stays as it is.
+std::string UpperAscii(std::string text);
+
 // "TRUE" or "FALSE".
 std::string YesNoText(bool flag);
 

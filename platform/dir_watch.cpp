@@ -1,7 +1,5 @@
 #include "platform/dir_watch.h"
 
-#include "viewer/file_sys_notify.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -16,7 +14,8 @@
 namespace glimra {
 namespace {
 
-std::atomic<bool> simulateWatchLimit{false};
+std::atomic<int> simulatedWatchError{0};
+std::atomic<bool> simulatedWaitFailure{false};
 
 constexpr auto kPollInterval = std::chrono::seconds(1);
 constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
@@ -73,13 +72,16 @@ bool ListEntries(const std::string& dir, const std::string& prefix, bool subtree
 } // namespace
 
 std::uint32_t InotifyMask(std::uint32_t changeMask) {
-    // Attribute events are always asked for: they also tell when the directory
-    // itself changes its permissions.
-    std::uint32_t flags = IN_ATTRIB | kSelfEvents | IN_ONLYDIR | IN_EXCL_UNLINK;
+    // Losing the directory itself is always of interest.
+    std::uint32_t flags = kSelfEvents | IN_ONLYDIR | IN_EXCL_UNLINK;
     if (changeMask & (kNotifyFileName | kNotifyDirName))
         flags |= kNameEvents;
-    if (changeMask & (kNotifySize | kNotifyLastWrite))
+    // IN_CLOSE_WRITE as well: a touch of an existing file opens it for writing
+    // and closes it without modifying it.
+    if (changeMask & kNotifyWrites)
         flags |= IN_MODIFY | IN_CLOSE_WRITE;
+    if (changeMask & kNotifyAttributeChanges)
+        flags |= IN_ATTRIB;
     return flags;
 }
 
@@ -99,8 +101,12 @@ TDirSnapshot ScanDirectory(const std::string& directory, bool subtree) {
     return snapshot;
 }
 
-void SimulateWatchLimit(bool on) {
-    simulateWatchLimit = on;
+void SimulateWatchFailure(int err) {
+    simulatedWatchError = err;
+}
+
+void SimulateWaitFailure(bool waitFails) {
+    simulatedWaitFailure = waitFails;
 }
 
 TDirWatch::~TDirWatch() {
@@ -114,10 +120,8 @@ bool TDirWatch::Open(const std::string& directory, bool subtree, std::uint32_t c
     const int err = OpenInotify();
     if (err == 0)
         return true;
-    if (!LimitReached(err))
-        return false;
-    StartPolling(false);
-    return true;
+    StartPolling(!LimitReached(err));
+    return false;
 }
 
 // Returns 0 or the errno of the step that failed.
@@ -148,8 +152,8 @@ void TDirWatch::CloseInotify() {
 
 // Returns the watch descriptor, or minus the errno.
 int TDirWatch::AddWatch(const std::string& path) {
-    if (simulateWatchLimit)
-        return -ENOSPC;
+    if (const int err = simulatedWatchError)
+        return -err;
     const std::uint32_t flags =
         subtree_ ? kNameEvents | kSelfEvents | IN_ONLYDIR : InotifyMask(mask_);
     const int wd = ::inotify_add_watch(fd_, path.c_str(), flags);
@@ -190,6 +194,8 @@ void TDirWatch::Unwatch(const std::string& path) {
 }
 
 TDirWatch::TWaitResult TDirWatch::Wait(int timeoutMs) {
+    if (simulatedWaitFailure)
+        return TWaitResult::Failed;
     if (polling_)
         return PollWait(timeoutMs);
     pollfd p{fd_, POLLIN, 0};
@@ -244,7 +250,8 @@ bool TDirWatch::Consume(int wd, std::uint32_t mask, const std::string& name) {
         return false;
     }
     if (name.empty()) // the directory itself: its permissions may have changed
-        return !subtree_ && (mask & IN_ATTRIB) && wd == rootWd_;
+        return !subtree_ && (mask & IN_ATTRIB) && wd == rootWd_ &&
+               (mask_ & kNotifyAttributeChanges) != 0;
     const bool isDir = (mask & IN_ISDIR) != 0;
     if (mask & kNameEvents) {
         if (!subtree_)
@@ -259,8 +266,8 @@ bool TDirWatch::Consume(int wd, std::uint32_t mask, const std::string& name) {
         return true;
     }
     if (mask & IN_ATTRIB)
-        return (mask_ & (kNotifyAttributes | kNotifySecurity)) != 0;
-    return (mask & (IN_MODIFY | IN_CLOSE_WRITE)) != 0;
+        return (mask_ & kNotifyAttributeChanges) != 0;
+    return (mask & (IN_MODIFY | IN_CLOSE_WRITE)) && (mask_ & kNotifyWrites);
 }
 
 bool TDirWatch::Rearm() {
@@ -277,13 +284,10 @@ bool TDirWatch::Rearm() {
     const std::vector<std::string> dirs = std::move(pendingDirs_);
     pendingDirs_.clear();
     for (const std::string& dir : dirs) {
-        const int err = WatchTree(dir);
-        if (LimitReached(err)) {
-            StartPolling(false);
-            return true;
-        }
-        if (err != 0)
+        if (const int err = WatchTree(dir); err != 0) {
+            StartPolling(!LimitReached(err));
             return false;
+        }
     }
     return true;
 }

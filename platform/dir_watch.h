@@ -1,5 +1,5 @@
 #pragma once
-#include "viewer/dir_snapshot.h"
+#include "platform/dir_snapshot.h"
 
 #include <chrono>
 #include <cstdint>
@@ -9,6 +9,18 @@
 
 namespace glimra {
 
+// Change-flag bits: which kinds of change a watch reports.
+inline constexpr std::uint32_t kNotifyFileName = 0x1;
+inline constexpr std::uint32_t kNotifyDirName = 0x2;
+inline constexpr std::uint32_t kNotifyAttributes = 0x4;
+inline constexpr std::uint32_t kNotifySize = 0x8;
+inline constexpr std::uint32_t kNotifyLastWrite = 0x10;
+inline constexpr std::uint32_t kNotifySecurity = 0x100;
+// The flags that count a write (new size or last-write time), and those that
+// count a change of mode or owner.
+inline constexpr std::uint32_t kNotifyWrites = kNotifySize | kNotifyLastWrite;
+inline constexpr std::uint32_t kNotifyAttributeChanges = kNotifyAttributes | kNotifySecurity;
+
 // inotify flags for a change mask of kNotify* bits.
 std::uint32_t InotifyMask(std::uint32_t changeMask);
 
@@ -16,13 +28,16 @@ std::uint32_t InotifyMask(std::uint32_t changeMask);
 // by its path relative to the directory.
 TDirSnapshot ScanDirectory(const std::string& directory, bool subtree);
 
-// For tests: adding a watch fails as if the per-user watch limit were reached.
-void SimulateWatchLimit(bool on);
+// For tests: adding a watch fails with the given errno (0 ends this), and every
+// wait fails while waitFails is set.
+void SimulateWatchFailure(int err);
+void SimulateWaitFailure(bool waitFails);
 
-// Change notification on one directory through inotify. When the kernel's watch
-// limit is reached, or the directory itself is deleted or renamed, it compares
-// the directory's entries once a second instead, and goes back to inotify when a
-// lost directory reappears. Used by one thread at a time.
+// Change notification on one directory through inotify. When a watch cannot be
+// added (the kernel's watch limit, a missing directory, any other refusal), or the
+// directory itself is deleted or renamed, it compares the directory's entries once
+// a second instead; it goes back to inotify when the directory can be watched
+// again, except after the watch limit was reached. Used by one thread at a time.
 class TDirWatch {
 public:
     enum class TWaitResult { Signalled, TimedOut, Failed };
@@ -34,10 +49,12 @@ public:
 
     // With subtree, the whole tree for directory-name changes only (the mask is
     // not used); otherwise the directory alone for the changes in the mask.
+    // False when inotify could not be set up: the watch then scans.
     bool Open(const std::string& directory, bool subtree, std::uint32_t changeMask);
     // Waits up to timeoutMs; Signalled when a change of interest happened.
     TWaitResult Wait(int timeoutMs);
-    // Watches the subdirectories that appeared since the last wait.
+    // Watches the subdirectories that appeared since the last wait; false when
+    // one of them could not be watched and the watch turned to scanning.
     bool Rearm();
     bool Polling() const { return polling_; }
 

@@ -1,10 +1,13 @@
 #include "platform/file_access.h"
 
+#include "common/text_utils.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,13 +17,8 @@ namespace glimra {
 namespace {
 
 std::function<int(const std::string&)> readFailureHook;
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
+std::function<void(const std::string&)> afterReadHook;
+std::function<int(const std::string&)> writeFailureHook;
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -30,6 +28,26 @@ bool HeldByWriter(int fd) {
     probe.l_type = F_RDLCK;
     probe.l_whence = SEEK_SET;
     return fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+TFileStamp StampOf(const struct stat& st) {
+    return {static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_size)};
+}
+
+// Reads the whole folder: the last entry whose upper-cased name is wanted wins.
+std::optional<TFileStamp> FindStampIgnoringCase(const std::string& dir, const std::string& wanted) {
+    std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.empty() ? "." : dir.c_str()), &closedir);
+    if (!d)
+        return std::nullopt;
+    std::optional<TFileStamp> found;
+    while (const dirent* e = readdir(d.get())) {
+        struct stat st {};
+        if (UpperAscii(e->d_name) == wanted && fstatat(dirfd(d.get()), e->d_name, &st, 0) == 0 &&
+            !S_ISDIR(st.st_mode))
+            found = StampOf(st);
+    }
+    return found;
 }
 
 class TFd {
@@ -48,6 +66,14 @@ public:
 
 void SetReadFailureHook(std::function<int(const std::string&)> hook) {
     readFailureHook = std::move(hook);
+}
+
+void SetAfterReadHook(std::function<void(const std::string&)> hook) {
+    afterReadHook = std::move(hook);
+}
+
+void SetWriteFailureHook(std::function<int(const std::string&)> hook) {
+    writeFailureHook = std::move(hook);
 }
 
 TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
@@ -81,6 +107,8 @@ TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::stri
         out.shrink_to_fit();
         return TReadResult::Failed;
     }
+    if (afterReadHook)
+        afterReadHook(path);
     return TReadResult::Ok;
 }
 
@@ -99,26 +127,13 @@ std::string FileNamePart(const std::string& path) {
 }
 
 std::optional<TFileStamp> FindFileStamp(const std::string& path) {
-    std::string dir = DirectoryPart(path);
-    std::string wanted = Upper(FileNamePart(path));
-    if (wanted.empty())
+    const std::string name = FileNamePart(path);
+    if (name.empty())
         return std::nullopt;
-    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d)
-        return std::nullopt;
-    std::optional<TFileStamp> found;
-    while (dirent* e = readdir(d)) {
-        if (Upper(e->d_name) != wanted)
-            continue;
-        struct stat st {};
-        if (fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode))
-            continue;
-        found = TFileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
-                               st.st_mtim.tv_nsec,
-                           static_cast<std::int64_t>(st.st_size)};
-    }
-    closedir(d);
-    return found;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return StampOf(st);
+    return FindStampIgnoringCase(DirectoryPart(path), UpperAscii(name));
 }
 
 bool FileExists(const std::string& path) {
@@ -130,8 +145,11 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes) {
     QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
+    // The hook fails the write after the open, where a write in place would
+    // already have cut the old file short.
+    if ((writeFailureHook && writeFailureHook(path) != 0) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size())) {
         file.cancelWriting();
         return false;
     }

@@ -23,8 +23,9 @@ TReadResult ReadWholeFile(const std::string& path, std::string& out);
 // Reads from offset to the end, under the same rules.
 TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out);
 
-// The stamp of the entry in the file's folder whose name equals the file's name
-// ignoring case; directories are skipped, the last match wins; none when no entry matches.
+// The stamp of the file itself when it exists under exactly this name; otherwise of
+// the entry in its folder whose name equals the file's name ignoring case (a whole
+// folder search: directories are skipped, the last match wins); none when nothing matches.
 std::optional<TFileStamp> FindFileStamp(const std::string& path);
 
 bool FileExists(const std::string& path);
@@ -34,6 +35,12 @@ bool SaveFileAtomically(const std::string& path, std::string_view bytes);
 
 // Tests make reads fail: the hook gets the path and returns an errno to fail with, or 0.
 void SetReadFailureHook(std::function<int(const std::string&)> hook);
+// Tests make writes of SaveFileAtomically fail once the file is open: the hook gets
+// the path and returns an errno to fail with, or 0.
+void SetWriteFailureHook(std::function<int(const std::string&)> hook);
+// Tests act between a read and what follows it (a write landing just after the read):
+// the hook gets the path once a read has succeeded, before the read function returns.
+void SetAfterReadHook(std::function<void(const std::string&)> hook);
 
 // The folder part of a path with its trailing separator ("" when there is none), and
 // the name part.

@@ -1,13 +1,13 @@
 #include "platform/settings_platform.h"
 
 #include "platform/beep.h"
+#include "platform/file_access.h"
 #include "platform/message_box.h"
 #include "platform/shell_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -44,11 +44,7 @@ std::optional<std::string> TQtSettingsFiles::Read(const std::string& path) {
 }
 
 bool TQtSettingsFiles::Write(const std::string& path, const std::string& data) {
-    QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(data.data(), static_cast<qint64>(data.size()));
-    return file.commit();
+    return SaveFileAtomically(path, data);
 }
 
 bool TQtSettingsFiles::Copy(const std::string& from, const std::string& to) {

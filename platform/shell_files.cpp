@@ -9,12 +9,25 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
+#include <atomic>
 #include <filesystem>
 #include <system_error>
 
 namespace glimra {
 namespace fs = std::filesystem;
 namespace {
+
+std::atomic<bool> readOnlyRemovalFails{false};
+
+bool ReadOnly(const QString& name) {
+    return !(QFile::permissions(name) & QFile::WriteOwner);
+}
+
+bool RemoveFile(const QString& name) {
+    if (readOnlyRemovalFails && ReadOnly(name))
+        return false;
+    return QFile::remove(name);
+}
 
 std::string Location(QStandardPaths::StandardLocation location) {
     return StripTrailingSeparator(QStandardPaths::writableLocation(location).toStdString());
@@ -117,9 +130,15 @@ bool DeleteFile(const std::string& path) {
     QFileInfo info(name);
     if (info.isDir() && !info.isSymLink())
         return false;
-    if (info.exists() && !info.isSymLink() && !info.isWritable())
+    // The owner's write bit plays the read-only attribute, which would refuse
+    // the removal; the user's access is no guide (root may write anything).
+    if (info.exists() && !info.isSymLink() && ReadOnly(name))
         QFile::setPermissions(name, QFile::permissions(name) | QFile::WriteOwner);
-    return QFile::remove(name);
+    return RemoveFile(name);
+}
+
+void SimulateReadOnlyRemovalFailure(bool on) {
+    readOnlyRemovalFails = on;
 }
 
 int ShellFileOperation(const std::vector<std::string>& paths, const std::string& destination,

@@ -19,6 +19,10 @@ std::string ProgramFilesFolder();
 
 // Makes the file writable if it is not, then deletes it; folders are not deleted.
 bool DeleteFile(const std::string& path);
+// For tests: removing a file without the owner's write bit fails, as deleting a
+// read-only file does where read-only is an attribute of the file. Tests run as
+// root, which file modes never stop.
+void SimulateReadOnlyRemovalFailure(bool on);
 
 // Operation codes and result codes of ShellFileOperation.
 inline constexpr int FileOpMove = 1;

@@ -10,13 +10,6 @@
 namespace glimra {
 namespace {
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 bool IsModuleLibrary(const std::string& name) {
     return name.size() > 3 && UpperAscii(name.substr(name.size() - 3)) == ".SO";
 }

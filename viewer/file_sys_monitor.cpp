@@ -12,17 +12,12 @@ TFileSysMonitor::~TFileSysMonitor() {
     SetActive(false);
 }
 
-bool TFileSysMonitor::Active() {
-    if (!worker_)
-        active_ = false;
-    return active_;
-}
-
 void TFileSysMonitor::SetActive(bool active) {
-    if (active == Active())
+    if (active == active_)
         return;
     if (!active) {
-        worker_->Stop();
+        if (worker_)
+            worker_->Stop();
         worker_ = nullptr;
     } else {
         worker_ = new TFileWaitThread(monitoredDirectory_, watchSubtree_,

@@ -26,9 +26,9 @@ public:
     bool WatchSubtree() const { return watchSubtree_; }
     TNotifyFilter NotifyFilter() const { return notifyFilter_; }
     const TFileSysChange& OnFileSysChange() const { return onFileSysChange_; }
-    // False once the worker has ended on its own (its watch could not be opened
-    // or a wait failed), so the next SetActive(true) starts a new one.
-    bool Active();
+    // Stays true after the worker ended on its own (a failed wait) until it is
+    // set again: only SetActive(false) and then true starts a new worker.
+    bool Active() const { return active_; }
 
     // An existing directory (compared exactly) replaces the current one and
     // restarts an active monitor; a missing one beeps and changes nothing.
@@ -41,7 +41,8 @@ public:
     void SetOnArmed(std::function<void()> handler) { onArmed_ = std::move(handler); }
     void SetActive(bool active);
 
-    // The running worker (the sender of the events), or null.
+    // The running worker (the sender of the events), or null, also while
+    // Active after the worker ended.
     QObject* Worker() const { return worker_.data(); }
 
 private:

@@ -1,5 +1,7 @@
 #include "viewer/file_sys_notify.h"
 
+#include "platform/dir_watch.h"
+
 namespace glimra {
 
 std::uint32_t NotifyFilterMask(TNotifyFilter filter) {

@@ -38,15 +38,8 @@ private:
 };
 static_assert(sizeof(TNotifyFilter) == 1);
 
-// Change-flag bits as the watch takes them.
-inline constexpr std::uint32_t kNotifyFileName = 0x1;
-inline constexpr std::uint32_t kNotifyDirName = 0x2;
-inline constexpr std::uint32_t kNotifyAttributes = 0x4;
-inline constexpr std::uint32_t kNotifySize = 0x8;
-inline constexpr std::uint32_t kNotifyLastWrite = 0x10;
-inline constexpr std::uint32_t kNotifySecurity = 0x100;
-
-// The low five members keep their bit; SECURITY moves to bit 8.
+// The watch's change mask (kNotify* bits): the low five members keep their bit;
+// SECURITY moves to bit 8.
 std::uint32_t NotifyFilterMask(TNotifyFilter filter);
 
 } // namespace glimra

@@ -45,10 +45,9 @@ void TFileWaitThread::run() {
     const bool opened = watch.Open(directory_, watchSubtree_, filterMask_);
     if (stopRequested_)
         return;
-    if (!opened) {
+    // Reported, but not the end: the watch follows the directory by scanning.
+    if (!opened)
         Synchronize(TCall::Error);
-        return;
-    }
     // Whatever changed before the watch was armed can only be found by looking.
     if (armed_)
         Synchronize(TCall::Armed);

@@ -15,9 +15,10 @@ namespace glimra {
 using TFileSysChange = std::function<void(QObject* sender, const std::string& directory)>;
 
 // Waits on one directory's change notification and has the main thread run the
-// handler for each signalled wait, blocking until it has run; a watch that
-// cannot be opened, a failed wait or re-arm beeps on the main thread instead.
-// It deletes itself when it ends, so its owner only ever asks it to stop.
+// handler for each signalled wait, blocking until it has run. A watch that cannot
+// be opened or re-armed beeps on the main thread and goes on by scanning the
+// directory; a failed wait beeps and ends the thread. It deletes itself when it
+// ends, so its owner only ever asks it to stop.
 class TFileWaitThread : public QThread {
     Q_OBJECT
 public:

@@ -13,6 +13,12 @@ TEST(TextUtils, StripTrailingSeparatorRemovesOneOnly) {
     EXPECT_EQ(StripTrailingSeparator("/opt/glimra"), "/opt/glimra");
 }
 
+TEST(TextUtils, UpperAsciiTouchesOnlyLatinLetters) {
+    EXPECT_EQ(UpperAscii("tessel.so"), "TESSEL.SO");
+    EXPECT_EQ(UpperAscii("Az09_-{}"), "AZ09_-{}");
+    EXPECT_EQ(UpperAscii("ä.log"), "ä.LOG"); // UTF-8 bytes stay as they are
+}
+
 TEST(TextUtils, CommaFieldCountsFromZeroAndSaysErrorPastTheEnd) {
     EXPECT_EQ(CommaField("a,b,c", 0), "a");
     EXPECT_EQ(CommaField("a,b,c", 1), "b");

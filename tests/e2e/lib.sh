@@ -122,6 +122,15 @@ region_sum() {
     convert "$WORK/shot.png" -crop "$1x$2+$3+$4" -depth 8 rgb:- | md5sum | cut -d' ' -f1
 }
 
+# How many pixels of the screen rectangle W H X Y are strongly red (red well above
+# green and blue, as the give-up badge's outlines are).
+red_pixels() {
+    import -window root "$WORK/shot.png"
+    convert "$WORK/shot.png" -crop "$1x$2+$3+$4" -depth 8 txt:- |
+        sed -nE 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/p' |
+        awk '$1 >= 80 && $1 >= 3 * ($2 + $3) { n++ } END { print n + 0 }'
+}
+
 # Window position as "X Y".
 window_origin() {
     xdotool getwindowgeometry "$1" | sed -nE 's/.*Position: ([0-9-]+),([0-9-]+).*/\1 \2/p'

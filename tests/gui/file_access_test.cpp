@@ -2,10 +2,12 @@
 #include "platform/file_access.h"
 
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glimra {
 namespace {
@@ -106,6 +108,43 @@ TEST(FileAccess, StampFindsTheEntryIgnoringCaseAndSeesEveryWrite) {
     EXPECT_EQ(DirectoryPart("/var/log/syslog"), "/var/log/");
     EXPECT_EQ(FileNamePart("/var/log/syslog"), "syslog");
     EXPECT_EQ(DirectoryPart("syslog"), "");
+}
+
+// The exact name is looked up directly; only a name missing as spelled makes the
+// folder be searched for another spelling, skipping directories.
+TEST(FileAccess, StampOfTheExactNameWinsOverOtherSpellings) {
+    TTestFolder folder;
+    const std::string upper = folder.Write("APP.LOG", "1");
+    const std::string lower = folder.Write("app.log", "12345");
+    ASSERT_TRUE(FindFileStamp(upper).has_value());
+    EXPECT_EQ(FindFileStamp(upper)->Size, 1);
+    ASSERT_TRUE(FindFileStamp(lower).has_value());
+    EXPECT_EQ(FindFileStamp(lower)->Size, 5);
+
+    ASSERT_EQ(mkdir(folder.Path("Trace.Log").c_str(), 0700), 0);
+    folder.Write("TRACE.LOG", "abc");
+    const auto found = FindFileStamp(folder.Path("Trace.Log"));
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->Size, 3);
+}
+
+TEST(FileAccess, AfterReadHookRunsOnceASuccessfulReadIsDone) {
+    TTestFolder folder;
+    const std::string path = folder.Write("grows.log", "first\n");
+    std::vector<std::string> seen;
+    SetAfterReadHook([&](const std::string& p) {
+        seen.push_back(p);
+        std::ofstream(p, std::ios::app) << "second\n";
+    });
+    std::string out;
+    EXPECT_EQ(ReadWholeFile(path, out), TReadResult::Ok);
+    EXPECT_EQ(out, "first\n");
+    EXPECT_EQ(TTestFolder::Read(path), "first\nsecond\n");
+    SetReadFailureHook([](const std::string&) { return EIO; });
+    EXPECT_EQ(ReadWholeFile(path, out), TReadResult::Failed);
+    SetReadFailureHook(nullptr);
+    SetAfterReadHook(nullptr);
+    EXPECT_EQ(seen, std::vector<std::string>{path});
 }
 
 TEST(FileAccess, AtomicSaveReplacesWholeOrNothing) {

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/inotify.h>
@@ -62,7 +64,8 @@ protected:
         SetBeepHook([this] { ++beeps_; });
     }
     void TearDown() override {
-        SimulateWatchLimit(false);
+        SimulateWatchFailure(0);
+        SimulateWaitFailure(false);
         SetBeepHook({});
         // Every stopped worker ends and is reclaimed.
         EXPECT_TRUE(WaitUntil([] { return TFileWaitThread::LiveCount() == 0; }));
@@ -317,20 +320,27 @@ TEST_F(FileSysMonitorTest, RenamedOrLockedDirectoryIsReported) {
     EXPECT_EQ(beeps_, 0);
 }
 
-TEST_F(FileSysMonitorTest, WatchLimitFallsBackToComparingEntries) {
-    SimulateWatchLimit(true);
+// The watch limit, or any other refusal of the kernel: one beep, then the
+// directory is compared once a second and its changes still arrive.
+TEST_F(FileSysMonitorTest, WatchThatCannotOpenBeepsOnceAndFollowsByScanning) {
     Append(Dir() / "grows.log");
-    TEvents events;
-    auto monitor = Watching(Dir(), events);
-    ASSERT_TRUE(Armed(events, Dir()));
-
-    Append(Dir() / "grows.log", "more\n");
-    EXPECT_TRUE(WaitUntil([&] { return events.Count > 0; }));
-    EXPECT_TRUE(monitor->Active());
-    EXPECT_EQ(beeps_, 0);
+    for (const int err : {ENOSPC, EACCES}) {
+        SCOPED_TRACE(err);
+        SimulateWatchFailure(err);
+        beeps_ = 0;
+        TEvents events;
+        auto monitor = Watching(Dir(), events);
+        ASSERT_TRUE(WaitUntil([&] { return beeps_ == 1; }));
+        ASSERT_TRUE(Armed(events, Dir()));
+        Append(Dir() / "grows.log", "more\n");
+        EXPECT_TRUE(WaitUntil([&] { return events.Count > 0; }));
+        EXPECT_TRUE(monitor->Active());
+        EXPECT_NE(monitor->Worker(), nullptr);
+        EXPECT_EQ(beeps_, 1);
+    }
 }
 
-TEST_F(FileSysMonitorTest, WatchThatCannotOpenBeepsAndEndsTheWorker) {
+TEST_F(FileSysMonitorTest, DirectoryMissingAtActivationIsFollowedOnceItExists) {
     const fs::path sub = Dir() / "gone";
     fs::create_directory(sub);
     TEvents events;
@@ -339,13 +349,37 @@ TEST_F(FileSysMonitorTest, WatchThatCannotOpenBeepsAndEndsTheWorker) {
     monitor.SetOnFileSysChange(events.Handler());
     fs::remove(sub);
     monitor.SetActive(true);
-    EXPECT_TRUE(WaitUntil([&] { return beeps_ == 1; }));
-    // With its worker gone the monitor no longer claims to be watching,
-    // so switching it on again starts a fresh worker.
-    EXPECT_TRUE(WaitUntil([&] { return !monitor.Active(); }));
+    ASSERT_TRUE(WaitUntil([&] { return beeps_ == 1; }));
+    EXPECT_TRUE(monitor.Active());
     fs::create_directory(sub);
-    monitor.SetActive(true);
+    ASSERT_TRUE(WaitUntil([&] { return events.Count > 0; }));
+    events.Count = 0;
     EXPECT_TRUE(Armed(events, sub));
+    EXPECT_EQ(beeps_, 1);
+}
+
+// A failed wait ends the worker, but the monitor still counts as active until
+// it is set again: setting it to true, as it already is, starts nothing.
+TEST_F(FileSysMonitorTest, FailedWaitEndsTheWorkerWhileActiveStaysTrue) {
+    TEvents events;
+    auto monitor = Watching(Dir(), events);
+    ASSERT_TRUE(Armed(events, Dir()));
+    SimulateWaitFailure(true);
+    ASSERT_TRUE(WaitUntil([] { return TFileWaitThread::LiveCount() == 0; }));
+    SimulateWaitFailure(false);
+    EXPECT_EQ(beeps_, 1);
+    EXPECT_TRUE(monitor->Active());
+
+    monitor->SetActive(true);
+    Append(Dir() / "unseen.log");
+    QTest::qWait(400);
+    EXPECT_EQ(events.Count, 0);
+    EXPECT_EQ(TFileWaitThread::LiveCount(), 0);
+
+    monitor->SetActive(false);
+    EXPECT_FALSE(monitor->Active());
+    monitor->SetActive(true);
+    EXPECT_TRUE(Armed(events, Dir()));
     EXPECT_EQ(beeps_, 1);
 }
 
@@ -402,7 +436,7 @@ TEST_F(FileSysMonitorTest, SubtreeReportsDirectoryNamesAtAnyDepth) {
 class DirWatchTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(temp_.isValid()); }
-    void TearDown() override { SimulateWatchLimit(false); }
+    void TearDown() override { SimulateWatchFailure(0); }
     fs::path Dir() const { return temp_.path().toStdString(); }
 
     // Waits until a signalled wait or the timeout; leaves the watch re-armed.
@@ -463,25 +497,10 @@ TEST_F(DirWatchTest, SubtreeFollowsNewDirectoriesAndIgnoresFiles) {
     fs::remove_all(fs::path(Dir().string() + "-a"));
 }
 
-TEST_F(DirWatchTest, LostDirectoryPollsUntilItReturns) {
-    const fs::path sub = Dir() / "logs";
-    fs::create_directory(sub);
-    TDirWatch watch;
-    ASSERT_TRUE(watch.Open(sub.string(), false, 31));
-    fs::remove(sub);
-    EXPECT_TRUE(Signalled(watch));
-    EXPECT_TRUE(watch.Polling());
-    fs::create_directory(sub);
-    EXPECT_TRUE(Signalled(watch));
-    EXPECT_FALSE(watch.Polling());
-    Append(sub / "back.log");
-    EXPECT_TRUE(Signalled(watch));
-}
-
 TEST_F(DirWatchTest, WatchLimitSwitchesToPolling) {
-    SimulateWatchLimit(true);
+    SimulateWatchFailure(ENOSPC);
     TDirWatch watch;
-    ASSERT_TRUE(watch.Open(Dir().string(), true, 0));
+    EXPECT_FALSE(watch.Open(Dir().string(), true, 0));
     EXPECT_TRUE(watch.Polling());
     fs::create_directories(Dir() / "x" / "y");
     EXPECT_TRUE(Signalled(watch));
@@ -489,10 +508,68 @@ TEST_F(DirWatchTest, WatchLimitSwitchesToPolling) {
     EXPECT_FALSE(Signalled(watch, 1500));
 }
 
-TEST_F(DirWatchTest, OpeningAMissingDirectoryFails) {
+// A directory missing at the open (Open says it failed) or lost later is followed
+// by scanning until it exists again; then inotify takes over.
+TEST_F(DirWatchTest, MissingOrLostDirectoryIsScannedUntilItExists) {
+    const fs::path sub = Dir() / "logs";
+    TDirWatch tree;
+    EXPECT_FALSE(tree.Open(sub.string(), true, 0));
+    EXPECT_TRUE(tree.Polling());
     TDirWatch watch;
-    EXPECT_FALSE(watch.Open((Dir() / "missing").string(), false, 31));
-    EXPECT_FALSE(watch.Open((Dir() / "missing").string(), true, 0));
+    EXPECT_FALSE(watch.Open(sub.string(), false, 31));
+    EXPECT_TRUE(watch.Polling());
+    fs::create_directory(sub);
+    EXPECT_TRUE(Signalled(watch));
+    EXPECT_FALSE(watch.Polling());
+    Append(sub / "new.log");
+    EXPECT_TRUE(Signalled(watch));
+
+    fs::remove_all(sub);
+    EXPECT_TRUE(Signalled(watch));
+    EXPECT_TRUE(watch.Polling());
+    fs::create_directory(sub);
+    EXPECT_TRUE(Signalled(watch));
+    EXPECT_FALSE(watch.Polling());
+}
+
+// A touch opens the file for writing and closes it: a last-write change.
+// Attribute changes count only for the attribute and security flags, the
+// watched directory's own ones included.
+TEST_F(DirWatchTest, EachFlagSeesItsOwnKindOfChange) {
+    const fs::path file = Dir() / "a.log";
+    Append(file);
+    const auto touch = [&] { return std::system(("touch '" + file.string() + "'").c_str()); };
+    const auto chmodFile = [&] {
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    };
+    const auto chmodDir = [&] { fs::permissions(Dir(), fs::perms::owner_all); };
+
+    TDirWatch lastWrite;
+    ASSERT_TRUE(lastWrite.Open(Dir().string(), false, kNotifyLastWrite));
+    chmodFile();
+    chmodDir();
+    EXPECT_FALSE(Signalled(lastWrite, 300));
+    ASSERT_EQ(touch(), 0);
+    EXPECT_TRUE(Signalled(lastWrite));
+
+    TDirWatch names;
+    ASSERT_TRUE(names.Open(Dir().string(), false, kNotifyFileName));
+    ASSERT_EQ(touch(), 0);
+    chmodFile();
+    chmodDir();
+    Append(file);
+    EXPECT_FALSE(Signalled(names, 300));
+
+    for (const std::uint32_t flag : {kNotifyAttributes, kNotifySecurity}) {
+        TDirWatch attributes;
+        ASSERT_TRUE(attributes.Open(Dir().string(), false, flag));
+        Append(file);
+        EXPECT_FALSE(Signalled(attributes, 300)) << flag;
+        chmodFile();
+        EXPECT_TRUE(Signalled(attributes)) << flag;
+        chmodDir();
+        EXPECT_TRUE(Signalled(attributes)) << flag;
+    }
 }
 
 TEST(ScanDirectory, ListsEntriesOrDirectoriesOfTheTree) {
@@ -524,8 +601,14 @@ TEST(InotifyMask, AsksOnlyForTheEventsTheMaskNeeds) {
     EXPECT_TRUE(names & IN_MOVED_TO);
     EXPECT_FALSE(names & IN_MODIFY);
     const std::uint32_t writes = InotifyMask(kNotifyLastWrite);
+    EXPECT_TRUE(writes & IN_CLOSE_WRITE);
     EXPECT_TRUE(writes & IN_MODIFY);
     EXPECT_FALSE(writes & IN_CREATE);
+    for (const std::uint32_t flag :
+         {kNotifyFileName, kNotifyDirName, kNotifySize, kNotifyLastWrite})
+        EXPECT_FALSE(InotifyMask(flag) & IN_ATTRIB) << flag;
+    EXPECT_TRUE(InotifyMask(kNotifyAttributes) & IN_ATTRIB);
+    EXPECT_TRUE(InotifyMask(kNotifySecurity) & IN_ATTRIB);
     // Losing the directory itself is always reported.
     EXPECT_TRUE(InotifyMask(0) & IN_DELETE_SELF);
     EXPECT_TRUE(InotifyMask(0) & IN_MOVE_SELF);

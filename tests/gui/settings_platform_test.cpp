@@ -1,5 +1,7 @@
+#include "platform/file_access.h"
 #include "platform/message_box.h"
 #include "platform/settings_platform.h"
+#include "platform/shell_files.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work.h"
 
@@ -8,6 +10,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace glimra {
@@ -43,6 +46,10 @@ protected:
         StorePath = TQtUserStore::DefaultPath();
         ASSERT_TRUE(StorePath.startsWith(Home.path()));
         NewStore();
+    }
+    void TearDown() override {
+        SimulateReadOnlyRemovalFailure(false);
+        SetWriteFailureHook(nullptr);
     }
     void NewStore() { Store = std::make_unique<TQtUserStore>(); }
     std::unique_ptr<TRegWork> Loaded(std::vector<TMsgResult> answers = {}) {
@@ -114,6 +121,7 @@ TEST_F(SettingsPlatformTest, MarkerFileYesMovesTheFileAsideAndUsesTheStore) {
     WriteText(Ini, "[SystemInfo]\r\nVersion= 0.1\r\n[Tips]\r\n[Main]\r\nRetry= 2\r\n");
     WriteText(Regini, "");
     QFile::setPermissions(Regini, QFile::ReadOwner); // read-only is no obstacle
+    SimulateReadOnlyRemovalFailure(true);
     auto reg = Loaded({TMsgResult::Yes});
     EXPECT_EQ(Boxes.Asked, std::vector<std::string>{UseRegistryQuestion});
     EXPECT_FALSE(QFile::exists(Regini));
@@ -156,19 +164,23 @@ TEST_F(SettingsPlatformTest, UninstallInfoAndUserStoreRoundTrip) {
     EXPECT_EQ(Loaded()->Settings, written);
 }
 
+// A write that fails once the file is open (a full disk) leaves the old file
+// whole, no temporary file behind, and asks nothing.
 TEST_F(SettingsPlatformTest, SaveReplacesTheFileWholeAndFailsSilently) {
     auto reg = Loaded({TMsgResult::No});
     reg->SaveSettings();
     EXPECT_TRUE(QFile::exists(Ini));
-    EXPECT_EQ(QDir(ExeDir).entryList(QDir::Files | QDir::Hidden).size(), 2); // INI, UnInst.dat
-    QFile::setPermissions(ExeDir, QFile::ReadOwner | QFile::ExeOwner);
-    if (QFileInfo(ExeDir).isWritable())
-        GTEST_SKIP() << "permissions do not bind this user";
-    std::string before = ReadText(Ini);
+    const QStringList files = QDir(ExeDir).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(files, (QStringList{"GLIMRA4.INI", "UnInst.dat"}));
+    const std::string before = ReadText(Ini);
+    const std::size_t asked = Boxes.Asked.size();
+    SetWriteFailureHook(
+        [&](const std::string& path) { return path == Ini.toStdString() ? ENOSPC : 0; });
     reg->Settings.Retry = 1;
     reg->SaveSettings();
-    QFile::setPermissions(ExeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(ReadText(Ini), before);
+    EXPECT_EQ(QDir(ExeDir).entryList(QDir::Files | QDir::Hidden), files);
+    EXPECT_EQ(Boxes.Asked.size(), asked);
 }
 
 TEST_F(SettingsPlatformTest, ModuleFolderListsVisibleFilesOnly) {

@@ -23,6 +23,7 @@ protected:
         QFile file(Dir.path() + "/" + name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
+    void TearDown() override { SimulateReadOnlyRemovalFailure(false); }
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
         qputenv("XDG_DATA_HOME", (Dir.path() + "/data").toUtf8());
@@ -42,6 +43,7 @@ TEST_F(ShellFilesTest, SpecialFoldersAreXdgFolders) {
 TEST_F(ShellFilesTest, DeleteFileClearsReadOnlyFirst) {
     Write(".hidden", "x");
     QFile::setPermissions(Dir.path() + "/.hidden", QFile::ReadOwner);
+    SimulateReadOnlyRemovalFailure(true);
     EXPECT_TRUE(DeleteFile(Path(".hidden")));
     EXPECT_FALSE(QFile::exists(Dir.path() + "/.hidden"));
     EXPECT_FALSE(DeleteFile(Path("missing")));

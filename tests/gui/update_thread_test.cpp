@@ -4,8 +4,12 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -52,6 +56,33 @@ void Serve(int ms) {
     ServeUntil([] { return false; }, ms);
 }
 
+// Turns a hang into a failure: ends the test program unless disarmed in time.
+class TWatchdog {
+public:
+    explicit TWatchdog(const char* what, std::chrono::seconds limit = std::chrono::seconds(30))
+        : thread_([this, what, limit] {
+              std::unique_lock lock(mutex_);
+              if (!disarmed_.wait_for(lock, limit, [this] { return done_; })) {
+                  std::fprintf(stderr, "hung: %s\n", what);
+                  std::abort();
+              }
+          }) {}
+    ~TWatchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        disarmed_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable disarmed_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
 TEST(UpdateThread, StartsAsleepAndGoesIdleAfterOneEmptySweep) {
     TFakeHost host;
     host.SetWindows({false, false, false});
@@ -69,18 +100,25 @@ TEST(UpdateThread, StartsAsleepAndGoesIdleAfterOneEmptySweep) {
 }
 
 TEST(UpdateThread, StepsOnlyTheWantingWindowAtTheFramePace) {
+    using Clock = std::chrono::steady_clock;
+    constexpr double kFramesPerSecond = 20;
+    const auto period = std::chrono::duration<double>(1 / kFramesPerSecond);
     TFakeHost host;
     host.SetWindows({false, true, false});
-    TUpdateThread thread(host, 100);
-    QElapsedTimer timer;
-    timer.start();
+    std::vector<Clock::time_point> stepped;
+    host.OnStep = [&](int) { stepped.push_back(Clock::now()); };
+    TUpdateThread thread(host, kFramesPerSecond);
+    const Clock::time_point woken = Clock::now();
     thread.Wake();
-    ASSERT_TRUE(ServeUntil([&] { return host.Steps[1] >= 5; }));
+    ASSERT_TRUE(ServeUntil([&] { return host.Steps[1] >= 6; }, 5000));
     EXPECT_EQ(host.Steps[0], 0);
     EXPECT_EQ(host.Steps[2], 0);
     EXPECT_FALSE(thread.IsIdle());
-    // Paced by the clock, not by how fast the main thread answers.
-    EXPECT_LE(host.Steps[1], timer.elapsed() / 10 + 2);
+    // One sweep per frame of the pacer, however fast the main thread answers:
+    // step n never comes before n frames have passed since the wake.
+    for (std::size_t n = 0; n < stepped.size(); ++n)
+        EXPECT_GE(stepped[n] - woken, n * period) << n;
+    host.OnStep = nullptr;
 
     // The window stops wanting steps: the thread falls asleep.
     host.Wants[1] = false;
@@ -114,13 +152,13 @@ TEST(UpdateThread, StopWhileTickingEndsWithoutServingTheMainThread) {
     auto thread = std::make_unique<TUpdateThread>(host, 1000);
     thread->Wake();
     ASSERT_TRUE(ServeUntil([&] { return host.Steps[0] >= 3; }));
-    // The thread now waits for the main thread, which does not answer: the join
-    // must not wait on it.
-    QElapsedTimer timer;
-    timer.start();
-    thread->RequestStop();
-    thread.reset();
-    EXPECT_LT(timer.elapsed(), 1000);
+    // The thread now waits for the main thread, which does not answer while it
+    // joins: only a stop that is honoured lets the join end.
+    {
+        TWatchdog watchdog("the update thread waited on the main thread after a stop");
+        thread->RequestStop();
+        thread.reset();
+    }
     // A step still queued for the main thread does nothing once stopped.
     const int steps = host.Steps[0];
     Serve(30);

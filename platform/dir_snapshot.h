@@ -24,8 +24,9 @@ struct TDirSnapshot {
 };
 
 // Whether the step from before to after contains a change of a kind the change
-// mask asks for (kNotify* bits). A directory that appears, disappears or turns
-// unreadable always counts: the file a window shows may be affected.
+// mask asks for (kNotify* bits), counted as the inotify watch counts its events.
+// A directory that appears, disappears or turns unreadable always counts: the
+// file a window shows may be affected.
 bool SnapshotChanged(const TDirSnapshot& before, const TDirSnapshot& after,
                      std::uint32_t changeMask);
 

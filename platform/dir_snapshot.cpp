@@ -1,6 +1,6 @@
-#include "viewer/dir_snapshot.h"
+#include "platform/dir_snapshot.h"
 
-#include "viewer/file_sys_notify.h"
+#include "platform/dir_watch.h"
 
 namespace glimra {
 namespace {
@@ -12,13 +12,9 @@ bool NameChangeCounts(const TDirEntryStamp& e, std::uint32_t mask) {
 bool EntryChanged(const TDirEntryStamp& a, const TDirEntryStamp& b, std::uint32_t mask) {
     if (a.IsDirectory != b.IsDirectory)
         return NameChangeCounts(a, mask) || NameChangeCounts(b, mask);
-    if ((mask & kNotifySize) && a.Size != b.Size)
+    if ((mask & kNotifyWrites) && (a.Size != b.Size || a.WriteTimeNs != b.WriteTimeNs))
         return true;
-    if ((mask & kNotifyLastWrite) && a.WriteTimeNs != b.WriteTimeNs)
-        return true;
-    if ((mask & kNotifyAttributes) && a.Mode != b.Mode)
-        return true;
-    return (mask & kNotifySecurity) && (a.Mode != b.Mode || a.Owner != b.Owner);
+    return (mask & kNotifyAttributeChanges) && (a.Mode != b.Mode || a.Owner != b.Owner);
 }
 
 } // namespace

@@ -1,37 +1,10 @@
-#include "viewer/dir_snapshot.h"
-#include "viewer/file_sys_notify.h"
+#include "platform/dir_snapshot.h"
+#include "platform/dir_watch.h"
 
 #include <gtest/gtest.h>
 
 namespace glimra {
 namespace {
-
-using N = TFileSysNotify;
-
-TEST(NotifyFilter, MaskKeepsLowBitsAndMovesSecurityToBitEight) {
-    EXPECT_EQ(NotifyFilterMask({}), 0u);
-    EXPECT_EQ(NotifyFilterMask({N::FILE_NAME}), 0x1u);
-    EXPECT_EQ(NotifyFilterMask({N::LAST_WRITE}), 0x10u);
-    EXPECT_EQ(NotifyFilterMask({N::SECURITY}), 0x100u);
-    EXPECT_EQ(NotifyFilterMask({N::FILE_NAME, N::DIR_NAME, N::ATTRIBUTES, N::SIZE, N::LAST_WRITE}),
-              31u);
-    EXPECT_EQ(NotifyFilterMask(
-                  {N::FILE_NAME, N::DIR_NAME, N::ATTRIBUTES, N::SIZE, N::LAST_WRITE, N::SECURITY}),
-              0x11fu);
-}
-
-TEST(NotifyFilter, IsASetOfMembers) {
-    TNotifyFilter f{N::SIZE};
-    f.Include(N::SIZE);
-    f.Include(N::SECURITY);
-    EXPECT_TRUE(f.Contains(N::SIZE));
-    EXPECT_TRUE(f.Contains(N::SECURITY));
-    EXPECT_FALSE(f.Contains(N::FILE_NAME));
-    f.Exclude(N::SIZE);
-    EXPECT_EQ(f, TNotifyFilter{N::SECURITY});
-    f.Exclude(N::SECURITY);
-    EXPECT_TRUE(f.Empty());
-}
 
 TDirEntryStamp File(std::string name, std::int64_t size = 10, std::int64_t time = 100) {
     return {std::move(name), false, size, time, 0644, 0};
@@ -62,23 +35,31 @@ TEST(SnapshotChanged, NameChangesCountByEntryKind) {
     EXPECT_TRUE(SnapshotChanged(Listed({File("x")}), Listed({Dir("x")}), kNotifyDirName));
 }
 
-TEST(SnapshotChanged, StampChangesCountOnlyWhenAskedFor) {
+// As with inotify: a write (new size or time) counts for the size and
+// last-write flags, a mode or owner change for the attribute and security flags.
+TEST(SnapshotChanged, WritesAndAttributeChangesCountForTheirFlagsOnly) {
     const TDirSnapshot before = Listed({File("a.log", 10, 100)});
-    const TDirSnapshot grown = Listed({File("a.log", 20, 100)});
+    const TDirSnapshot grown = Listed({File("a.log", 20, 101)});
     const TDirSnapshot touched = Listed({File("a.log", 10, 101)});
     TDirSnapshot chmodded = before;
     chmodded.Entries[0].Mode = 0600;
     TDirSnapshot chowned = before;
     chowned.Entries[0].Owner = 1;
 
-    EXPECT_TRUE(SnapshotChanged(before, grown, kNotifySize));
-    EXPECT_FALSE(SnapshotChanged(before, grown, kNotifyLastWrite | kNotifyFileName));
-    EXPECT_TRUE(SnapshotChanged(before, touched, kNotifyLastWrite));
-    EXPECT_FALSE(SnapshotChanged(before, touched, kNotifySize));
-    EXPECT_TRUE(SnapshotChanged(before, chmodded, kNotifyAttributes));
-    EXPECT_TRUE(SnapshotChanged(before, chmodded, kNotifySecurity));
-    EXPECT_FALSE(SnapshotChanged(before, chowned, kNotifyAttributes));
-    EXPECT_TRUE(SnapshotChanged(before, chowned, kNotifySecurity));
+    for (const std::uint32_t flag : {kNotifySize, kNotifyLastWrite}) {
+        EXPECT_TRUE(SnapshotChanged(before, grown, flag)) << flag;
+        EXPECT_TRUE(SnapshotChanged(before, touched, flag)) << flag;
+        EXPECT_FALSE(SnapshotChanged(before, chmodded, flag)) << flag;
+        EXPECT_FALSE(SnapshotChanged(before, chowned, flag)) << flag;
+    }
+    for (const std::uint32_t flag : {kNotifyAttributes, kNotifySecurity}) {
+        EXPECT_FALSE(SnapshotChanged(before, grown, flag)) << flag;
+        EXPECT_FALSE(SnapshotChanged(before, touched, flag)) << flag;
+        EXPECT_TRUE(SnapshotChanged(before, chmodded, flag)) << flag;
+        EXPECT_TRUE(SnapshotChanged(before, chowned, flag)) << flag;
+    }
+    for (const TDirSnapshot& after : {grown, touched, chmodded, chowned})
+        EXPECT_FALSE(SnapshotChanged(before, after, kNotifyFileName | kNotifyDirName));
     EXPECT_FALSE(SnapshotChanged(before, before, 0x11f));
 }
 
