@@ -51,7 +51,7 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
         return true;
     });
     TTerminationSignals stopSignals([&hub](int) { CloseAllWindows(*hub); });
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest,
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, hub.get(),
                      [&hub](QSessionManager&) { CloseAllWindows(*hub); });
     const int code = QApplication::exec();
     watchdog.emplace(TerminateFallbackMs);
