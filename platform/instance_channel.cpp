@@ -124,7 +124,7 @@ TStartRole TInstanceChannel::Start(const TCopyDataRecord& record, QString* error
         if (last == TForwardResult::Delivered)
             return TStartRole::Forwarded;
         if (last == TForwardResult::TimedOut || clock.elapsed() >= waitMs) {
-            reason = QStringLiteral("%1 was not handed to the running instance: %2")
+            reason = QStringLiteral("\"%1\" was not handed to the running instance: %2")
                          .arg(QFile::decodeName(QByteArray::fromStdString(RecordText(record))),
                               FailureText(last));
             break;
