@@ -25,8 +25,8 @@ namespace glimra {
 namespace {
 
 QSize ScreenSize() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
+    const TSize size = PrimaryScreenSize();
+    return {size.Width, size.Height};
 }
 
 } // namespace
@@ -209,7 +209,7 @@ void TFourthGlimraControl::CaptureBackground() {
     if (!ActiveWindow || !SurfaceDib)
         return;
     // Layered windows, once they exist, leave the surface black here instead.
-    CaptureScreen(*SurfaceDib);
+    SurfaceDib->Assign(GrabScreen());
     SurfaceDib->AdjustBrightness(static_cast<std::uint8_t>(Settings().LightLevel));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "app/activation_filter.h"
-#include "app/forward_record.h"
+#include "common/forward_record.h"
 #include "app/update_sweep.h"
 #include "settings/reg_work.h"
 #include "settings/shared_levels.h"

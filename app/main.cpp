@@ -1,40 +1,83 @@
 #include "app/control_hub.h"
-#include "app/forward_record.h"
+#include "common/forward_record.h"
 #include "platform/instance_channel.h"
+#include "platform/termination.h"
+#include "viewer/viewer_window.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QSessionManager>
+#include <filesystem>
+#include <iostream>
 #include <memory>
+#include <optional>
+#include <system_error>
 
 using namespace glimra;
 
+namespace {
+
+// The fallback when destroying the hub blocks after the event loop has ended.
+constexpr int TerminateFallbackMs = 5000;
+
+std::string WorkingFolder() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
+// Ends the program as the user would: the windows close from the front, the last
+// one ends the event loop through the hub, and the hub then writes the settings.
+void CloseAllWindows(const TFourthGlimraControl& hub) {
+    const std::vector<QPointer<TForm2>> windows = hub.WindowList();
+    bool closing = false;
+    for (auto i = windows.size(); i-- > 0;)
+        if (windows[i])
+            closing = windows[i]->close() || closing;
+    if (!closing)
+        QCoreApplication::quit();
+}
+
+int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
+             std::optional<TExitWatchdog>& watchdog) {
+    std::unique_ptr<TFourthGlimraControl> hub;
+    // Senders wait in the queue until the hub can open their windows.
+    if (!channel.Listen())
+        std::cerr << "glimra4: cannot listen for other starts; they will fail\n";
+    hub = std::make_unique<TFourthGlimraControl>(std::move(params));
+    channel.Serve([&hub](const TCopyDataRecord& record) {
+        if (!hub || hub->Terminating())
+            return false;
+        hub->CopyDataReceived(&record);
+        hub->BringForward();
+        return true;
+    });
+    TTerminationSignals stopSignals([&hub](int) { CloseAllWindows(*hub); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, hub.get(),
+                     [&hub](QSessionManager&) { CloseAllWindows(*hub); });
+    const int code = QApplication::exec();
+    watchdog.emplace(TerminateFallbackMs);
+    return code;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    std::optional<TExitWatchdog> watchdog; // outlives everything below
+    QApplication app(argc, argv);          // takes Qt's own options out of argv
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    std::vector<std::string> params;
-    for (const QString& a : QApplication::arguments().mid(1))
-        params.push_back(QFile::encodeName(a).toStdString());
-    // The running instance may have another working folder: hand over a whole path.
-    if (!params.empty() && !params[0].empty() && params[0][0] != '/')
-        params[0] = QFile::encodeName(QDir::currentPath()).toStdString() + "/" + params[0];
+    // Bytes as given: a file name need not be valid text.
+    std::vector<std::string> params = CommandLineParameters(argc, argv, WorkingFolder());
     TInstanceChannel channel;
-    if (!channel.TryBecomeOwner()) {
-        // Without a running instance to answer, the command line is dropped silently.
-        TInstanceChannel::Forward(MakeForwardRecord(params));
+    QString error;
+    switch (channel.Start(MakeForwardRecord(params), &error)) {
+    case TStartRole::Forwarded:
         return 0;
+    case TStartRole::Failed:
+        std::cerr << "glimra4: " << error.toStdString() << '\n';
+        return 1;
+    case TStartRole::Owner:
+        break;
     }
-    std::unique_ptr<TFourthGlimraControl> hub;
-    channel.Listen([&hub](const TCopyDataRecord& record) {
-        if (!hub || hub->Terminating())
-            return;
-        hub->CopyDataReceived(&record);
-        hub->BringForward();
-    });
-    hub = std::make_unique<TFourthGlimraControl>(params);
-    int code = QApplication::exec();
-    hub.reset();
-    return code;
+    return RunOwner(channel, std::move(params), watchdog);
 }

@@ -1,25 +1,58 @@
 #include "platform/instance_channel.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QLocalServer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace glimra {
 namespace {
 
 const char* const MutexName = "FOURTH_GLIMRA_MUTEX";
+// The running instance may be opening a big file when the record arrives.
+constexpr int AnswerMs = 30000;
+// Connections taken per turn of the event loop, so open ones get to send their records.
+constexpr int AcceptsPerTurn = 8;
+// Pause before accepting again when the process is out of descriptors.
+constexpr int OutOfDescriptorsMs = 200;
 
-bool SameUser(qintptr fd) {
+bool SameUser(int fd) {
     ucred cred{};
     socklen_t len = sizeof cred;
-    return getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 &&
-           cred.uid == getuid();
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == getuid();
+}
+
+bool OutOfDescriptors(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
+
+QString FailureText(TForwardResult result) {
+    switch (result) {
+    case TForwardResult::Refused:
+        return QStringLiteral("the running instance is ending and did not take it");
+    case TForwardResult::Dropped:
+        return QStringLiteral("the running instance closed the connection without an answer");
+    case TForwardResult::TimedOut:
+        return QStringLiteral("the running instance did not answer within %1 s")
+            .arg(AnswerMs / 1000);
+    default:
+        return QStringLiteral("the running instance does not listen");
+    }
 }
 
 } // namespace
@@ -27,95 +60,202 @@ bool SameUser(qintptr fd) {
 TInstanceChannel::TInstanceChannel(QObject* parent) : QObject(parent) {}
 
 TInstanceChannel::~TInstanceChannel() {
-    if (Server)
-        Server->close();
+    if (ListenFd >= 0) {
+        ::close(ListenFd);
+        // Nobody else can listen there while we hold the lock.
+        ::unlink(QFile::encodeName(ServerName(Folder)).constData());
+    }
     if (LockFd >= 0)
         ::close(LockFd);
 }
 
-QString TInstanceChannel::RuntimeFolder() {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists()) {
-        dir = QDir::tempPath() + QStringLiteral("/glimra4-%1").arg(getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ExeOwner);
+QString TInstanceChannel::RuntimeFolder(QString* error) {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+    const QString folder = QDir::tempPath() + QStringLiteral("/glimra4-%1").arg(getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    // Whoever else may write there could hold our lock or listen for our files.
+    struct stat info {};
+    if (::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+        (info.st_mode & 07777) == 0700)
+        return folder;
+    if (error)
+        *error = QStringLiteral("%1 is not a folder of this user alone (mode 0700); remove it "
+                                "or set XDG_RUNTIME_DIR")
+                     .arg(folder);
+    return {};
+}
+
+QString TInstanceChannel::ServerName(const QString& folder) {
+    return folder + QStringLiteral("/%1-%2").arg(MutexName).arg(getuid());
+}
+
+TInstanceChannel::TLock TInstanceChannel::TryLock(const QString& folder) {
+    if (LockFd < 0) {
+        const QByteArray path = QFile::encodeName(ServerName(folder) + QStringLiteral(".lock"));
+        LockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (LockFd < 0)
+            return TLock::Unusable;
     }
-    return dir;
+    if (flock(LockFd, LOCK_EX | LOCK_NB) == 0)
+        return TLock::Held;
+    return errno == EWOULDBLOCK ? TLock::Taken : TLock::Unusable;
 }
 
-QString TInstanceChannel::ServerName() {
-    return RuntimeFolder() + QStringLiteral("/%1-%2").arg(MutexName).arg(getuid());
-}
-
-bool TInstanceChannel::TryBecomeOwner() {
-    QByteArray lockPath = (ServerName() + QStringLiteral(".lock")).toLocal8Bit();
-    LockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (LockFd < 0)
-        return false;
-    if (flock(LockFd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(LockFd);
-        LockFd = -1;
-        return false;
+TStartRole TInstanceChannel::Start(const TCopyDataRecord& record, QString* error, int waitMs) {
+    QString reason;
+    Folder = RuntimeFolder(&reason);
+    QElapsedTimer clock;
+    clock.start();
+    TForwardResult last = TForwardResult::NoListener;
+    while (!Folder.isEmpty()) {
+        const TLock lock = TryLock(Folder);
+        if (lock == TLock::Held)
+            return TStartRole::Owner;
+        if (lock == TLock::Unusable) {
+            reason = QStringLiteral("cannot lock %1: %2").arg(Folder, qt_error_string(errno));
+            break;
+        }
+        // The running instance may still be starting, or ending and about to free the lock.
+        const int left = std::max(100, waitMs - static_cast<int>(clock.elapsed()));
+        last = Forward(ServerName(Folder), record, left, AnswerMs);
+        if (last == TForwardResult::Delivered)
+            return TStartRole::Forwarded;
+        if (last == TForwardResult::TimedOut || clock.elapsed() >= waitMs) {
+            reason = QStringLiteral("\"%1\" was not handed to the running instance: %2")
+                         .arg(QFile::decodeName(QByteArray::fromStdString(RecordText(record))),
+                              FailureText(last));
+            break;
+        }
+        QThread::msleep(50);
     }
-    return true;
+    if (error)
+        *error = reason;
+    return TStartRole::Failed;
 }
 
-bool TInstanceChannel::Listen(THandler handler) {
-    Handler = std::move(handler);
-    Server = new QLocalServer(this);
-    Server->setSocketOptions(QLocalServer::UserAccessOption);
+bool TInstanceChannel::Listen() {
+    const QByteArray path = QFile::encodeName(ServerName(Folder));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    ListenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (ListenFd < 0)
+        return false;
     // We hold the lock, so a socket left by a crashed instance is stale.
-    QLocalServer::removeServer(ServerName());
-    if (!Server->listen(ServerName()))
+    ::unlink(path.constData());
+    if (::bind(ListenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(ListenFd, SOMAXCONN) != 0) {
+        ::close(ListenFd);
+        ListenFd = -1;
         return false;
-    connect(Server, &QLocalServer::newConnection, this, &TInstanceChannel::Accept);
+    }
+    Incoming = new QSocketNotifier(ListenFd, QSocketNotifier::Read, this);
+    Incoming->setEnabled(false);
+    connect(Incoming, &QSocketNotifier::activated, this, &TInstanceChannel::Accept);
     return true;
+}
+
+void TInstanceChannel::Serve(THandler handler) {
+    Handler = std::move(handler);
+    if (Incoming)
+        Incoming->setEnabled(true);
 }
 
 void TInstanceChannel::Accept() {
-    while (QLocalSocket* socket = Server->nextPendingConnection()) {
-        if (!SameUser(socket->socketDescriptor())) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    for (int n = 0; n < AcceptsPerTurn; ++n) {
+        const int fd = ::accept4(ListenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            // The sender stays queued until descriptors are free again.
+            if (OutOfDescriptors(errno))
+                PauseAccepting();
+            return;
         }
-        auto reader = std::make_shared<TRecordReader>();
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
-            QByteArray bytes = socket->readAll();
-            auto state = reader->Feed(std::string_view(bytes.constData(), bytes.size()));
-            if (state == TRecordReader::TState::Invalid) {
-                socket->abort();
-            } else if (state == TRecordReader::TState::Complete) {
-                QPointer<QLocalSocket> guard(socket);
-                if (Handler)
-                    Handler(reader->Record());
-                if (guard) {
-                    guard->write("1", 1);
-                    guard->flush();
-                    guard->disconnectFromServer();
-                }
-            }
-        });
+        if (SameUser(fd))
+            Adopt(fd);
+        else
+            ::close(fd);
     }
 }
 
-bool TInstanceChannel::Forward(const TCopyDataRecord& record, int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(ServerName());
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
-    std::string wire = EncodeRecord(record);
-    socket.write(wire.data(), static_cast<qint64>(wire.size()));
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
-    // The reply comes once the running instance has handled the record.
-    while (socket.bytesAvailable() < 1) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            return false;
+void TInstanceChannel::PauseAccepting() {
+    Incoming->setEnabled(false);
+    QTimer::singleShot(OutOfDescriptorsMs, this, [this] { Incoming->setEnabled(true); });
+}
+
+void TInstanceChannel::Drop(QLocalSocket* socket) {
+    auto it = std::find(Connections.begin(), Connections.end(), socket);
+    if (it == Connections.end())
+        return;
+    Connections.erase(it);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void TInstanceChannel::Adopt(int fd) {
+    if (Connections.size() >= static_cast<std::size_t>(MaxConnections))
+        Drop(Connections.front());
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
     }
-    return socket.read(1) == "1";
+    Connections.push_back(socket);
+    QTimer::singleShot(SilentClientMs, socket, [this, socket] { Drop(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        Drop(socket);
+        socket->deleteLater();
+    });
+    auto reader = std::make_shared<TRecordReader>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+        const QByteArray bytes = socket->readAll();
+        if (std::find(Connections.begin(), Connections.end(), socket) == Connections.end())
+            return; // answered or dropped already
+        switch (reader->Feed(std::string_view(bytes.constData(), bytes.size()))) {
+        case TRecordReader::TState::Invalid:
+            Drop(socket);
+            break;
+        case TRecordReader::TState::Complete:
+            Received(socket, reader->Record());
+            break;
+        case TRecordReader::TState::NeedMore:
+            break;
+        }
+    });
+}
+
+void TInstanceChannel::Received(QLocalSocket* socket, const TCopyDataRecord& record) {
+    Connections.remove(socket); // finished: neither silent nor to be evicted
+    QPointer<QLocalSocket> guard(socket);
+    const bool taken = Handler && Handler(record);
+    if (!guard)
+        return;
+    guard->write(taken ? "1" : "0", 1);
+    guard->flush();
+    guard->disconnectFromServer();
+}
+
+TForwardResult TInstanceChannel::Forward(const QString& serverName, const TCopyDataRecord& record,
+                                         int connectMs, int answerMs) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(connectMs))
+        return TForwardResult::NoListener;
+    const std::string wire = EncodeRecord(record);
+    socket.write(wire.data(), static_cast<qint64>(wire.size()));
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(answerMs))
+            return TForwardResult::Dropped;
+    // The answer comes once the running instance has handled the record.
+    if (socket.bytesAvailable() < 1 && !socket.waitForReadyRead(answerMs))
+        return socket.state() == QLocalSocket::ConnectedState ? TForwardResult::TimedOut
+                                                              : TForwardResult::Dropped;
+    return socket.read(1) == "1" ? TForwardResult::Delivered : TForwardResult::Refused;
 }
 
 } // namespace glimra

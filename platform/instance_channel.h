@@ -1,13 +1,22 @@
 #pragma once
-#include "app/forward_record.h"
+#include "common/forward_record.h"
 
 #include <QObject>
+#include <QString>
 #include <functional>
-#include <memory>
+#include <list>
 
-class QLocalServer;
+class QLocalSocket;
+class QSocketNotifier;
 
 namespace glimra {
+
+// What a start became: the running instance, a forwarder whose record was taken,
+// or neither (the reason is reported).
+enum class TStartRole { Owner, Forwarded, Failed };
+
+// How one attempt to hand a record over ended.
+enum class TForwardResult { Delivered, NoListener, Refused, Dropped, TimedOut };
 
 // One running instance per user: a lock file held for the life of the process, and a
 // local socket, open to the same user only, on which later instances hand over their
@@ -15,28 +24,52 @@ namespace glimra {
 class TInstanceChannel : public QObject {
     Q_OBJECT
 public:
-    using THandler = std::function<void(const TCopyDataRecord&)>;
+    // Runs on the main thread while the sender waits for its answer. False turns the
+    // record away (the instance is ending); the sender then tries again.
+    using THandler = std::function<bool(const TCopyDataRecord&)>;
+    // Open connections; the oldest unfinished one makes room for a new one.
+    static constexpr int MaxConnections = 32;
+    // A connection that has not sent its whole record by then is closed.
+    static constexpr int SilentClientMs = 3000;
+    // How long a start waits for a running instance that is still starting or ending.
+    static constexpr int StartWaitMs = 10000;
+
     explicit TInstanceChannel(QObject* parent = nullptr);
     ~TInstanceChannel() override;
 
-    // True when this process took the lock and is the running instance.
-    bool TryBecomeOwner();
-    // Starts accepting records; the handler runs on the main thread, and the sender
-    // waits until it has returned.
-    bool Listen(THandler handler);
-    // From a later instance: sends the record and waits until it has been handled.
-    // False when no running instance answers.
-    static bool Forward(const TCopyDataRecord& record, int timeoutMs = 30000);
+    // Becomes the running instance or hands the record to it. A start that finds the
+    // lock taken waits, up to waitMs, for the running instance to take the record.
+    TStartRole Start(const TCopyDataRecord& record, QString* error, int waitMs = StartWaitMs);
+    // Binds the socket; senders wait in the queue until Serve.
+    bool Listen();
+    void Serve(THandler handler);
 
-    // Folder of the lock and the socket ($XDG_RUNTIME_DIR, else a private temp folder).
-    static QString RuntimeFolder();
-    static QString ServerName();
+    // One attempt: connects, sends the record and waits up to answerMs for the answer.
+    static TForwardResult Forward(const QString& serverName, const TCopyDataRecord& record,
+                                  int connectMs, int answerMs);
+
+    // Folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder of our own in
+    // the temp folder. Empty, with the reason in error, when that folder is not this
+    // user's alone (owned by the user, mode 0700).
+    static QString RuntimeFolder(QString* error = nullptr);
+    static QString ServerName(const QString& folder);
 
 private:
-    int LockFd = -1;
-    QLocalServer* Server = nullptr;
-    THandler Handler;
+    enum class TLock { Taken, Held, Unusable };
+    TLock TryLock(const QString& folder);
     void Accept();
+    void Adopt(int fd);
+    void Received(QLocalSocket* socket, const TCopyDataRecord& record);
+    // Closes a connection that has not sent its whole record.
+    void Drop(QLocalSocket* socket);
+    void PauseAccepting();
+
+    int LockFd = -1;
+    int ListenFd = -1;
+    QString Folder;
+    QSocketNotifier* Incoming = nullptr;
+    std::list<QLocalSocket*> Connections; // oldest first
+    THandler Handler;
 };
 
 } // namespace glimra

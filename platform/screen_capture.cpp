@@ -1,7 +1,5 @@
 #include "platform/screen_capture.h"
 
-#include "graphics/cdib.h"
-
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -11,24 +9,21 @@ namespace glimra {
 TSize PrimaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
-        return {};
-    const QSize size = screen->size() * screen->devicePixelRatio();
+        return {1024, 768};
+    const QSize size = screen->geometry().size();
     return {size.width(), size.height()};
 }
 
-bool CaptureScreen(TCdib& surface) {
-    surface.Clear();
+QImage GrabScreen() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || !surface.IsValid())
-        return false;
+    if (!screen)
+        return {};
     QImage shot = screen->grabWindow(0).toImage();
-    if (shot.isNull())
-        return false;
-    // A scaled screen grabs in device pixels; the surface is the screen's size.
-    if (shot.width() != surface.Width() || shot.height() != surface.Height())
-        shot = shot.scaled(surface.Width(), surface.Height());
-    surface.Assign(shot);
-    return true;
+    // A scaled screen grabs in device pixels; windows are placed in logical ones.
+    const QSize size = screen->geometry().size();
+    if (!shot.isNull() && shot.size() != size)
+        shot = shot.scaled(size);
+    return shot;
 }
 
 } // namespace glimra

@@ -1,15 +1,15 @@
 #pragma once
-#include "graphics/pixel_view.h"
+#include "common/geometry.h"
+
+#include <QImage>
 
 namespace glimra {
 
-class TCdib;
-
-// The size of the primary screen in pixels (0 × 0 without one).
+// The size of the primary screen in window coordinates; 1024 × 768 without a screen.
 TSize PrimaryScreenSize();
 
-// Copies the whole primary screen into the surface. Where the platform cannot
-// capture, the surface is left black and false is returned.
-bool CaptureScreen(TCdib& surface);
+// A picture of the whole primary screen, PrimaryScreenSize() large; a null image
+// where the platform cannot capture.
+QImage GrabScreen();
 
 } // namespace glimra

@@ -1,6 +1,5 @@
 #pragma once
-#include "settings/reg_work.h"
-#include "settings/settings_storage.h"
+#include "platform/settings_access.h"
 
 #include <QString>
 #include <memory>

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
@@ -189,9 +190,17 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
 }
 
 void ShellOpen(QWidget*, const std::string& path) {
-    QString text = QString::fromStdString(path);
-    QUrl url = text.contains("://") ? QUrl(text) : QUrl::fromLocalFile(text);
-    QDesktopServices::openUrl(url);
+    const QString text = QFile::decodeName(QByteArray::fromStdString(path));
+    if (text.contains("://")) {
+        QDesktopServices::openUrl(QUrl(text));
+        return;
+    }
+    // The desktop's opener would show a program's text or ask; the installer needs it run.
+    const QFileInfo info(text);
+    if (info.isFile() && info.isExecutable() &&
+        QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath()))
+        return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(text));
 }
 
 } // namespace glimra

@@ -48,7 +48,8 @@ int ShellFileOperation(const std::vector<std::string>& paths, const std::string&
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder);
 
-// Opens a document, program or web address with the desktop's choice.
+// Starts a program (an executable file) in its own folder; opens a document, folder
+// or web address with the desktop's choice.
 void ShellOpen(QWidget* owner, const std::string& path);
 
 } // namespace glimra

@@ -1,5 +1,4 @@
 #pragma once
-#include "platform/message_box.h"
 #include "settings/module_setup_data.h"
 #include "settings/reg_ini_rec.h"
 #include "settings/settings_storage.h"
@@ -10,15 +9,6 @@
 #include <vector>
 
 namespace glimra {
-
-// What the store touches outside itself. Tests pass fakes; the program passes
-// DesktopSettingsPlatform() (platform/settings_platform.h).
-struct TRegWorkPlatform {
-    TSettingsFiles& Files;
-    TUserStore& Store;
-    TMessageBoxes& Boxes;
-    std::function<void()> Beep;
-};
 
 // Every user setting and the setup entry of every module library. Reads once in
 // Load, writes everything back when destroyed.

@@ -1,5 +1,5 @@
-#include "app/forward_record.h"
 #include "app/window_geometry.h"
+#include "common/forward_record.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,17 @@ TEST(ForwardRecord, PathSplitAtABlankArrivesWhole) {
     EXPECT_EQ(none.dwData, 0u);
     EXPECT_EQ(none.cbData, 1u);
     EXPECT_EQ(JoinParameters({"a", "", "b"}), "a  b");
+}
+
+TEST(ForwardRecord, ParametersKeepTheirBytes) {
+    const char* argv[] = {"glimra4", "logs/a\xff\xfe.log", "b\x80"};
+    EXPECT_EQ(CommandLineParameters(3, argv, "/home/\xe9t\xe9"),
+              (std::vector<std::string>{"/home/\xe9t\xe9/logs/a\xff\xfe.log", "b\x80"}));
+    EXPECT_EQ(CommandLineParameters(2, argv, "")[0], "logs/a\xff\xfe.log");
+    const char* absolute[] = {"glimra4", "/var/\xff.log"};
+    EXPECT_EQ(CommandLineParameters(2, absolute, "/x")[0], "/var/\xff.log");
+    EXPECT_TRUE(CommandLineParameters(1, argv, "/x").empty());
+    EXPECT_TRUE(CommandLineParameters(0, argv, "/x").empty());
 }
 
 TEST(ForwardRecord, WireFormRoundTripsInAnyPieces) {

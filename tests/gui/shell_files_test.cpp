@@ -1,13 +1,25 @@
+#include "gui_test_util.h"
 #include "platform/shell_files.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace glimra {
 namespace {
+
+// Stands in for the desktop's opener of local files.
+class TOpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url) { Urls.push_back(url); }
+};
 
 class ShellFilesTest : public ::testing::Test {
 protected:
@@ -103,5 +115,25 @@ TEST_F(ShellFilesTest, ShortcutIsADesktopEntry) {
     EXPECT_FALSE(CreateShortcut(Path("no/such/folder/x.desktop"), "/bin/true", "/"));
 }
 
+TEST_F(ShellFilesTest, ShellOpenRunsProgramsAndHandsTheRestToTheDesktop) {
+    Write("tools/setup", "#!/bin/sh\npwd > started\n");
+    QFile::setPermissions(Dir.path() + "/tools/setup", QFile::ReadOwner | QFile::ExeOwner);
+    Write("read me.txt", "text");
+    QDir().mkpath(Dir.path() + "/folder");
+    TOpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "Open");
+
+    ShellOpen(nullptr, Path("tools/setup"));
+    ShellOpen(nullptr, Path("read me.txt"));
+    ShellOpen(nullptr, Path("folder"));
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_TRUE(WaitFor([&] { return Read("tools/started") != "<none>"; }));
+    EXPECT_EQ(Read("tools/started"), Dir.path().toUtf8() + "/tools\n");
+    EXPECT_EQ(opened.Urls, (QList<QUrl>{QUrl::fromLocalFile(Dir.path() + "/read me.txt"),
+                                        QUrl::fromLocalFile(Dir.path() + "/folder")}));
+}
+
 } // namespace
 } // namespace glimra
+
+#include "shell_files_test.moc"

@@ -2,9 +2,12 @@
 #include "graphics/cdib.h"
 #include "graphics/light_painter.h"
 #include "graphics/qt_pixels.h"
+#include "gui_test_util.h"
 #include "platform/screen_capture.h"
 
 #include <QPainter>
+#include <QPalette>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace glimra {
@@ -74,16 +77,25 @@ TEST(Cdib, ResizingAndLargeScreens) {
     none.Clear();
 }
 
-TEST(ScreenCapture, FillsTheSurfaceOrLeavesItBlack) {
+TEST(ScreenCapture, GrabsTheScreenWithTheWindowsOnIt) {
+    const TSize screen = PrimaryScreenSize();
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setAutoFillBackground(true);
+    window.setPalette(QPalette(QColor(10, 200, 30)));
+    window.setGeometry(40, 30, 60, 50);
+    window.show();
+    ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
+    QCoreApplication::processEvents();
+    const QImage shot = GrabScreen();
+    ASSERT_EQ(shot.size(), QSize(screen.Width, screen.Height));
+    EXPECT_EQ(shot.pixel(70, 55), qRgb(10, 200, 30));
+
+    // The surface takes the picture clipped to its size; no picture leaves it black.
     TCdib surface(64, 48);
-    std::fill_n(surface.Bits(), surface.Stride() * 48, 0x55);
-    if (!CaptureScreen(surface)) {
-        for (int y = 0; y < 48; ++y)
-            for (int i = 0; i < 64 * 3; ++i)
-                ASSERT_EQ(surface.View().Row(y)[i], 0);
-    }
-    TCdib none(0, 0);
-    EXPECT_FALSE(CaptureScreen(none));
+    surface.Assign(shot);
+    EXPECT_EQ(surface.View().Row(40)[50 * 3 + 1], 200);
+    surface.Assign(QImage());
+    EXPECT_EQ(surface.View().Row(40)[50 * 3 + 1], 0);
 }
 
 TEST(Badges, PicturesWithMasksThatHideTheSurround) {

@@ -14,6 +14,12 @@ struct TCopyDataRecord {
     std::string Data;
 };
 
+// The parameters after the program name, as the bytes they are. A relative first
+// parameter is made absolute on workingFolder, since the running instance may have
+// another working folder.
+std::vector<std::string> CommandLineParameters(int argc, const char* const* argv,
+                                               const std::string& workingFolder);
+
 // Parameters joined with single blanks, nothing quoted, so a path the shell split
 // at its blanks arrives whole.
 std::string JoinParameters(const std::vector<std::string>& params);

@@ -1,4 +1,6 @@
-#include "app/forward_record.h"
+#include "common/forward_record.h"
+
+#include <algorithm>
 
 namespace glimra {
 namespace {
@@ -16,6 +18,14 @@ std::uint32_t GetU32(std::string_view in) {
 }
 
 } // namespace
+
+std::vector<std::string> CommandLineParameters(int argc, const char* const* argv,
+                                               const std::string& workingFolder) {
+    std::vector<std::string> params(argv + std::min(argc, 1), argv + argc);
+    if (!params.empty() && !params[0].empty() && params[0][0] != '/' && !workingFolder.empty())
+        params[0] = workingFolder + "/" + params[0];
+    return params;
+}
 
 std::string JoinParameters(const std::vector<std::string>& params) {
     std::string text;

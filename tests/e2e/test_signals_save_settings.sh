@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# SIGTERM and SIGHUP close the windows as the user would: the settings are written and
+# the program exits 0.
+source "$(dirname "$0")/lib.sh"
+
+echo "signals" >"$WORK/s.log"
+cp "$WORK/app/GLIMRA4.INI" "$WORK/hand-written.ini"
+start_glimra "$WORK/s.log"
+id=$(wait_window "s.log") || fail "window did not open"
+xdotool windowmove "$id" 321 123
+sleep 0.5
+kill -TERM "$GLIMRA_PID"
+for _ in $(seq 80); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$GLIMRA_PID" 2>/dev/null && fail "program did not end on SIGTERM"
+status=0
+wait "$GLIMRA_PID" || status=$?
+[ "$status" -eq 0 ] || fail "SIGTERM: exit status $status"
+cmp -s "$WORK/hand-written.ini" "$WORK/app/GLIMRA4.INI" && fail "settings were not written"
+grep -q $'^Left= 321\r$' "$WORK/app/GLIMRA4.INI" || fail "window bounds not stored"
+
+start_glimra "$WORK/s.log"
+wait_window "s.log" >/dev/null || fail "window did not open again"
+kill -HUP "$GLIMRA_PID"
+for _ in $(seq 80); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; done
+status=0
+wait "$GLIMRA_PID" || status=$?
+[ "$status" -eq 0 ] || fail "SIGHUP: exit status $status"
+echo "signals save settings: ok"
