@@ -58,3 +58,38 @@ TEST(RetryState, SuccessAfterFailuresAsksForOneConfirmingReload) {
 }
 
 } // namespace glimra
+
+namespace glimra {
+
+TEST(RetryState, OneFailureCountsPerTickAndASuccessStartsAfresh) {
+    TRetryState s;
+    s.MaxRetry = 1;
+    // Many failed reads between two ticks (a writer locking around each write) count once.
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(s.Failed("/log"), "CAN NOT OPEN: /log ( retry: 1)");
+    EXPECT_EQ(s.Tick(), TTickAction::Retry);
+    s.Succeeded();
+    EXPECT_EQ(s.RetryCount, 0);
+    // The confirming read still comes once after the success.
+    EXPECT_EQ(s.Tick(), TTickAction::ConfirmReload);
+    s.Finish();
+    // After a burst of rotations with reads in between, a deletion starts from 1.
+    for (int rotation = 0; rotation < 5; ++rotation) {
+        s.Failed("/log");
+        s.Tick();
+        s.Succeeded();
+    }
+    EXPECT_EQ(s.Failed("/log"), "CAN NOT OPEN: /log ( retry: 1)");
+    EXPECT_EQ(s.Tick(), TTickAction::Retry);
+    s.Failed("/log");
+    EXPECT_EQ(s.Tick(), TTickAction::GiveUp);
+}
+
+TEST(RetryState, AFailureClearedByAChangeEventStillGetsItsRead) {
+    TRetryState s;
+    s.Failed("/log");
+    s.OpenFailed = false; // a change event cleared it without reading
+    EXPECT_EQ(s.Tick(), TTickAction::ConfirmReload);
+}
+
+} // namespace glimra

@@ -1,6 +1,8 @@
 #include "app/control_hub.h"
 #include "graphics/glimra_button.h"
 #include "gui_test_util.h"
+#include "platform/file_access.h"
+#include "platform/screen_capture.h"
 #include "platform/settings_platform.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/interval_timer.h"
@@ -349,6 +351,83 @@ TEST_F(HubTest, OpeningBandRunsToFullSizeThroughTheUpdateSteps) {
     EXPECT_LT(steps, 1000);
     EXPECT_EQ(w->OpeningRect.Height, w->height());
     EXPECT_EQ(w->OpeningRect.Width, w->width());
+}
+
+TEST_F(HubTest, AForwardedWindowOpensOnlyTheForwardedFile) {
+    std::string own = Folder.Write("own.log", "own\n");
+    auto hub = MakeHub({own});
+    std::vector<std::string> read;
+    SetAfterReadHook([&](const std::string& path) { read.push_back(path); });
+    std::string missing = Folder.Path("gone.log");
+    TCopyDataRecord record = MakeForwardRecord({missing});
+    hub->CopyDataReceived(&record);
+    SetAfterReadHook(nullptr);
+    TForm2* window = hub->WindowList().back();
+    EXPECT_TRUE(read.empty());
+    EXPECT_TRUE(window->TitlePath.empty());
+    EXPECT_EQ(window->windowTitle(), "GLIMRA WINDOW");
+    EXPECT_EQ(window->Follower->FilePath, missing);
+}
+
+TEST_F(HubTest, SwitchingBackKeepsWhatEveryWindowShows) {
+    auto hub = MakeHub();
+    hub->Settings().CaptureWait = 0;
+    TForm2* w = hub->WindowList()[0];
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    w->OpenFile(Folder.Write("long.log", text));
+    w->SetScrollPosition(42);
+    w->AutoTopLine = 9;
+    hub->AppDeactivate();
+    hub->AppActivate();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->ScrollPosition(), 42);
+    EXPECT_EQ(w->AutoTopLine, 9);
+}
+
+TEST_F(HubTest, NothingQueuedRunsInTheMiddleOfACapture) {
+    auto hub = MakeHub();
+    hub->Settings().CaptureWait = 0;
+    TForm2* w = hub->WindowList()[0];
+    std::vector<bool> visibleWhenRun;
+    // A record from another instance that arrives just as the program is activated.
+    QMetaObject::invokeMethod(
+        hub.get(), [&] { visibleWhenRun.push_back(w->isVisible()); }, Qt::QueuedConnection);
+    hub->AppActivate();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(visibleWhenRun, std::vector<bool>{true});
+}
+
+TEST_F(HubTest, StoredBoundsAreCutToTheScreen) {
+    Folder.Write("GLIMRA4.INI", "[SystemInfo]\r\nVersion= 0.1\r\n[Tips]\r\nCount= 0\r\n"
+                                "Show= TRUE\r\n[Main]\r\nLeft= 10\r\nTop= 20\r\n"
+                                "Width= 2000000000\r\nHeight= -7\r\n\r\n");
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    TSize screen = PrimaryScreenSize();
+    EXPECT_EQ(w->geometry(), QRect(10, 20, screen.Width, 121));
+}
+
+TEST_F(HubTest, AWriteBetweenTheReadAndTheStampIsNotLost) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    std::string path = Folder.Write("race.log", "first\n");
+    w->OpenFile(path);
+    w->GlimraButton2Click();
+    bool written = false;
+    // The writer appends the moment our read has finished.
+    SetAfterReadHook([&](const std::string&) {
+        if (!written)
+            std::ofstream(path, std::ios::app) << "late\n";
+        written = true;
+    });
+    { std::ofstream(path, std::ios::app) << "second\n"; }
+    w->Follower->FileSysChanged();
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(WaitFor([&] { return w->Store.LineCount() == 3; }));
+    SetAfterReadHook(nullptr);
+    EXPECT_EQ(Lines(*w), (std::vector<std::string>{"first", "second", "late"}));
 }
 
 } // namespace glimra
