@@ -105,6 +105,9 @@ void TFileFollower::Clear() {
     Forget();
     FileTime = {};
     Monitor->SetActive(false);
+    // Retrying a file the window no longer has would only fill it with failures.
+    NotifyTimer->SetEnabled(false);
+    Retry.Finish();
 }
 
 void TFileFollower::FileSysChanged() {

@@ -119,6 +119,17 @@ TEST_F(FileFollowerTest, AWriterThatLocksAroundEachWriteIsNeverGivenUp) {
     EXPECT_TRUE(w->GlimraDC3->isHidden());
 }
 
+TEST_F(FileFollowerTest, ClearingEndsTheRetries) {
+    Host.Values.WaitTime = 50;
+    auto w = MakeWindow(Host);
+    w->OpenFile(Folder.Path("missing.log"));
+    ASSERT_TRUE(w->Follower->NotifyTimer->IsActive());
+    w->ClearCommand();
+    QTest::qWait(200);
+    EXPECT_EQ(w->Store.LineCount(), 0u);
+    EXPECT_FALSE(w->Follower->HasFile());
+}
+
 TEST_F(FileFollowerTest, AZeroWaitTimeRetriesNoMore) {
     Host.Values.WaitTime = 0;
     auto w = MakeWindow(Host);
