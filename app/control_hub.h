@@ -1,7 +1,7 @@
 #pragma once
 #include "app/activation_filter.h"
-#include "common/forward_record.h"
 #include "app/update_sweep.h"
+#include "common/forward_record.h"
 #include "settings/reg_work.h"
 #include "settings/shared_levels.h"
 #include "viewer/window_host.h"
@@ -43,7 +43,6 @@ public:
     void RefreshBackground();
     void ResetUpdateCursor() override;
     void WakeUpdates() override;
-    TUpdateThread* UpdateThread() const { return Updates.get(); }
 
     // TWindowHost
     const TRegIniRec& Settings() const override { return SettingsStore->Settings; }
@@ -69,7 +68,6 @@ public:
     TRegWork* Store() const { return SettingsStore.get(); }
     const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
     bool Terminating() const { return TerminateTimer != nullptr; }
-    const std::vector<std::string>& CommandLine() const { return Parameters; }
 
     std::uint8_t AvB = 0, AvG = 0, AvR = 0;
     bool AvReverse = false;

@@ -43,10 +43,11 @@ protected:
 TEST(IntervalTimer, KeepsItsPhaseAndNeverFiresWithoutAnInterval) {
     TIntervalTimer timer(5000, nullptr);
     timer.SetEnabled(true);
-    QTest::qWait(300);
+    QTest::qWait(1000);
     timer.SetEnabled(true); // already on: nothing starts over
     timer.SetInterval(5000);
-    EXPECT_LT(timer.RemainingTime(), 4900);
+    // A coarse timer may be 5 % late, never a second.
+    EXPECT_LT(timer.RemainingTime(), 4600);
     // An interval of 0 or less is a timer that never fires, not a busy loop.
     int ticks = 0;
     TIntervalTimer none(0, nullptr);
