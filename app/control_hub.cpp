@@ -3,7 +3,6 @@
 #include "app/update_thread.h"
 #include "app/window_geometry.h"
 #include "graphics/cdib.h"
-#include "graphics/glimra_button.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "platform/focus_watch.h"
@@ -11,12 +10,10 @@
 #include "platform/screen_capture.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
-#include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <cstdlib>
