@@ -6,23 +6,6 @@
 namespace glimra {
 namespace {
 
-struct TMix {
-    double Back[256];
-    double Pic[256];
-
-    explicit TMix(double alpha) {
-        for (int v = 0; v < 256; ++v) {
-            Back[v] = (1.0 - alpha) * v;
-            Pic[v] = alpha * v;
-        }
-    }
-    std::uint8_t operator()(std::uint8_t b, std::uint8_t p) const {
-        // The default rounding mode rounds halves to even.
-        const long v = std::lrint(Back[b] + Pic[p]);
-        return static_cast<std::uint8_t>(std::clamp(v, 0L, 255L));
-    }
-};
-
 void Blend(TPixelView back, TConstPixelView pic, const TMaskView* mask, bool lighten,
            double alpha) {
     if (back.Empty() || pic.Empty())

@@ -1,7 +1,29 @@
 #pragma once
 #include "graphics/pixel_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace glimra {
+
+// (1 − alpha) × back + alpha × pic to the nearest integer, halves to even,
+// saturated at 0 and 255; the products are tabled once per alpha.
+struct TMix {
+    double Back[256];
+    double Pic[256];
+
+    explicit TMix(double alpha) {
+        for (int v = 0; v < 256; ++v) {
+            Back[v] = (1.0 - alpha) * v;
+            Pic[v] = alpha * v;
+        }
+    }
+    std::uint8_t operator()(std::uint8_t b, std::uint8_t p) const {
+        // The default rounding mode rounds halves to even.
+        const long v = std::lrint(Back[b] + Pic[p]);
+        return static_cast<std::uint8_t>(std::clamp(v, 0L, 255L));
+    }
+};
 
 // Blends pic into the middle of back: x0 = (back width − pic width) / 2, y0
 // likewise, truncated toward zero; the parts outside back are skipped. lighten
