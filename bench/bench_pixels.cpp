@@ -1,47 +1,16 @@
-// Pixel passes next to a plain memcpy of the same bytes, measured in the same
-// run: the ratio says how far a pass is from the memory bandwidth.
+// Pixel passes next to a plain memcpy of the same bytes.
 #include "graphics/bitmap_owner.h"
 #include "graphics/brightness.h"
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
+#include "memcpy_anchor.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstring>
-#include <vector>
 
 namespace glimra {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Seconds per copy of the given number of bytes.
-double MemcpySeconds(std::size_t bytes) {
-    std::vector<char> from(bytes, 1), to(bytes);
-    const int rounds = static_cast<int>(std::max<std::size_t>(1, (256u << 20) / bytes));
-    const auto start = Clock::now();
-    for (int i = 0; i < rounds; ++i) {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    return std::chrono::duration<double>(Clock::now() - start).count() / rounds;
-}
-
-// Runs pass in the timed loop, then reports its speed beside memcpy's.
-template <class Pass> void Measure(benchmark::State& state, std::size_t bytes, Pass&& pass) {
-    const auto start = Clock::now();
-    for (auto _ : state)
-        pass();
-    const double seconds =
-        std::chrono::duration<double>(Clock::now() - start).count() / state.iterations();
-    const double copy = MemcpySeconds(bytes);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
-    state.counters["GB/s"] = bytes / seconds / 1e9;
-    state.counters["memcpy_GB/s"] = bytes / copy / 1e9;
-    state.counters["memcpy_ratio"] = seconds / copy;
-}
 
 void BM_AdjustBrightness(benchmark::State& state) {
     TCdib surface(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
