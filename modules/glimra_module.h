@@ -96,8 +96,8 @@ typedef struct GlimraDib {
  */
 
 /* Out: the window's screen left, top, width and height. */
-typedef void(GLIMRA_CALL* GlimraRectProc)(void* owner, int32_t* left, int32_t* top,
-                                          int32_t* width, int32_t* height);
+typedef void(GLIMRA_CALL* GlimraRectProc)(void* owner, int32_t* left, int32_t* top, int32_t* width,
+                                          int32_t* height);
 /* The window's composition bitmap; the host's, valid during the current call. */
 typedef GlimraDib*(GLIMRA_CALL* GlimraBackgroundProc)(void* owner);
 /* Display line index, or "error." past the last; the host's, valid until the next
@@ -115,9 +115,9 @@ typedef void(GLIMRA_CALL* GlimraDecBrightnessProc)(GlimraDib* bitmap, int32_t le
 typedef void(GLIMRA_CALL* GlimraBlendProc)(void* owner, int32_t x, int32_t y, GlimraDib* bitmap,
                                            double alpha, uint8_t lighten, uint8_t center);
 /* As Blend, only the pixels whose bit is set in the module's 1-bit mask. */
-typedef void(GLIMRA_CALL* GlimraBlendMaskProc)(void* owner, int32_t x, int32_t y,
-                                               GlimraDib* bitmap, GlimraDib* mask, double alpha,
-                                               uint8_t lighten, uint8_t center);
+typedef void(GLIMRA_CALL* GlimraBlendMaskProc)(void* owner, int32_t x, int32_t y, GlimraDib* bitmap,
+                                               GlimraDib* mask, double alpha, uint8_t lighten,
+                                               uint8_t center);
 /* Recomposes and repaints the window (never from within ExpDrawToBitmap). */
 typedef void(GLIMRA_CALL* GlimraRedrawProc)(void* owner);
 /* Lays the window out again as if it had been resized. */
@@ -130,8 +130,7 @@ typedef void(GLIMRA_CALL* GlimraSetEditTextProc)(void* owner, const char* text);
  * same window (261). */
 typedef const char*(GLIMRA_CALL* GlimraGetEditTextProc)(void* owner);
 /* Moves or aligns the edit box, see GLIMRA_EDIT_* (261). */
-typedef void(GLIMRA_CALL* GlimraEditLocationProc)(void* owner, int32_t kind, int32_t x,
-                                                  int32_t y);
+typedef void(GLIMRA_CALL* GlimraEditLocationProc)(void* owner, int32_t kind, int32_t x, int32_t y);
 /* Shows or hides the edit box (261). */
 typedef void(GLIMRA_CALL* GlimraEditVisibleProc)(void* owner, uint8_t visible);
 
