@@ -1,5 +1,6 @@
 #include "modules/module_set.h"
 
+#include "platform/crash_guard.h"
 #include "platform/message_box.h"
 #include "settings/reg_work.h"
 
@@ -22,7 +23,21 @@ bool TModuleSet::LoadOne(TRegWork& store, const std::string& fileName) {
     return true;
 }
 
+void TModuleSet::DisableCrashedModule(TRegWork& store) {
+    if (CrashRecord.empty())
+        return;
+    const std::string crashed = TakeCrashRecord(CrashRecord);
+    StartCrashGuard(CrashRecord);
+    if (crashed.empty())
+        return;
+    for (TModuleSetupData& entry : store.ModuleList)
+        if (entry.DiskName == crashed || entry.FileName == crashed)
+            entry.Enabled = false;
+    Boxes.Show(TMsgKind::Warning, CrashedModuleMessage + crashed, TMsgButtons::Ok);
+}
+
 void TModuleSet::LoadModules(TRegWork& store) {
+    DisableCrashedModule(store);
     int invalid = 0;
     store.ModuleCursor = 0;
     std::string fileName;

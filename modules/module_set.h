@@ -31,6 +31,10 @@ struct TModuleHit {
 };
 
 inline const char* const ModuleLoadErrorMessage = "モジュール読み込み中にエラーが発生しました。";
+// Followed by the library's file name.
+inline const char* const CrashedModuleMessage =
+    "The program stopped unexpectedly inside a module the last time it ran. That module "
+    "has been switched off; you can switch it on again in the setup dialog: ";
 inline const char* const InvalidModulesMessageTail =
     " 個の無効なDLLを検出しました。これらのDLLは読みこまれません。";
 
@@ -39,13 +43,16 @@ inline const char* const InvalidModulesMessageTail =
 // entry i belongs to module i.
 class TModuleSet {
 public:
-    TModuleSet(TMessageBoxes& boxes, THostProcs procs) : Boxes(boxes), Procs(procs) {}
+    // crashRecord: where a crash inside a module is recorded for the next start;
+    // empty for no crash guard.
+    TModuleSet(TMessageBoxes& boxes, THostProcs procs, std::string crashRecord = {})
+        : Boxes(boxes), Procs(procs), CrashRecord(std::move(crashRecord)) {}
     ~TModuleSet() { ReleaseModules(); }
     TModuleSet(const TModuleSet&) = delete;
     TModuleSet& operator=(const TModuleSet&) = delete;
 
     // Loads every enabled library of the store, in list order, and records each
-    // one's name there.
+    // one's name there. A library the last run crashed in is switched off first.
     void LoadModules(TRegWork& store);
     // Frees the modules last to first.
     void ReleaseModules();
@@ -69,11 +76,13 @@ public:
 
 private:
     bool LoadOne(TRegWork& store, const std::string& fileName);
+    void DisableCrashedModule(TRegWork& store);
     bool InRange(std::int32_t index) const { return index >= 0 && index < Count(); }
     template <typename Call> std::int32_t TwoPasses(const std::vector<void*>& instances, Call call);
 
     TMessageBoxes& Boxes;
     THostProcs Procs;
+    std::string CrashRecord;
     std::vector<std::unique_ptr<TRap>> Modules;
 };
 

@@ -5,6 +5,7 @@
 namespace glimra {
 
 TRap::~TRap() {
+    auto guard = Guard();
     if (IsLoaded())
         while (!Instances.empty()) {
             E.ExpFree(Instances.back().Instance);
@@ -79,11 +80,13 @@ bool TRap::LoadModule(const std::string& path) {
     Unload();
     if (!Library.Open(path))
         return false;
+    FileName = path.substr(path.find_last_of('/') + 1);
     BindBase();
     if (!E.ExpGetModuleSpec) {
         Unload();
         throw TModuleBindError{path};
     }
+    auto guard = Guard();
     const std::int32_t version = E.ExpGetModuleSpec();
     BindVersioned(version);
     const bool accepted = version >= GLIMRA_SPEC_MIN && version <= GLIMRA_SPEC_MAX;
@@ -95,6 +98,7 @@ bool TRap::LoadModule(const std::string& path) {
 }
 
 void* TRap::CreateInstance(void* owner) {
+    auto guard = Guard();
     if (!IsLoaded())
         return nullptr;
     Instances.push_back({owner, nullptr});
@@ -104,6 +108,7 @@ void* TRap::CreateInstance(void* owner) {
 }
 
 void TRap::FreeInstance(void*& instance) {
+    auto guard = Guard();
     if (!IsLoaded())
         return;
     auto found = std::find_if(Instances.rbegin(), Instances.rend(),
@@ -116,10 +121,12 @@ void TRap::FreeInstance(void*& instance) {
 }
 
 std::int32_t TRap::GetSpec() const {
+    auto guard = Guard();
     return IsLoaded() ? E.ExpGetModuleSpec() : 0;
 }
 
 std::string TRap::GetName() const {
+    auto guard = Guard();
     if (!IsLoaded())
         return "ERROR";
     const char* name = E.ExpGetModuleName();
@@ -127,26 +134,33 @@ std::string TRap::GetName() const {
 }
 
 std::int32_t* TRap::GetLeftPtr(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() ? E.GetLeftPtr(instance) : nullptr;
 }
 std::int32_t* TRap::GetTopPtr(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() ? E.GetTopPtr(instance) : nullptr;
 }
 std::int32_t* TRap::GetWidthPtr(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() ? E.GetWidthPtr(instance) : nullptr;
 }
 std::int32_t* TRap::GetHeightPtr(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() ? E.GetHeightPtr(instance) : nullptr;
 }
 std::uint8_t* TRap::GetVisiblePtr(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() ? E.GetVisiblePtr(instance) : nullptr;
 }
 std::int32_t* TRap::GetExtRect(void* instance) const {
+    auto guard = Guard();
     return IsLoaded() && E.ExpGetExtModuleClientRect ? E.ExpGetExtModuleClientRect(instance)
                                                      : nullptr;
 }
 
 void TRap::SetHostProcs(const THostProcs& p) {
+    auto guard = Guard();
     if (!IsLoaded())
         return;
     E.ImpSetGlimraRect(p.GlimraRect);
@@ -172,16 +186,19 @@ void TRap::SetHostProcs(const THostProcs& p) {
 }
 
 void TRap::Draw(void* instance, GlimraDib* dc) {
+    auto guard = Guard();
     if (IsLoaded())
         E.ExpDrawToBitmap(instance, dc);
 }
 
 std::int32_t TRap::SetParam(void* instance, const char* text) {
+    auto guard = Guard();
     return IsLoaded() ? E.ExpSetParam(instance, text) : 0;
 }
 
 // Borders do not hit: a point must lie strictly inside.
 bool TRap::Hits(void* instance, std::int32_t x, std::int32_t y) const {
+    auto guard = Guard();
     const std::int64_t left = *E.GetLeftPtr(instance), top = *E.GetTopPtr(instance);
     const std::int64_t width = *E.GetWidthPtr(instance), height = *E.GetHeightPtr(instance);
     if (left < x && x < left + width && top < y && y < top + height)
@@ -194,6 +211,7 @@ bool TRap::Mouse(void* instance, std::uint8_t kind, std::uint8_t button, std::ui
                  std::int32_t x, std::int32_t y) {
     if (!IsLoaded() || !Hits(instance, x, y))
         return false;
+    auto guard = Guard();
     E.ExpMouseEmu(instance, kind, button, shift, x, y);
     return true;
 }
@@ -201,6 +219,7 @@ bool TRap::Mouse(void* instance, std::uint8_t kind, std::uint8_t button, std::ui
 bool TRap::KeyPress(void* instance, std::uint8_t kind, std::uint16_t key, std::uint8_t shift) {
     if (!IsLoaded() || !E.ExpKeyPress)
         return false;
+    auto guard = Guard();
     E.ExpKeyPress(instance, kind, key, shift);
     return true;
 }

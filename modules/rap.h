@@ -1,5 +1,6 @@
 #pragma once
 #include "modules/glimra_module.h"
+#include "platform/crash_guard.h"
 #include "platform/library_loader.h"
 
 #include <cstdint>
@@ -49,6 +50,7 @@ public:
     bool IsLoaded() const { return Library.IsOpen(); }
     void Unload();
     const std::string& LoadError() const { return Library.ErrorText(); }
+    const std::string& LibraryFileName() const { return FileName; }
 
     void* CreateInstance(void* owner);
     // Sets instance to nullptr when it was one of ours; otherwise does nothing.
@@ -121,8 +123,11 @@ private:
     void BindVersioned(std::int32_t version);
     bool HasBaseEntries() const;
     bool Hits(void* instance, std::int32_t x, std::int32_t y) const;
+    // Blames a crash during the current call on this library.
+    TCrashScope Guard() const { return TCrashScope(FileName.c_str()); }
 
     TLibraryLoader Library;
+    std::string FileName; // the library's file name, as the crash record names it
     TEntries E;
     bool ExtRect = false;
     std::vector<TInstanceRecord> Instances;
