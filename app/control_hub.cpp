@@ -5,11 +5,13 @@
 #include "graphics/cdib.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
+#include "modules/module_set.h"
 #include "platform/focus_watch.h"
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
+#include "viewer/module_host.h"
 #include "viewer/viewer_window.h"
 
 #include <QApplication>
@@ -53,7 +55,10 @@ void TFourthGlimraControl::FormCreate() {
     SettingsStore->Load();
     SharedBlendLevel = Settings().BlendLevel;
     SharedLightLevel = Settings().LightLevel;
-    // Modules are loaded here once the module host exists.
+    // A module that crashes the program is named here and switched off at the next start.
+    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(),
+                                              SettingsStore->ModuleFolder() + "/crash.rec");
+    ModuleList->LoadModules(*SettingsStore);
     QSize screen = ScreenSize();
     SurfaceDib = std::make_unique<TCdib>(screen.width(), screen.height());
     if (!SurfaceDib->IsValid()) {
@@ -93,7 +98,8 @@ void TFourthGlimraControl::FormDestroy() {
             Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
             delete window.data();
         }
-        // Module wrappers are released here, after every window freed its instances.
+        // Every window has freed its instances by now.
+        ModuleList.reset();
         Updates.reset();
     } catch (...) {
         MessageBoxes().Show(TMsgKind::Information, "システムリソースが足りません", TMsgButtons::Ok);
@@ -179,7 +185,9 @@ void TFourthGlimraControl::CloseWindow(TForm2& window) {
     Settings().Top = window.y();
     Settings().Width = window.width();
     Settings().Height = window.height();
-    // The window's module order is recorded here once modules exist.
+    const auto& column = window.ModuleLocations.Entries();
+    for (std::size_t i = 0; i < column.size(); ++i)
+        SettingsStore->SetModuleLocation(column[i].Name, static_cast<std::int32_t>(i));
     for (auto i = Windows.size(); i-- > 0;)
         if (Windows[i] == &window || !Windows[i])
             Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
@@ -287,6 +295,10 @@ void TFourthGlimraControl::WakeUpdates() {
 void TFourthGlimraControl::ResetUpdateCursor() {
     if (Updates)
         Updates->ResetCursor();
+}
+
+std::int32_t TFourthGlimraControl::SavedModuleLocation(const std::string& name) const {
+    return SettingsStore->GetModuleLocation(name);
 }
 
 void TFourthGlimraControl::AppDeactivate() {

@@ -20,6 +20,7 @@ namespace glimra {
 class TCdib;
 class TFocusWatch;
 class TForm2;
+class TModuleSet;
 class TUpdateThread;
 
 // The hidden control window: owns the viewer windows and everything they share.
@@ -50,6 +51,8 @@ public:
     void ComposeOverlaps(TForm2& window) override;
     void CloseWindow(TForm2& window) override;
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
+    TModuleSet& Modules() override { return *ModuleList; }
+    std::int32_t SavedModuleLocation(const std::string& name) const override;
 
     // TUpdateHost
     bool WantsStep(int index) const override;
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<TRegWork> SettingsStore;
     std::unique_ptr<TCdib> SurfaceDib;
     std::unique_ptr<TUpdateThread> Updates;
+    std::unique_ptr<TModuleSet> ModuleList;
     std::vector<std::string> Parameters;
     TActivationFilter Activation;
     std::unique_ptr<TFocusWatch> FocusWatch;

@@ -59,8 +59,10 @@ void TModuleSet::ReleaseModules() {
         Modules.pop_back();
 }
 
-void TModuleSet::CreateModuleInstances(void* window, std::vector<void*>& instances,
-                                       const TRegWork& store, TModuleLocationSink& layout) {
+void TModuleSet::CreateModuleInstances(
+    void* window, std::vector<void*>& instances,
+    const std::function<std::int32_t(const std::string&)>& savedLocation,
+    TModuleLocationSink& layout) {
     for (auto& rap : Modules)
         instances.push_back(rap->CreateInstance(window));
     for (std::int32_t i = 0; i < Count(); ++i) {
@@ -73,7 +75,7 @@ void TModuleSet::CreateModuleInstances(void* window, std::vector<void*>& instanc
         std::int32_t* top = rap.GetTopPtr(instance);
         std::int32_t* width = rap.GetWidthPtr(instance);
         std::int32_t* height = rap.GetHeightPtr(instance);
-        layout.AddLocation(name, store.GetModuleLocation(name), visible, left, top, width, height);
+        layout.AddLocation(instance, name, savedLocation(name), visible, left, top, width, height);
     }
     if (!Modules.empty())
         layout.Normalize();

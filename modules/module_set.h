@@ -2,6 +2,7 @@
 #include "modules/rap.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +17,9 @@ class TRegWork;
 class TModuleLocationSink {
 public:
     virtual ~TModuleLocationSink() = default;
-    virtual void AddLocation(const std::string& name, std::int32_t location, std::uint8_t* visible,
-                             std::int32_t* left, std::int32_t* top, std::int32_t* width,
-                             std::int32_t* height) = 0;
+    virtual void AddLocation(void* instance, const std::string& name, std::int32_t location,
+                             std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
+                             std::int32_t* width, std::int32_t* height) = 0;
     // Called once after all instances were added, when there are any.
     virtual void Normalize() = 0;
 };
@@ -59,7 +60,9 @@ public:
     std::int32_t Count() const { return static_cast<std::int32_t>(Modules.size()); }
     TRap& Module(std::int32_t index) { return *Modules[index]; }
 
-    void CreateModuleInstances(void* window, std::vector<void*>& instances, const TRegWork& store,
+    // savedLocation: where a module of that name stood in the last window closed.
+    void CreateModuleInstances(void* window, std::vector<void*>& instances,
+                               const std::function<std::int32_t(const std::string&)>& savedLocation,
                                TModuleLocationSink& layout);
     void FreeModuleInstances(void* window, std::vector<void*>& instances);
     void DrawModules(const std::vector<void*>& instances, GlimraDib* bitmap);

@@ -4,11 +4,13 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
+#include "modules/module_set.h"
 #include "platform/message_box.h"
 #include "settings/font_data_qt.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/glimra_memo.h"
 #include "viewer/interval_timer.h"
+#include "viewer/module_host.h"
 #include "viewer/window_host.h"
 
 #include <QCloseEvent>
@@ -21,6 +23,21 @@ namespace {
 QString FromBytes(const std::string& s) {
     return QFile::decodeName(QByteArray::fromStdString(s));
 }
+
+// The window's module column takes each instance as the module set registers it.
+class TColumnSink : public TModuleLocationSink {
+public:
+    explicit TColumnSink(TLocationControl& column) : Column(column) {}
+    void AddLocation(void* instance, const std::string& name, std::int32_t location,
+                     std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
+                     std::int32_t* width, std::int32_t* height) override {
+        Column.AddLocation(instance, name, location, visible, left, top, width, height);
+    }
+    void Normalize() override { Column.Normalize(); }
+
+private:
+    TLocationControl& Column;
+};
 
 } // namespace
 
@@ -60,14 +77,19 @@ TForm2::TForm2(TWindowHost& host)
     // The window repaints on every change of the bar, so it needs no repaint of its own.
     MiniScrollBar1.OnChange = [this] { MiniScrollBar1Change(); };
     CreateControls();
-    // Module instances are created here once the module host is loaded.
+    RegisterModuleOwner(this);
+    TColumnSink column(ModuleLocations);
+    Host.Modules().CreateModuleInstances(
+        this, ModuleInstances,
+        [&host](const std::string& name) { return host.SavedModuleLocation(name); }, column);
 }
 
 TForm2::~TForm2() {
     Skin->Detach();
     Closing = true;
     Follower->Monitor->SetActive(false);
-    // Module instances are freed here, last first, once the module host is loaded.
+    Host.Modules().FreeModuleInstances(this, ModuleInstances);
+    UnregisterModuleOwner(this);
 }
 
 void TForm2::CreateControls() {
@@ -142,6 +164,7 @@ void TForm2::InitWindow(bool /*layered*/) {
             Qt::UniqueConnection);
     WordWrapper->OnClick = [this] { WordWrapperClick(); };
     ComputeButtonLayout();
+    PlaceModules();
     Follower->Monitor->SetActive(false);
     ThreadTick = OpeningActive;
 }
@@ -179,7 +202,11 @@ void TForm2::UpdateEnergy(const TRegIniRec& settings) {
 }
 
 void TForm2::OpenFile(const std::string& path) {
-    // Modules get the first refusal of a path here once the module host is loaded.
+    // A module that takes the path shows it its own way; the window's file stays.
+    if (Host.Modules().OfferParam(ModuleInstances, path)) {
+        PlaceModules();
+        return;
+    }
     TRedrawHold hold(*this);
     std::uint64_t version = Store.Version();
     if (Follower->Load(path)) {

@@ -3,6 +3,8 @@
 #include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
 #include "graphics/warning_light.h"
+#include "modules/glimra_module.h"
+#include "modules/location_control.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
 #include "viewer/line_store.h"
@@ -21,6 +23,11 @@ class TIntervalTimer;
 class TOriginalForm;
 class TWindowHost;
 
+// The shift set and the key code a module receives with an event.
+std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons,
+                              bool doubleClick);
+std::uint16_t VirtualKeyOf(int qtKey);
+
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
 class TForm2 : public QWidget, public TBitmapOwner, private TFollowerClient {
@@ -34,6 +41,8 @@ public:
     virtual void Redraw();
     // Applies the font, timing, wrapping, redraw and colour settings to this window.
     void ApplySettings(const TRegIniRec& settings);
+    // Lays the window out for its size: scroll bar, memo, buttons, module column.
+    void FormResize();
 
     // The Notify button: follow the file or stop following it.
     void GlimraButton2Click();
@@ -65,6 +74,8 @@ public:
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
     bool IsActiveWindow() const;
+    // The composition bitmap as modules see it, valid until it is resized.
+    GlimraDib& WindowDib();
 
     // State the host, the display and the tests read.
     int AutoTopLine = 0;
@@ -88,6 +99,15 @@ public:
     TPoint ButtonHome[5];
 
     TLineStore Store;
+    // One instance per loaded module, in module order, and where they stand.
+    std::vector<void*> ModuleInstances;
+    TLocationControl ModuleLocations;
+    int SelectedModule = 0;
+    // Texts handed to modules stay valid until the next call of the same kind.
+    struct TModuleTexts {
+        std::string WrapText;
+        std::string EditText;
+    } ModuleTexts;
     // The file: its path, stamp, retries, monitor and retry clock.
     TFileFollower* Follower = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
@@ -118,6 +138,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -153,10 +174,16 @@ private:
     void RewrapStore();
     void PlaceScrollBar();
     void PlaceMemo();
+    // The module column stands left of the scroll bar, below the Module button.
+    void PlaceModules();
+    // Hands a mouse event to the modules; the index of the first that took it, or -1.
+    int ForwardMouse(std::uint8_t kind, QMouseEvent* event, bool doubleClick = false);
+    void ForwardKey(std::uint8_t kind, QKeyEvent* event);
     int TextWidth() const { return width() - 45; }
     int MemoHeight() const { return height() - 30; }
 
     TWindowHost& Host;
+    GlimraDib Dib{};
     int RedrawHolds = 0;
     bool RedrawPending = false;
 };

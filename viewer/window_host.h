@@ -2,11 +2,14 @@
 #include "settings/reg_ini_rec.h"
 
 #include <QPointer>
+#include <cstdint>
+#include <string>
 
 namespace glimra {
 
 class TCdib;
 class TForm2;
+class TModuleSet;
 
 // The window last activated, created or being closed; cleared when it is destroyed.
 inline QPointer<TForm2> ActiveWindow;
@@ -28,6 +31,9 @@ public:
     virtual void ResetUpdateCursor() = 0;
     // The window is closing: its bookkeeping, and the end of the program after the last.
     virtual void CloseWindow(TForm2& window) = 0;
+    // The loaded modules, and where a module stood in the last window closed.
+    virtual TModuleSet& Modules() = 0;
+    virtual std::int32_t SavedModuleLocation(const std::string& name) const = 0;
 };
 
 } // namespace glimra

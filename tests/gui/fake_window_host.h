@@ -1,6 +1,9 @@
 #pragma once
 #include "graphics/cdib.h"
+#include "modules/module_set.h"
+#include "platform/message_box.h"
 #include "settings/reg_ini_rec.h"
+#include "viewer/module_host.h"
 #include "viewer/viewer_window.h"
 #include "viewer/window_host.h"
 
@@ -31,10 +34,13 @@ public:
     void WakeUpdates() override {}
     void ResetUpdateCursor() override {}
     void CloseWindow(TForm2& window) override { Closed.push_back(&window); }
+    TModuleSet& Modules() override { return ModuleSet; }
+    std::int32_t SavedModuleLocation(const std::string&) const override { return 0; }
 
     TRegIniRec Values = DefaultSettings(1024, 768);
     TCdib SurfaceDib{1024, 768};
     std::vector<TForm2*> Closed;
+    TModuleSet ModuleSet{MessageBoxes(), HostProcedures()};
 };
 
 // A window that counts its compositions.

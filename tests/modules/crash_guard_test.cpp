@@ -42,13 +42,14 @@ protected:
         set.LoadModules(*Store);
         std::vector<void*> instances;
         TRecordingSinkless layout;
-        set.CreateModuleInstances(Owner(1), instances, *Store, layout);
+        set.CreateModuleInstances(
+            Owner(1), instances, [](const std::string&) { return 0; }, layout);
         GlimraDib dib{1, 1, 24, 4, nullptr};
         set.DrawModules(instances, &dib);
     }
 
     struct TRecordingSinkless : TModuleLocationSink {
-        void AddLocation(const std::string&, std::int32_t, std::uint8_t*, std::int32_t*,
+        void AddLocation(void*, const std::string&, std::int32_t, std::uint8_t*, std::int32_t*,
                          std::int32_t*, std::int32_t*, std::int32_t*) override {}
         void Normalize() override {}
     };

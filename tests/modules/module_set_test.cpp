@@ -20,7 +20,7 @@ class TRecordingLayout : public TModuleLocationSink {
 public:
     std::vector<TLayoutEntry> Entries;
     int Normalized = 0;
-    void AddLocation(const std::string& name, std::int32_t location, std::uint8_t* visible,
+    void AddLocation(void*, const std::string& name, std::int32_t location, std::uint8_t* visible,
                      std::int32_t* left, std::int32_t* top, std::int32_t* width,
                      std::int32_t* height) override {
         Entries.push_back({name, location, visible, left, top, width, height});
@@ -58,7 +58,10 @@ protected:
     void LoadAndOpenWindow(std::vector<std::string> names) {
         Use(std::move(names));
         Set.LoadModules(*Store);
-        Set.CreateModuleInstances(Owner(1), Instances, *Store, Layout);
+        Set.CreateModuleInstances(Owner(1), Instances, Saved(), Layout);
+    }
+    std::function<std::int32_t(const std::string&)> Saved() {
+        return [this](const std::string& name) { return Store->GetModuleLocation(name); };
     }
     std::string StoredName(const std::string& fixture) const {
         for (const auto& entry : Store->ModuleList)
@@ -104,7 +107,7 @@ TEST_F(ModuleSetTest, EachAcceptedLibraryGetsTheProceduresOfItsVersion) {
 }
 
 TEST_F(ModuleSetTest, NothingLoadedMeansDefaults) {
-    Set.CreateModuleInstances(Owner(1), Instances, *Store, Layout);
+    Set.CreateModuleInstances(Owner(1), Instances, Saved(), Layout);
     EXPECT_TRUE(Instances.empty());
     EXPECT_EQ(Layout.Normalized, 0);
     EXPECT_EQ(Set.ForwardMouse(Instances, 0, 0, 0, 1, 1), (TModuleHit{false, -1}));
@@ -121,7 +124,7 @@ TEST_F(ModuleSetTest, WindowRegistersEveryInstanceWithItsSavedLocation) {
     Set.LoadModules(*Store);
     Store->ModuleList[1].Location = 3; // spec261's entry carries a saved place
     fixture.Clear();
-    Set.CreateModuleInstances(Owner(5), Instances, *Store, Layout);
+    Set.CreateModuleInstances(Owner(5), Instances, Saved(), Layout);
     ASSERT_EQ(Instances.size(), 2u);
     EXPECT_EQ(fixture.Log(), "ExpCreate 5;ExpGetModuleName;GetVisiblePtr 5;GetLeftPtr 5;"
                              "GetTopPtr 5;GetWidthPtr 5;GetHeightPtr 5;");
@@ -142,7 +145,7 @@ TEST_F(ModuleSetTest, ReleasingFreesWhatWindowsLeftBehind) {
     TFixture fixture("spec257");
     LoadAndOpenWindow({"spec257"});
     std::vector<void*> second;
-    Set.CreateModuleInstances(Owner(2), second, *Store, Layout);
+    Set.CreateModuleInstances(Owner(2), second, Saved(), Layout);
     fixture.Clear();
     Set.ReleaseModules();
     EXPECT_EQ(Set.Count(), 0);

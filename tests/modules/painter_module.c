@@ -1,0 +1,97 @@
+/* A module as a third party would write it, from the header alone: it paints its
+ * area in one colour through the host's Blend and turns to a second colour each
+ * time it is clicked. The end-to-end test watches it on the screen. */
+#include "modules/glimra_module.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+typedef struct Painter {
+    int32_t Left, Top, Width, Height;
+    uint8_t Visible;
+    void* Owner;
+    int Clicked;
+} Painter;
+
+static GlimraBlendProc Blend;
+static GlimraRedrawProc Redraw;
+
+void* ExpCreate(void* owner) {
+    Painter* p = (Painter*)calloc(1, sizeof(Painter));
+    if (!p)
+        return NULL;
+    p->Width = 40;
+    p->Height = 20;
+    p->Visible = 1;
+    p->Owner = owner;
+    return p;
+}
+
+void ExpFree(void* instance) { free(instance); }
+
+void ExpDrawToBitmap(void* instance, GlimraDib* dc) {
+    Painter* p = (Painter*)instance;
+    (void)dc;
+    if (!p || !p->Visible || !Blend)
+        return;
+    /* Magenta, then green after a click: blue, green, red bytes. */
+    const uint8_t colour[2][3] = {{255, 0, 255}, {0, 255, 0}};
+    int32_t stride = (p->Width * 3 + 3) / 4 * 4;
+    uint8_t* bits = (uint8_t*)malloc((size_t)stride * (size_t)p->Height);
+    if (!bits)
+        return;
+    for (int32_t y = 0; y < p->Height; ++y)
+        for (int32_t x = 0; x < p->Width; ++x)
+            memcpy(bits + y * stride + x * 3, colour[p->Clicked & 1], 3);
+    GlimraDib picture = {p->Width, p->Height, 24, stride, bits};
+    Blend(p->Owner, p->Left, p->Top, &picture, 1.0, 0, 0);
+    free(bits);
+}
+
+int32_t ExpSetParam(void* instance, const char* text) {
+    (void)instance;
+    (void)text;
+    return 0;
+}
+
+int32_t* GetLeftPtr(void* instance) { return &((Painter*)instance)->Left; }
+int32_t* GetTopPtr(void* instance) { return &((Painter*)instance)->Top; }
+int32_t* GetWidthPtr(void* instance) { return &((Painter*)instance)->Width; }
+int32_t* GetHeightPtr(void* instance) { return &((Painter*)instance)->Height; }
+uint8_t* GetVisiblePtr(void* instance) { return &((Painter*)instance)->Visible; }
+
+void ExpMouseEmu(void* instance, uint8_t kind, uint8_t button, uint8_t shift, int32_t x,
+                 int32_t y) {
+    Painter* p = (Painter*)instance;
+    (void)button;
+    (void)shift;
+    (void)x;
+    (void)y;
+    if (kind == GLIMRA_MOUSE_UP) {
+        ++p->Clicked;
+        if (Redraw)
+            Redraw(p->Owner);
+    }
+}
+
+int32_t ExpGetModuleSpec(void) { return 258; }
+const char* ExpGetModuleName(void) { return "PAINTER"; }
+int32_t ExpGetModuleVersion(void) { return 1; }
+const char* ExpGetModuleCopyRight(void) { return "the glimra4 tests"; }
+
+GlimraRectProc ImpSetGlimraRect(GlimraRectProc proc) { return proc; }
+GlimraBackgroundProc ImpSetBackground(GlimraBackgroundProc proc) { return proc; }
+GlimraWrapTextProc ImpSetWrapText(GlimraWrapTextProc proc) { return proc; }
+GlimraLinesPropertyProc ImpSetLinesProperty(GlimraLinesPropertyProc proc) { return proc; }
+GlimraStateProc ImpSetState(GlimraStateProc proc) { return proc; }
+GlimraDecBrightnessProc ImpSetDecBrightnessProc(GlimraDecBrightnessProc proc) { return proc; }
+GlimraBlendProc ImpSetBlendProc(GlimraBlendProc proc) { return Blend = proc; }
+GlimraBlendMaskProc ImpSetBlendMaskProc(GlimraBlendMaskProc proc) { return proc; }
+GlimraRedrawProc ImpSetGlimraRedraw(GlimraRedrawProc proc) { return Redraw = proc; }
+GlimraControlUpdateProc ImpSetControlUpdate(GlimraControlUpdateProc proc) { return proc; }
+
+static int32_t NoExtRect[4];
+int32_t* ExpGetExtModuleClientRect(void* instance) {
+    (void)instance;
+    return NoExtRect;
+}

@@ -1,0 +1,192 @@
+#include "viewer/module_host.h"
+
+#include "graphics/glimra_edit.h"
+#include "graphics/qt_pixels.h"
+#include "modules/host_pixels.h"
+#include "settings/shared_levels.h"
+#include "viewer/viewer_window.h"
+
+#include <set>
+
+namespace glimra {
+namespace {
+
+std::set<TForm2*>& LiveWindows() {
+    static std::set<TForm2*> windows;
+    return windows;
+}
+
+TForm2* WindowOf(void* owner) {
+    auto* window = static_cast<TForm2*>(owner);
+    return LiveWindows().count(window) ? window : nullptr;
+}
+
+bool Sound(const GlimraDib* dib, std::int32_t bitCount) {
+    return dib && dib->BitCount == bitCount &&
+           SoundBitmapHeader(dib->Width, dib->Height, dib->BitCount, dib->Stride, dib->Bits);
+}
+
+TPixelView PictureOf(GlimraDib* dib) {
+    return {dib->Bits, dib->Width, dib->Height, dib->Stride};
+}
+
+TMaskView MaskOf(GlimraDib* dib) {
+    return {dib->Bits, dib->Width, dib->Height, dib->Stride};
+}
+
+void Out(std::int32_t* to, std::int32_t value) {
+    if (to)
+        *to = value;
+}
+
+std::string Utf8(const std::u32string& text) {
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())).toStdString();
+}
+
+extern "C" {
+
+static void GLIMRA_CALL GlimraRect(void* owner, std::int32_t* left, std::int32_t* top,
+                                   std::int32_t* width, std::int32_t* height) {
+    if (TForm2* w = WindowOf(owner)) {
+        Out(left, w->x());
+        Out(top, w->y());
+        Out(width, w->width());
+        Out(height, w->height());
+    }
+}
+
+static GlimraDib* GLIMRA_CALL Background(void* owner) {
+    TForm2* w = WindowOf(owner);
+    return w ? &w->WindowDib() : nullptr;
+}
+
+static const char* GLIMRA_CALL WrapText(void* owner, std::int32_t index) {
+    TForm2* w = WindowOf(owner);
+    if (!w)
+        return "error.";
+    std::string& text = w->ModuleTexts.WrapText;
+    text = index >= 0 && index < w->ScrollMax() &&
+                   static_cast<std::size_t>(index) < w->Store.DisplayLineCount()
+               ? Utf8(w->Store.DisplayLine(static_cast<std::size_t>(index)))
+               : "error.";
+    return text.c_str();
+}
+
+static void GLIMRA_CALL LinesProperty(void* owner, std::int32_t* lineHeight, std::int32_t* topLine,
+                                      std::int32_t* scrollMax) {
+    if (TForm2* w = WindowOf(owner)) {
+        Out(lineHeight, w->LineHeight);
+        Out(topLine, w->AutoMode ? w->AutoTopLine : w->ScrollPosition());
+        Out(scrollMax, w->ScrollMax());
+    }
+}
+
+static void GLIMRA_CALL State(std::int32_t* blendLevel, std::int32_t* lightLevel) {
+    Out(blendLevel, SharedBlendLevel);
+    Out(lightLevel, SharedLightLevel);
+}
+
+static void GLIMRA_CALL DecBrightnessProc(GlimraDib* bitmap, std::int32_t left, std::int32_t top,
+                                          std::int32_t right, std::int32_t bottom,
+                                          std::uint8_t times) {
+    if (Sound(bitmap, 24))
+        DecBrightness(PictureOf(bitmap), left, top, right, bottom, times);
+}
+
+static void GLIMRA_CALL BlendProc(void* owner, std::int32_t x, std::int32_t y, GlimraDib* bitmap,
+                                  double alpha, std::uint8_t lighten, std::uint8_t center) {
+    TForm2* w = WindowOf(owner);
+    if (w && Sound(bitmap, 24))
+        Blend(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), alpha, lighten != 0, center != 0);
+}
+
+static void GLIMRA_CALL BlendMaskProc(void* owner, std::int32_t x, std::int32_t y,
+                                      GlimraDib* bitmap, GlimraDib* mask, double alpha,
+                                      std::uint8_t lighten, std::uint8_t center) {
+    TForm2* w = WindowOf(owner);
+    if (w && Sound(bitmap, 24) && Sound(mask, 1))
+        BlendMask(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), MaskOf(mask), alpha,
+                  lighten != 0, center != 0);
+}
+
+static void GLIMRA_CALL GlimraRedraw(void* owner) {
+    if (TForm2* w = WindowOf(owner))
+        w->Redraw();
+}
+
+static void GLIMRA_CALL ControlUpdate(void* owner) {
+    if (TForm2* w = WindowOf(owner))
+        w->FormResize();
+}
+
+static void GLIMRA_CALL EnableUpdateThread(void* owner, std::uint8_t enable) {
+    if (TForm2* w = WindowOf(owner))
+        w->SetExternalUpdates(enable != 0);
+}
+
+static void GLIMRA_CALL SetEditText(void* owner, const char* text) {
+    if (TForm2* w = WindowOf(owner))
+        w->GlimraEdit1->setText(QString::fromUtf8(text ? text : ""));
+}
+
+static const char* GLIMRA_CALL GetEditText(void* owner) {
+    TForm2* w = WindowOf(owner);
+    if (!w)
+        return "";
+    w->ModuleTexts.EditText = w->GlimraEdit1->text().toStdString();
+    return w->ModuleTexts.EditText.c_str();
+}
+
+static void GLIMRA_CALL EditLocation(void* owner, std::int32_t kind, std::int32_t x,
+                                     std::int32_t y) {
+    TForm2* w = WindowOf(owner);
+    if (!w)
+        return;
+    if (kind == GLIMRA_EDIT_MOVE)
+        w->GlimraEdit1->move(x, y);
+    else if (kind == GLIMRA_EDIT_ALIGN_TOP)
+        w->GlimraEdit1->SetAlignExtention(geaTop);
+    else if (kind == GLIMRA_EDIT_ALIGN_MIDDLE)
+        w->GlimraEdit1->SetAlignExtention(geaMiddle);
+    else if (kind == GLIMRA_EDIT_ALIGN_BOTTOM)
+        w->GlimraEdit1->SetAlignExtention(geaBottom);
+}
+
+static void GLIMRA_CALL EditVisible(void* owner, std::uint8_t visible) {
+    if (TForm2* w = WindowOf(owner))
+        w->GlimraEdit1->setVisible(visible != 0);
+}
+
+} // extern "C"
+
+} // namespace
+
+THostProcs HostProcedures() {
+    THostProcs procs;
+    procs.GlimraRect = GlimraRect;
+    procs.Background = Background;
+    procs.WrapText = WrapText;
+    procs.LinesProperty = LinesProperty;
+    procs.State = State;
+    procs.DecBrightness = DecBrightnessProc;
+    procs.Blend = BlendProc;
+    procs.BlendMask = BlendMaskProc;
+    procs.GlimraRedraw = GlimraRedraw;
+    procs.ControlUpdate = ControlUpdate;
+    procs.EnableUpdateThread = EnableUpdateThread;
+    procs.SetEditText = SetEditText;
+    procs.GetEditText = GetEditText;
+    procs.EditLocation = EditLocation;
+    procs.EditVisible = EditVisible;
+    return procs;
+}
+
+void RegisterModuleOwner(TForm2* window) {
+    LiveWindows().insert(window);
+}
+
+void UnregisterModuleOwner(TForm2* window) {
+    LiveWindows().erase(window);
+}
+
+} // namespace glimra
