@@ -1,6 +1,7 @@
 /* A module as a third party would write it, from the header alone: it paints its
  * area in one colour through the host's Blend and turns to a second colour each
- * time it is clicked. The end-to-end test watches it on the screen. */
+ * time it is clicked. The end-to-end test watches it on the screen. Built with
+ * PAINTER_FORGE it first hands the host forged owners and broken bitmaps. */
 #include "modules/glimra_module.h"
 
 #include <stdlib.h>
@@ -15,6 +16,35 @@ typedef struct Painter {
 
 static GlimraBlendProc Blend;
 static GlimraRedrawProc Redraw;
+static GlimraWrapTextProc WrapText;
+static GlimraDecBrightnessProc DecBrightness;
+static GlimraBlendMaskProc BlendMask;
+
+#ifdef PAINTER_FORGE
+/* Every call here must be refused by the host without touching memory. */
+static void Forge(Painter* p) {
+    uint8_t pixel[4] = {1, 2, 3, 0};
+    void* stranger = (void*)&pixel;
+    GlimraDib empty = {0, 5, 24, 0, pixel};
+    GlimraDib upsideDown = {1, 1, 24, -4, pixel};
+    GlimraDib nobits = {4, 4, 24, 12, NULL};
+    GlimraDib shortRows = {100, 1, 24, 4, pixel};
+    GlimraDib deep = {1, 1, 32, 4, pixel};
+    GlimraDib one = {1, 1, 24, 4, pixel};
+    Blend(stranger, 0, 0, &one, 1.0, 0, 0);
+    Blend(NULL, 0, 0, &one, 1.0, 0, 0);
+    Blend(p->Owner, 0, 0, NULL, 1.0, 0, 0);
+    Blend(p->Owner, 0, 0, &nobits, 1.0, 0, 0);
+    Blend(p->Owner, 0, 0, &shortRows, 1.0, 0, 0);
+    Blend(p->Owner, 0, 0, &deep, 1.0, 0, 0);
+    BlendMask(p->Owner, 0, 0, &one, &one, 1.0, 0, 0); /* a picture is no mask */
+    DecBrightness(&empty, 0, 0, 1000, 1000, 1);
+    DecBrightness(&upsideDown, 0, 0, 1, 1, 1);
+    DecBrightness(&one, -100, -100, 100, 100, 3); /* clipped to the one pixel */
+    (void)WrapText(stranger, 0);
+    (void)WrapText(p->Owner, -1);
+}
+#endif
 
 void* ExpCreate(void* owner) {
     Painter* p = (Painter*)calloc(1, sizeof(Painter));
@@ -34,6 +64,9 @@ void ExpDrawToBitmap(void* instance, GlimraDib* dc) {
     (void)dc;
     if (!p || !p->Visible || !Blend)
         return;
+#ifdef PAINTER_FORGE
+    Forge(p);
+#endif
     /* Magenta, then green after a click: blue, green, red bytes. */
     const uint8_t colour[2][3] = {{255, 0, 255}, {0, 255, 0}};
     int32_t stride = (p->Width * 3 + 3) / 4 * 4;
@@ -81,12 +114,14 @@ const char* ExpGetModuleCopyRight(void) { return "the glimra4 tests"; }
 
 GlimraRectProc ImpSetGlimraRect(GlimraRectProc proc) { return proc; }
 GlimraBackgroundProc ImpSetBackground(GlimraBackgroundProc proc) { return proc; }
-GlimraWrapTextProc ImpSetWrapText(GlimraWrapTextProc proc) { return proc; }
+GlimraWrapTextProc ImpSetWrapText(GlimraWrapTextProc proc) { return WrapText = proc; }
 GlimraLinesPropertyProc ImpSetLinesProperty(GlimraLinesPropertyProc proc) { return proc; }
 GlimraStateProc ImpSetState(GlimraStateProc proc) { return proc; }
-GlimraDecBrightnessProc ImpSetDecBrightnessProc(GlimraDecBrightnessProc proc) { return proc; }
+GlimraDecBrightnessProc ImpSetDecBrightnessProc(GlimraDecBrightnessProc proc) {
+    return DecBrightness = proc;
+}
 GlimraBlendProc ImpSetBlendProc(GlimraBlendProc proc) { return Blend = proc; }
-GlimraBlendMaskProc ImpSetBlendMaskProc(GlimraBlendMaskProc proc) { return proc; }
+GlimraBlendMaskProc ImpSetBlendMaskProc(GlimraBlendMaskProc proc) { return BlendMask = proc; }
 GlimraRedrawProc ImpSetGlimraRedraw(GlimraRedrawProc proc) { return Redraw = proc; }
 GlimraControlUpdateProc ImpSetControlUpdate(GlimraControlUpdateProc proc) { return proc; }
 

@@ -1,0 +1,214 @@
+// The procedures modules call back into, and a window's use of its modules, with
+// real libraries loaded through the real loader.
+#include "fake_window_host.h"
+#include "fixture_access.h"
+#include "graphics/glimra_edit.h"
+#include "gui_test_util.h"
+#include "settings/shared_levels.h"
+#include "settings_fakes.h"
+#include "viewer/module_host.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+using namespace glimra::testing;
+
+class ModuleHostTest : public ::testing::Test {
+protected:
+    TTestFolder Folder;
+    TFakeWindowHost Host;
+    THostProcs Procs = HostProcedures();
+
+    std::string ManyLines(int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "line " + std::to_string(i) + "\n";
+        return Folder.Write("many.log", text);
+    }
+};
+
+GlimraDib Dib(std::vector<std::uint8_t>& bytes, int width, int height, int bitCount) {
+    int stride = bitCount == 24 ? (width * 3 + 3) / 4 * 4 : (width + 31) / 32 * 4;
+    bytes.assign(static_cast<std::size_t>(stride * height), 0);
+    return {width, height, bitCount, stride, bytes.data()};
+}
+
+} // namespace
+
+TEST_F(ModuleHostTest, WindowStateAsModulesReadIt) {
+    auto w = MakeWindow(Host);
+    auto other = MakeWindow(Host);
+    w->OpenFile(ManyLines(100));
+    other->OpenFile(Folder.Write("other.log", "another\n"));
+    const int max = w->ScrollMax();
+    ASSERT_GT(max, 1);
+    // Lines below the scroll maximum; at it and past it, "error.".
+    const char* line = Procs.WrapText(w.get(), max - 1);
+    EXPECT_STREQ(line, ("line " + std::to_string(max - 1)).c_str());
+    // The text stays until the next call for the same window.
+    EXPECT_STREQ(Procs.WrapText(other.get(), 0), "error.");
+    EXPECT_STREQ(line, ("line " + std::to_string(max - 1)).c_str());
+    EXPECT_STREQ(Procs.WrapText(w.get(), max), "error.");
+    EXPECT_STREQ(Procs.WrapText(w.get(), -1), "error.");
+    w->SetScrollPosition(7);
+    std::int32_t lineHeight = 0, top = 0, scrollMax = 0;
+    Procs.LinesProperty(w.get(), &lineHeight, &top, &scrollMax);
+    EXPECT_EQ(lineHeight, w->LineHeight);
+    EXPECT_EQ(top, 7);
+    EXPECT_EQ(scrollMax, max);
+    std::int32_t left = -1, t = -1, width = -1, height = -1;
+    Procs.GlimraRect(w.get(), &left, &t, &width, &height);
+    EXPECT_EQ((std::vector<int>{left, t, width, height}),
+              (std::vector<int>{w->x(), w->y(), w->width(), w->height()}));
+    std::int32_t blend = 0, light = 0;
+    Procs.State(&blend, &light);
+    EXPECT_EQ(blend, SharedBlendLevel);
+    EXPECT_EQ(light, SharedLightLevel);
+    EXPECT_EQ(Procs.Background(w.get()), &w->WindowDib());
+}
+
+TEST_F(ModuleHostTest, ForgedOwnersAndBrokenBitmapsAreRefused) {
+    auto w = MakeWindow(Host);
+    w->Redraw();
+    std::vector<std::uint8_t> bytes;
+    GlimraDib red = Dib(bytes, 2, 2, 24);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            bytes[static_cast<std::size_t>(y * red.Stride + x * 3 + 2)] = 255;
+    const QColor before = w->WindowBitmap.pixelColor(100, 100);
+    int stranger = 0;
+    Procs.Blend(&stranger, 100, 100, &red, 1.0, 0, 0);
+    GlimraDib noStride = red;
+    noStride.Stride = 0;
+    Procs.Blend(w.get(), 100, 100, &noStride, 1.0, 0, 0);
+    std::vector<std::uint8_t> whiteBytes;
+    GlimraDib white = Dib(whiteBytes, 2, 2, 24);
+    std::fill(whiteBytes.begin(), whiteBytes.end(), 255);
+    Procs.BlendMask(w.get(), 100, 100, &red, &white, 1.0, 0, 0); // a picture is no mask
+    Procs.GlimraRedraw(&stranger);
+    Procs.EditVisible(&stranger, 1);
+    std::int32_t untouched = 42;
+    Procs.GlimraRect(nullptr, &untouched, nullptr, nullptr, nullptr);
+    EXPECT_EQ(untouched, 42);
+    EXPECT_STREQ(Procs.WrapText(&stranger, 0), "error.");
+    EXPECT_EQ(Procs.Background(&stranger), nullptr);
+    EXPECT_EQ(w->WindowBitmap.pixelColor(100, 100), before);
+    EXPECT_TRUE(w->GlimraEdit1->isHidden());
+    // The same picture from a real window lands.
+    Procs.Blend(w.get(), 100, 100, &red, 1.0, 0, 0);
+    EXPECT_EQ(w->WindowBitmap.pixelColor(101, 101), QColor(255, 0, 0));
+    // DecBrightness keeps to the bitmap it is given.
+    std::vector<std::uint8_t> small;
+    GlimraDib grey = Dib(small, 2, 2, 24);
+    std::fill(small.begin(), small.end(), 255);
+    Procs.DecBrightness(&grey, -50, -50, 50, 50, 2);
+    EXPECT_EQ(small[0], 168);
+}
+
+TEST_F(ModuleHostTest, TheEditBoxAndTheWindowAnswerTheirModules) {
+    auto w = MakeWindow(Host);
+    Procs.SetEditText(w.get(), "grep me");
+    EXPECT_STREQ(Procs.GetEditText(w.get()), "grep me");
+    Procs.EditLocation(w.get(), GLIMRA_EDIT_MOVE, 30, 40);
+    EXPECT_EQ(w->GlimraEdit1->pos(), QPoint(30, 40));
+    Procs.EditLocation(w.get(), 4, 90, 90); // unknown kind: nothing
+    EXPECT_EQ(w->GlimraEdit1->pos(), QPoint(30, 40));
+    Procs.EditLocation(w.get(), GLIMRA_EDIT_ALIGN_BOTTOM, 0, 0);
+    EXPECT_EQ(w->GlimraEdit1->AlignExtention(), geaBottom);
+    Procs.EditVisible(w.get(), 1);
+    EXPECT_FALSE(w->GlimraEdit1->isHidden());
+    Procs.EnableUpdateThread(w.get(), 1);
+    EXPECT_TRUE(w->NeedsUpdates);
+    EXPECT_TRUE(w->ExternalUpdates);
+}
+
+namespace {
+
+// A window whose host loads real module libraries.
+class WindowModulesTest : public ModuleHostTest {
+protected:
+    TFakePlatform Platform;
+    std::unique_ptr<TRegWork> Store = Platform.Make();
+
+    void Load(const std::vector<std::string>& names) {
+        Store->ExeDir = FixtureRoot();
+        for (const std::string& name : names) {
+            TModuleSetupData entry;
+            entry.FileName = name + ".SO";
+            entry.DiskName = name + ".so";
+            Store->ModuleList.push_back(entry);
+        }
+        Host.ModuleSet.LoadModules(*Store);
+    }
+};
+
+} // namespace
+
+TEST_F(WindowModulesTest, AModuleThatForgesHandlesCannotHurtTheWindow) {
+    const std::string path = FixtureRoot() + "/libforger_module.so";
+    TRap rap;
+    ASSERT_TRUE(rap.LoadModule(path)) << rap.LoadError();
+    rap.SetHostProcs(Procs);
+    auto w = MakeWindow(Host);
+    w->Redraw();
+    void* instance = rap.CreateInstance(w.get());
+    Place(rap, instance, 50, 60, 40, 20);
+    rap.Draw(instance, &w->WindowDib());
+    // It survived its forgeries and then painted its area through the real window.
+    EXPECT_EQ(w->WindowBitmap.pixelColor(60, 70), QColor(255, 0, 255));
+    rap.FreeInstance(instance);
+}
+
+TEST_F(WindowModulesTest, TheWindowOffersDrawsAndForwardsToItsModules) {
+    Load({"spec261", "second261"});
+    ASSERT_EQ(Host.ModuleSet.Count(), 2);
+    TFixture first("spec261");
+    TFixture second("second261");
+    auto w = MakeWindow(Host);
+    ASSERT_EQ(w->ModuleInstances.size(), 2u);
+    // A module that takes the file: the window keeps what it had.
+    second.SetParamResult(1);
+    std::string path = Folder.Write("taken.log", "x\n");
+    w->OpenFile(path);
+    EXPECT_TRUE(w->TitlePath.empty());
+    EXPECT_NE(second.Log().find("SetParam"), std::string::npos);
+    // Drawn in every composition, not during the opening band.
+    first.Clear();
+    w->Redraw();
+    EXPECT_NE(first.Log().find("Draw"), std::string::npos);
+    first.Clear();
+    w->OpeningActive = true;
+    w->Redraw();
+    EXPECT_EQ(first.Log().find("Draw"), std::string::npos);
+    w->OpeningActive = false;
+    // A click inside the second module's area makes it the selected one.
+    TRap& rap = Host.ModuleSet.Module(1);
+    *rap.GetWidthPtr(w->ModuleInstances[1]) = 40;
+    *rap.GetHeightPtr(w->ModuleInstances[1]) = 20;
+    w->FormResize();
+    QPoint inside(*rap.GetLeftPtr(w->ModuleInstances[1]) + 5,
+                  *rap.GetTopPtr(w->ModuleInstances[1]) + 5);
+    w->SelectedModule = 0;
+    QMouseEvent up(QEvent::MouseButtonRelease, inside, w->mapToGlobal(inside), Qt::LeftButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.get(), &up);
+    EXPECT_EQ(w->SelectedModule, 1);
+    EXPECT_NE(second.Log().find("Mouse"), std::string::npos);
+    // U moves it up the column; the key reaches both modules.
+    EXPECT_EQ(w->ModuleLocations.OrderOf(w->ModuleInstances[1]), 1);
+    QKeyEvent u(QEvent::KeyPress, Qt::Key_U, Qt::NoModifier, "u");
+    QCoreApplication::sendEvent(w.get(), &u);
+    EXPECT_EQ(w->ModuleLocations.OrderOf(w->ModuleInstances[1]), 0);
+    EXPECT_NE(first.Log().find("Key"), std::string::npos);
+    EXPECT_NE(second.Log().find("Key"), std::string::npos);
+    // Freed with the window.
+    first.Clear();
+    w.reset();
+    EXPECT_NE(first.Log().find("ExpFree"), std::string::npos);
+}
+
+} // namespace glimra
