@@ -34,8 +34,8 @@ struct TModuleHit {
 inline const char* const ModuleLoadErrorMessage = "モジュール読み込み中にエラーが発生しました。";
 // Followed by the library's file name.
 inline const char* const CrashedModuleMessage =
-    "The program stopped unexpectedly inside a module the last time it ran. That module "
-    "has been switched off; you can switch it on again in the setup dialog: ";
+    "前回の実行中、モジュールの中でプログラムが異常終了しました。このモジュールは無効にしました"
+    "（セットアップで再び有効にできます）: ";
 inline const char* const InvalidModulesMessageTail =
     " 個の無効なDLLを検出しました。これらのDLLは読みこまれません。";
 
