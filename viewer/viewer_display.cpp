@@ -146,7 +146,8 @@ void TForm2::ToggleMemoView() {
 
 void TForm2::Redraw() {
     const TCdib* surface = Host.Surface();
-    if (Closing || !surface || !surface->IsValid() || !WordWrapper || width() <= 0 || height() <= 0)
+    if (Closing || DrawingModules || !surface || !surface->IsValid() || !WordWrapper ||
+        width() <= 0 || height() <= 0)
         return;
     RedrawPending = false;
     if (OpeningActive)
@@ -161,8 +162,12 @@ void TForm2::Redraw() {
         surface->Draw(WindowBitmap, 0, 0, x(), y(), width(), height());
     }
     Host.ComposeOverlaps(*this);
-    if (!OpeningActive && !ModuleInstances.empty())
+    if (!OpeningActive && !ModuleInstances.empty()) {
+        // A module that asks for a redraw while it draws would never return.
+        DrawingModules = true;
         Host.Modules().DrawModules(ModuleInstances, &WindowDib());
+        DrawingModules = false;
+    }
     const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = MemoView;
     Skin->IsActive = IsActiveWindow();

@@ -184,6 +184,7 @@ private:
 
     TWindowHost& Host;
     GlimraDib Dib{};
+    bool DrawingModules = false;
     int RedrawHolds = 0;
     bool RedrawPending = false;
 };

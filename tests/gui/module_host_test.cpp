@@ -149,18 +149,16 @@ protected:
 } // namespace
 
 TEST_F(WindowModulesTest, AModuleThatForgesHandlesCannotHurtTheWindow) {
-    const std::string path = FixtureRoot() + "/libforger_module.so";
-    TRap rap;
-    ASSERT_TRUE(rap.LoadModule(path)) << rap.LoadError();
-    rap.SetHostProcs(Procs);
+    Load({"../libforger_module"}); // built beside the fixtures' Module folder
+    ASSERT_EQ(Host.ModuleSet.Count(), 1);
     auto w = MakeWindow(Host);
+    ASSERT_EQ(w->ModuleInstances.size(), 1u);
+    TRap& rap = Host.ModuleSet.Module(0);
+    Place(rap, w->ModuleInstances[0], 50, 60, 40, 20);
+    // It forges owners and bitmaps and asks for a redraw from inside its drawing,
+    // then paints its area through the real window.
     w->Redraw();
-    void* instance = rap.CreateInstance(w.get());
-    Place(rap, instance, 50, 60, 40, 20);
-    rap.Draw(instance, &w->WindowDib());
-    // It survived its forgeries and then painted its area through the real window.
     EXPECT_EQ(w->WindowBitmap.pixelColor(60, 70), QColor(255, 0, 255));
-    rap.FreeInstance(instance);
 }
 
 TEST_F(WindowModulesTest, TheWindowOffersDrawsAndForwardsToItsModules) {

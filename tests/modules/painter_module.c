@@ -43,6 +43,7 @@ static void Forge(Painter* p) {
     DecBrightness(&one, -100, -100, 100, 100, 3); /* clipped to the one pixel */
     (void)WrapText(stranger, 0);
     (void)WrapText(p->Owner, -1);
+    Redraw(p->Owner); /* from inside its own drawing */
 }
 #endif
 
