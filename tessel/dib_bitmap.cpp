@@ -1,4 +1,4 @@
-#include "dib_bitmap.h"
+#include "tessel/dib_bitmap.h"
 
 #include <cstring>
 

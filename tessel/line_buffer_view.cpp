@@ -1,6 +1,6 @@
-#include "line_buffer_view.h"
+#include "tessel/line_buffer_view.h"
 
-#include "bitmap_resources.h"
+#include "tessel/bitmap_resources.h"
 
 #include <algorithm>
 #include <ctime>

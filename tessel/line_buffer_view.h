@@ -3,8 +3,8 @@
 // blinks while the window keeps being redrawn. A right click asks for the word.
 #pragma once
 
-#include "dib_bitmap.h"
-#include "module_class.h"
+#include "tessel/dib_bitmap.h"
+#include "tessel/module_class.h"
 
 #include <cstdint>
 #include <string>

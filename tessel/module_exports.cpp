@@ -1,5 +1,5 @@
 // The library's exports: each forwards to the instance or stores a host procedure.
-#include "module_class.h"
+#include "tessel/module_class.h"
 
 using glimra::tessel::Host;
 using glimra::tessel::TCustomModule;

@@ -1,5 +1,5 @@
 // The only place the module uses Qt: its input dialog and Unicode's case rules.
-#include "line_buffer_view.h"
+#include "tessel/line_buffer_view.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

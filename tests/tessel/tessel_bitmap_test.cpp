@@ -1,5 +1,5 @@
-#include "bitmap_resources.h"
-#include "dib_bitmap.h"
+#include "tessel/bitmap_resources.h"
+#include "tessel/dib_bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "line_buffer_view.h"
+#include "tessel/line_buffer_view.h"
 
 #include <gtest/gtest.h>
 
