@@ -1,6 +1,7 @@
 // setup: installs the program from the folder it is started in.
 #include "common/text_utils.h"
 #include "platform/shell_files.h"
+#include "setup/install_window.h"
 #include "setup/platform_worlds.h"
 
 #include <QApplication>
@@ -12,8 +13,8 @@ using namespace glimra;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: setup --silent [--dir DIR] [--menu-dir DIR] [--no-desktop] "
-                 "[--no-sendto] [--no-menu]\n";
+    std::cerr << "usage: setup [--silent [--dir DIR] [--menu-dir DIR] [--no-desktop] "
+                 "[--no-sendto] [--no-menu]]\n";
     return 2;
 }
 
@@ -48,8 +49,11 @@ int main(int argc, char** argv) {
             return Usage();
     }
     if (!silent) {
-        std::cerr << "setup: the install window is not available yet; use --silent\n";
-        return Usage();
+        QApplication app(argc, argv);
+        TPlatformInstallWorld world(false);
+        TForm1 window(world, choice.DistributionFolder);
+        window.showMaximized();
+        return QApplication::exec();
     }
     // Starting the installed program when no shortcut is wanted needs no window.
     QCoreApplication app(argc, argv);
