@@ -22,6 +22,8 @@ public:
     int CopyResult = 0;
     bool StoreFolder = false;
     bool StoreRemoved = false;
+    std::string ShortcutThrowsIn; // a folder whose shortcut raises
+    bool ShortcutsFail = false;
 
     bool FileExists(const std::string& p) override { return Files.count(p) > 0; }
     bool FolderExists(const std::string& p) override { return Folders.count(p) > 0; }
@@ -55,6 +57,10 @@ public:
     }
     bool CreateShortcut(const std::string& link, const std::string&, const std::string&,
                         bool) override {
+        if (!ShortcutThrowsIn.empty() && link.rfind(ShortcutThrowsIn + "/", 0) == 0)
+            throw std::runtime_error("no shell link");
+        if (ShortcutsFail)
+            return false;
         Files[link] = "shortcut";
         return true;
     }
@@ -220,6 +226,26 @@ TEST(Install, CopyErrorNamesStep005AndWritesNoRecord) {
     EXPECT_EQ(w.Notices.back(), "インストール中にエラーが発生しました( 005).");
     EXPECT_FALSE(w.FileExists(c.AppFolder + "/uninst.dat"));
     EXPECT_TRUE(w.Started.empty());
+}
+
+TEST(Install, ShortcutErrorsNameTheirStepAndFailedSavesAreStillListed) {
+    TInstallChoice c = Choice();
+    for (auto [folder, code] :
+         {std::pair{c.SendToFolder, "006"}, {c.StartFolder, "007"}, {c.DesktopFolder, "008"}}) {
+        TFakeWorld w = World();
+        w.ShortcutThrowsIn = folder;
+        std::vector<std::string> created;
+        TInstallResult r = RunInstall(w, c, created);
+        EXPECT_EQ(r.FailedStep, code);
+        EXPECT_EQ(w.Notices.back(),
+                  std::string("インストール中にエラーが発生しました( ") + code + ").");
+    }
+    TFakeWorld w = World();
+    w.ShortcutsFail = true;
+    std::vector<std::string> created;
+    TInstallResult r = RunInstall(w, c, created);
+    EXPECT_TRUE(r.Done);
+    EXPECT_EQ(r.Record.Shortcuts.size(), 4u);
 }
 
 TEST(Install, MissingScriptStopsBeforeAnyFolderQuestion) {
