@@ -25,6 +25,8 @@ glimra_include_root(dialogs ${glimraLower} viewer dialogs)
 glimra_include_root(app ${glimraLower} viewer dialogs app)
 # The module sees the interface header and nothing else of ours.
 glimra_include_root(tessel tessel modules/glimra_module.h)
+# The installer sees the platform layer and its own folder, never the viewer.
+glimra_include_root(setup common platform setup)
 
 # glimra_core_sources(ROOT SOURCE...): adds a folder's standard-library sources to
 # the core, each seeing only ROOT.

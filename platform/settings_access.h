@@ -24,6 +24,8 @@ public:
     // Names of the visible regular files of a folder; empty when the folder is
     // missing, nullopt when it exists but cannot be listed.
     virtual std::optional<std::vector<std::string>> FileNames(const std::string& folder) = 0;
+    // Whether a new file could be made in the folder.
+    virtual bool FolderWritable(const std::string& folder) = 0;
 };
 
 // The per-user store that may hold the settings instead of the file: sections of

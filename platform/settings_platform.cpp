@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace glimra {
 namespace {
 
@@ -54,6 +56,10 @@ bool TQtSettingsFiles::Copy(const std::string& from, const std::string& to) {
 
 bool TQtSettingsFiles::Delete(const std::string& path) {
     return DeleteFile(path);
+}
+
+bool TQtSettingsFiles::FolderWritable(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 std::optional<std::vector<std::string>> TQtSettingsFiles::FileNames(const std::string& folder) {

@@ -17,6 +17,7 @@ public:
     bool Copy(const std::string& from, const std::string& to) override;
     bool Delete(const std::string& path) override;
     std::optional<std::vector<std::string>> FileNames(const std::string& folder) override;
+    bool FolderWritable(const std::string& folder) override;
 };
 
 // The user store: one QSettings file per user ($XDG_CONFIG_HOME/QUENTARO/GLIMRA4.conf),

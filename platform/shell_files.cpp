@@ -171,7 +171,7 @@ int ShellFileOperation(const std::vector<std::string>& paths, const std::string&
 }
 
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder) {
+                    const std::string& workingFolder, bool offerForTextFiles) {
     QString link = QString::fromStdString(linkPath);
     QSaveFile file(link);
     if (!file.open(QIODevice::WriteOnly))
@@ -179,6 +179,7 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
     QString text = "[Desktop Entry]\nType=Application\nName=" +
                    DesktopEntryString(QFileInfo(link).completeBaseName()) +
                    "\nExec=" + DesktopEntryString(ExecArgument(QString::fromStdString(target))) +
+                   (offerForTextFiles ? " %f\nMimeType=text/plain;\nNoDisplay=true" : "") +
                    "\nPath=" + DesktopEntryString(QString::fromStdString(workingFolder)) +
                    "\nTerminal=false\n";
     file.write(text.toUtf8());
@@ -187,6 +188,15 @@ bool CreateShortcut(const std::string& linkPath, const std::string& target,
     // Desktops start only launchers their owner marked as executable.
     QFile::setPermissions(link, QFile::permissions(link) | QFile::ExeOwner | QFile::ExeUser);
     return true;
+}
+
+bool StartDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& folder) {
+    QStringList args;
+    for (const std::string& arg : arguments)
+        args << QString::fromStdString(arg);
+    return QProcess::startDetached(QString::fromStdString(program), args,
+                                   QString::fromStdString(folder));
 }
 
 void ShellOpen(QWidget*, const std::string& path) {

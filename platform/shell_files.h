@@ -44,9 +44,15 @@ inline constexpr int FileOpSameFile = 0x71;
 int ShellFileOperation(const std::vector<std::string>& paths, const std::string& destination,
                        int operation);
 
-// Writes a desktop entry at linkPath that starts target in workingFolder.
+// Writes a desktop entry at linkPath that starts target in workingFolder. An entry
+// that offers the program for text files takes the file as its argument and stays
+// out of the menus.
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
-                    const std::string& workingFolder);
+                    const std::string& workingFolder, bool offerForTextFiles = false);
+
+// Starts a program with arguments in the given folder, without waiting for it.
+bool StartDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& folder);
 
 // Starts a program (an executable file) in its own folder; opens a document, folder
 // or web address with the desktop's choice.

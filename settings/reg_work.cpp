@@ -85,8 +85,14 @@ void TRegWork::ReadSettings() {
     UseIniFile = !Platform.Store.Exists();
     SaveBlocked = false;
     bool askAgainForMarker = AskAgain && Platform.Files.Exists(ReginiPath());
-    if ((UseIniFile && !Platform.Files.Exists(IniPath())) || askAgainForMarker)
+    if (UseIniFile && !Platform.Files.Exists(IniPath()) && !askAgainForMarker &&
+        !Platform.Files.FolderWritable(ExeDir)) {
+        // Installed where the user may not write (a system package): a file could never
+        // be saved there, so the store is the only answer and nothing is asked.
+        UseIniFile = false;
+    } else if ((UseIniFile && !Platform.Files.Exists(IniPath())) || askAgainForMarker) {
         AskForStorage(askAgainForMarker);
+    }
     SetDefaults();
     Settings = Defaults;
     if (UseIniFile) {

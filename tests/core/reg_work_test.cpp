@@ -239,6 +239,19 @@ TEST_F(RegWorkTest, UninstallInfoIsWrittenOnceFromTheOrganisationFolder) {
     EXPECT_NO_THROW(P.Loaded());
 }
 
+TEST_F(RegWorkTest, ProgramFolderThatCannotBeWrittenUsesTheStoreWithoutAsking) {
+    P.Files.ReadOnlyFolders.insert(ExeDir);
+    auto reg = P.Loaded();
+    EXPECT_TRUE(P.Boxes.Asked.empty());
+    EXPECT_FALSE(reg->UseIniFile);
+    EXPECT_TRUE(P.Store.Present);
+    // A file that is already there is still read.
+    TFakePlatform withFile;
+    withFile.Files.ReadOnlyFolders.insert(ExeDir);
+    withFile.Files.Files[IniPath] = "";
+    EXPECT_TRUE(withFile.Loaded()->UseIniFile);
+}
+
 TEST_F(RegWorkTest, VersionMismatchBeepsAndKeepsTheValues) {
     auto reg = LoadFile(WithLine("Version= 0.1", "Version= 0.2"));
     EXPECT_EQ(P.Beeps, 1);

@@ -15,7 +15,7 @@ public:
     std::map<std::string, std::string> Files;
     std::set<std::string> Unreadable, Unwritable;
     std::map<std::string, std::vector<std::string>> Folders;
-    std::set<std::string> Unlistable;
+    std::set<std::string> Unlistable, ReadOnlyFolders;
 
     bool Exists(const std::string& path) override { return Files.contains(path); }
     std::optional<std::string> Read(const std::string& path) override {
@@ -38,6 +38,9 @@ public:
         if (Unlistable.contains(folder))
             return std::nullopt;
         return Folders[folder];
+    }
+    bool FolderWritable(const std::string& folder) override {
+        return !ReadOnlyFolders.contains(folder);
     }
 };
 

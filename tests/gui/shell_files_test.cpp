@@ -113,6 +113,21 @@ TEST_F(ShellFilesTest, ShortcutIsADesktopEntry) {
     EXPECT_TRUE(text.contains("\nPath=/opt/GLIMRA 4th/\n"));
     EXPECT_TRUE(QFileInfo(Dir.path() + "/GLIMRA 4th.desktop").isExecutable());
     EXPECT_FALSE(CreateShortcut(Path("no/such/folder/x.desktop"), "/bin/true", "/"));
+
+    // The entry that stands in for "Send To": takes a file, offered for text, not in menus.
+    ASSERT_TRUE(CreateShortcut(Path("send.desktop"), "/opt/g/glimra4", "/opt/g/", true));
+    text = Read("send.desktop");
+    EXPECT_TRUE(
+        text.contains("\nExec=\"/opt/g/glimra4\" %f\nMimeType=text/plain;\nNoDisplay=true\n"))
+        << text.constData();
+}
+
+TEST_F(ShellFilesTest, StartDetachedPassesArgumentsAndFolder) {
+    Write("tools/run", "#!/bin/sh\necho \"$(pwd) $1\" > started\n");
+    QFile::setPermissions(Dir.path() + "/tools/run", QFile::ReadOwner | QFile::ExeOwner);
+    ASSERT_TRUE(StartDetached(Path("tools/run"), {"/a folder"}, Path("tools")));
+    EXPECT_TRUE(WaitFor([&] { return Read("tools/started") != "<none>"; }));
+    EXPECT_EQ(Read("tools/started"), Dir.path().toUtf8() + "/tools /a folder\n");
 }
 
 TEST_F(ShellFilesTest, ShellOpenRunsProgramsAndHandsTheRestToTheDesktop) {
