@@ -2,6 +2,7 @@
 
 #include "app/update_thread.h"
 #include "app/window_geometry.h"
+#include "dialogs/file_dialog.h"
 #include "graphics/cdib.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
@@ -116,15 +117,40 @@ TForm2* TFourthGlimraControl::NewWindow(bool openCommandLine) {
     if (openCommandLine && !Parameters.empty())
         window->OpenFile(JoinParameters(Parameters));
     Windows.push_back(window);
-    if (previous && Windows.size() >= 2 && Windows[Windows.size() - 2]) {
+    PlaceNewWindow(window, previous != nullptr);
+    ApplySettings(window);
+    return window;
+}
+
+void TFourthGlimraControl::PlaceNewWindow(TForm2* window, bool cascade) {
+    if (cascade && Windows.size() >= 2 && Windows[Windows.size() - 2]) {
         TForm2* last = Windows[Windows.size() - 2];
         TPoint at = CascadeFrom({last->x(), last->y()});
         window->move(at.X, at.Y);
     } else {
         RestoreWindowBounds(window);
     }
-    ApplySettings(window);
-    return window;
+}
+
+int TFourthGlimraControl::RunFileDialog(const std::string& text) {
+    if (ActiveWindow)
+        DialogPathText = ActiveWindow->TitlePath;
+    DialogOwner = ActiveWindow;
+    QPointer<TGDialog> dialog = new TGDialog(*this);
+    ActiveWindow = dialog.data();
+    dialog->InitWindow(Settings().LayerWin);
+    dialog->SetMessage(text);
+    Windows.push_back(dialog.data());
+    PlaceNewWindow(dialog, true);
+    dialog->ApplySettings(Settings());
+    dialog->LayOut();
+    const int result = dialog->ShowModal();
+    ActiveWindow = DialogOwner;
+    return result;
+}
+
+void TFourthGlimraControl::ShowSetup() {
+    // The setup dialog is shown here.
 }
 
 void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
@@ -174,17 +200,26 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
         Windows.push_back(window);
         ActiveWindow = window;
         window->show();
+        window->raise();
         Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
         return;
     }
 }
 
 void TFourthGlimraControl::CloseWindow(TForm2& window) {
-    ActiveWindow = &window;
     Settings().Left = window.x();
     Settings().Top = window.y();
     Settings().Width = window.width();
     Settings().Height = window.height();
+    ForgetWindow(window);
+}
+
+void TFourthGlimraControl::CloseDialog(TForm2& dialog) {
+    ForgetWindow(dialog);
+}
+
+void TFourthGlimraControl::ForgetWindow(TForm2& window) {
+    ActiveWindow = &window;
     const auto& column = window.ModuleLocations.Entries();
     for (std::size_t i = 0; i < column.size(); ++i)
         SettingsStore->SetModuleLocation(column[i].Name, static_cast<std::int32_t>(i));

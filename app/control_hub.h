@@ -35,11 +35,12 @@ public:
 
     // openCommandLine: the window opens this process's own file (not for a window
     // that another instance's file is for).
-    TForm2* NewWindow(bool openCommandLine = true);
+    TForm2* NewWindow(bool openCommandLine);
+    TForm2* NewWindow() override { return NewWindow(true); }
     void RestoreWindowBounds(TForm2* window);
     void ApplySettings(TForm2* window);
     void CopyDataReceived(const TCopyDataRecord* record);
-    void BringToFront(TForm2* window);
+    void BringToFront(TForm2* window) override;
     void CaptureBackground();
     void RefreshBackground();
     void ResetUpdateCursor() override;
@@ -53,6 +54,11 @@ public:
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
     TModuleSet& Modules() override { return *ModuleList; }
     std::int32_t SavedModuleLocation(const std::string& name) const override;
+    int RunFileDialog(const std::string& text) override;
+    std::string DialogPath() const override { return DialogPathText; }
+    void SetDialogPath(const std::string& path) override { DialogPathText = path; }
+    void CloseDialog(TForm2& dialog) override;
+    void ShowSetup() override;
 
     // TUpdateHost
     bool WantsStep(int index) const override;
@@ -77,7 +83,10 @@ public:
     bool Captured = false;
 
 private:
-    std::vector<QPointer<TForm2>> Windows; // back-most first
+    std::vector<QPointer<TForm2>> Windows; // back-most first, dialogs too
+    // The window that opened the running file dialog, and the dialog's path.
+    QPointer<TForm2> DialogOwner;
+    std::string DialogPathText;
     QTimer* TerminateTimer = nullptr;
     std::unique_ptr<TRegWork> SettingsStore;
     std::unique_ptr<TCdib> SurfaceDib;
@@ -89,6 +98,10 @@ private:
     QMetaObject::Connection ActivationHook;
 
     void FormCreate();
+    // Cascades from the window last in the list, or takes the stored bounds.
+    void PlaceNewWindow(TForm2* window, bool cascade);
+    // Removes a closing window or dialog and ends the program after the last.
+    void ForgetWindow(TForm2& window);
     void FormDestroy();
     void CopyTints();
     void ApplicationStateChanged(Qt::ApplicationState state);

@@ -188,7 +188,7 @@ void TForm2::Redraw() {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled())
         Light.Step(ViewOf(WindowBitmap));
-    // The open File and Module menus blend in here once they exist.
+    DrawMenus();
     if (OpeningActive) {
         OpeningStep();
         return;
@@ -260,7 +260,6 @@ void TForm2::DrawLines(QPainter& painter) {
 }
 
 void TForm2::GlimraButton3Click() {
-    // The File and Module menus, once they exist, block this while they show.
     AutoScrolling = !AutoScrolling;
     AutoMode = !AutoMode;
     if (AutoScrolling) {
@@ -433,115 +432,12 @@ void TForm2::FormDblClick(int pointerY) {
 }
 
 void TForm2::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A quick second click on an open menu is a click on it.
+    if (MenuShows())
+        return FormMouseDown(event);
     // The second press of a double click: the modules get it as a press marked double.
     ForwardMouse(GLIMRA_MOUSE_DOWN, event, true);
     FormDblClick(event->position().toPoint().y());
-}
-
-std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons,
-                              bool doubleClick) {
-    std::uint8_t shift = 0;
-    auto add = [&shift](bool on, int bit) {
-        if (on)
-            shift = static_cast<std::uint8_t>(shift | bit);
-    };
-    add(keys & Qt::ShiftModifier, GLIMRA_SHIFT_SHIFT);
-    add(keys & Qt::AltModifier, GLIMRA_SHIFT_ALT);
-    add(keys & Qt::ControlModifier, GLIMRA_SHIFT_CTRL);
-    add(buttons & Qt::LeftButton, GLIMRA_SHIFT_LEFT);
-    add(buttons & Qt::RightButton, GLIMRA_SHIFT_RIGHT);
-    add(buttons & Qt::MiddleButton, GLIMRA_SHIFT_MIDDLE);
-    add(doubleClick, GLIMRA_SHIFT_DOUBLE);
-    return shift;
-}
-
-std::uint16_t VirtualKeyOf(int key) {
-    // Letters and digits share their codes; the rest as the designed desktop names them.
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) ||
-        key == Qt::Key_Space)
-        return static_cast<std::uint16_t>(key);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<std::uint16_t>(0x70 + (key - Qt::Key_F1));
-    static const std::pair<int, std::uint16_t> named[] = {
-        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, 0x0D},
-        {Qt::Key_Enter, 0x0D},     {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},
-        {Qt::Key_Alt, 0x12},       {Qt::Key_Escape, 0x1B}, {Qt::Key_PageUp, 0x21},
-        {Qt::Key_PageDown, 0x22},  {Qt::Key_End, 0x23},    {Qt::Key_Home, 0x24},
-        {Qt::Key_Left, 0x25},      {Qt::Key_Up, 0x26},     {Qt::Key_Right, 0x27},
-        {Qt::Key_Down, 0x28},      {Qt::Key_Insert, 0x2D}, {Qt::Key_Delete, 0x2E}};
-    for (auto [qtKey, code] : named)
-        if (qtKey == key)
-            return code;
-    return 0;
-}
-
-void TForm2::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F2) {
-        ToggleMemoView();
-    } else if (SelectedModule >= 0 &&
-               static_cast<std::size_t>(SelectedModule) < ModuleInstances.size() &&
-               (event->key() == Qt::Key_U || event->key() == Qt::Key_D)) {
-        ModuleLocations.Step(ModuleInstances[static_cast<std::size_t>(SelectedModule)],
-                             event->key() == Qt::Key_U ? -1 : 1);
-        Repaint();
-    }
-    ForwardKey(GLIMRA_KEY_DOWN, event);
-}
-
-void TForm2::keyReleaseEvent(QKeyEvent* event) {
-    ForwardKey(GLIMRA_KEY_UP, event);
-}
-
-void TForm2::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            ActiveWindow = this;
-        else
-            SetMemoView(false);
-        Repaint();
-    }
-    QWidget::changeEvent(event);
-}
-
-void TForm2::mousePressEvent(QMouseEvent* event) {
-    QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && MiniScrollBar1.Visible &&
-        MiniScrollBar1.Contains(at.x(), at.y()))
-        MiniScrollBar1.MouseDown(at.x(), at.y());
-    ForwardMouse(GLIMRA_MOUSE_DOWN, event);
-}
-
-void TForm2::mouseMoveEvent(QMouseEvent* event) {
-    QPoint at = event->position().toPoint();
-    MiniScrollBar1.MouseMove(at.x(), at.y());
-    ForwardMouse(GLIMRA_MOUSE_MOVE, event);
-}
-
-void TForm2::mouseReleaseEvent(QMouseEvent* event) {
-    MiniScrollBar1.MouseUp();
-    int taken = ForwardMouse(GLIMRA_MOUSE_UP, event);
-    if (taken >= 0)
-        SelectedModule = taken;
-}
-
-int TForm2::ForwardMouse(std::uint8_t kind, QMouseEvent* event, bool doubleClick) {
-    if (ModuleInstances.empty())
-        return -1;
-    QPoint at = event->position().toPoint();
-    std::uint8_t button = kind == GLIMRA_MOUSE_MOVE             ? GLIMRA_BUTTON_LEFT
-                          : event->button() == Qt::RightButton  ? GLIMRA_BUTTON_RIGHT
-                          : event->button() == Qt::MiddleButton ? GLIMRA_BUTTON_MIDDLE
-                                                                : GLIMRA_BUTTON_LEFT;
-    TModuleHit hit = Host.Modules().ForwardMouse(
-        ModuleInstances, kind, button,
-        ModuleShiftState(event->modifiers(), event->buttons(), doubleClick), at.x(), at.y());
-    return hit.Handled ? hit.Index : -1;
-}
-
-void TForm2::ForwardKey(std::uint8_t kind, QKeyEvent* event) {
-    if (!ModuleInstances.empty())
-        Host.Modules().ForwardKey(ModuleInstances, kind, VirtualKeyOf(event->key()),
-                                  ModuleShiftState(event->modifiers(), Qt::NoButton, false));
 }
 
 } // namespace glimra

@@ -3,6 +3,7 @@
 #include "graphics/badges.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/glimra_popup_menu.h"
 #include "graphics/original_form.h"
 #include "modules/module_set.h"
 #include "platform/message_box.h"
@@ -82,6 +83,7 @@ TForm2::TForm2(TWindowHost& host)
     Host.Modules().CreateModuleInstances(
         this, ModuleInstances,
         [&host](const std::string& name) { return host.SavedModuleLocation(name); }, column);
+    CreateMenus();
 }
 
 TForm2::~TForm2() {
@@ -106,8 +108,8 @@ void TForm2::CreateControls() {
         button->SetBlendLevel(50);
         *buttons[i] = button;
     }
-    connect(GlimraButton2, &TGlimraDC::Click, this, &TForm2::GlimraButton2Click);
-    connect(GlimraButton3, &TGlimraDC::Click, this, &TForm2::GlimraButton3Click);
+    connect(GlimraButton2, &TGlimraDC::Click, this, &TForm2::NotifyButtonClick);
+    connect(GlimraButton3, &TGlimraDC::Click, this, &TForm2::AutoButtonClick);
     connect(GlimraButton4, &TGlimraDC::MouseDown, this, &TForm2::GlimraButton4MouseDown);
     connect(GlimraButton4, &TGlimraDC::MouseMove, this, &TForm2::GlimraButton4MouseMove);
     connect(GlimraButton4, &TGlimraDC::MouseUp, this, &TForm2::GlimraButton4MouseUp);

@@ -10,12 +10,16 @@
 #include "viewer/line_store.h"
 
 #include <QImage>
+#include <QList>
+#include <QUrl>
 #include <QWidget>
+#include <memory>
 #include <string>
 
 namespace glimra {
 
 class TGlimraButton;
+class TGlimraCPopupMenu;
 class TGlimraDC;
 class TGlimraEdit;
 class TGlimraMemo;
@@ -27,6 +31,9 @@ class TWindowHost;
 std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons,
                               bool doubleClick);
 std::uint16_t VirtualKeyOf(int qtKey);
+
+// The name of a drop as the window takes it: at most 255 characters.
+std::string DroppedName(const std::string& path);
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
@@ -73,6 +80,32 @@ public:
     void ComputeButtonLayout();
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
+
+    // Input: keys (the form sees them before its controls), mouse, buttons, menus.
+    void FormKeyDown(QKeyEvent* event);
+    void FormKeyUp(QKeyEvent* event);
+    void FormMouseDown(QMouseEvent* event);
+    void FormMouseMove(QMouseEvent* event);
+    void FormMouseUp(QMouseEvent* event);
+    void FormClick();
+    void FormActivate();
+    void FormDeactivate();
+    void GlimraButton1Click();
+    // The Notify and Auto buttons: ignored while a menu shows.
+    void NotifyButtonClick();
+    void AutoButtonClick();
+    void GlimraButton5Click();
+    void ModuleItemClick(TGlimraCPopupMenu& sender);
+    // Opens the first local file of a drop.
+    void FilesDropped(const QList<QUrl>& urls);
+    bool MenuShows() const;
+    // The File menu's commands.
+    void NewWindowCommand();
+    void OpenFolderCommand();
+    void SaveFileCommand();
+    void SetupCommand();
+    void HelpCommand();
+    void CloseCommand();
     bool IsActiveWindow() const;
     // The composition bitmap as modules see it, valid until it is resized.
     GlimraDib& WindowDib();
@@ -97,6 +130,11 @@ public:
     int ButtonWidth = 75, ButtonHeight = 11;
     int ZoomDragMode = 0, ZoomDragX = 0, ZoomDragY = 0;
     TPoint ButtonHome[5];
+
+    std::unique_ptr<TGlimraCPopupMenu> FileMenu;
+    std::unique_ptr<TGlimraCPopupMenu> ModuleMenu;
+    // Cleared in the file information dialog, which takes no keys or mouse of its own.
+    bool InputHandlers = true;
 
     TLineStore Store;
     // One instance per loaded module, in module order, and where they stand.
@@ -140,6 +178,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    TWindowHost& Host;
 
 private:
     // Redraws asked for while held are made once, when the last hold ends: one
@@ -171,6 +213,9 @@ private:
     void DrawLines(QPainter& painter);
     void OpeningStep();
     void ComposeControls();
+    void CreateMenus();
+    void DrawMenus();
+    void CloseMenus();
     void RewrapStore();
     void PlaceScrollBar();
     void PlaceMemo();
@@ -179,10 +224,10 @@ private:
     // Hands a mouse event to the modules; the index of the first that took it, or -1.
     int ForwardMouse(std::uint8_t kind, QMouseEvent* event, bool doubleClick = false);
     void ForwardKey(std::uint8_t kind, QKeyEvent* event);
+    bool InKeyPreview = false;
     int TextWidth() const { return width() - 45; }
     int MemoHeight() const { return height() - 30; }
 
-    TWindowHost& Host;
     GlimraDib Dib{};
     bool DrawingModules = false;
     int RedrawHolds = 0;

@@ -34,6 +34,21 @@ public:
     // The loaded modules, and where a module stood in the last window closed.
     virtual TModuleSet& Modules() = 0;
     virtual std::int32_t SavedModuleLocation(const std::string& name) const = 0;
+
+    // A new viewer window, shown; it becomes the active window.
+    virtual TForm2* NewWindow() = 0;
+    // Puts the window at the front of the stack and shows it.
+    virtual void BringToFront(TForm2* window) = 0;
+    // Runs the file information dialog modally with text as its message, pre-filled
+    // from the active window's path; 1 for OK, 2 for cancel. After OK, DialogPath is
+    // the path the user composed.
+    virtual int RunFileDialog(const std::string& text) = 0;
+    virtual std::string DialogPath() const = 0;
+    virtual void SetDialogPath(const std::string& path) = 0;
+    // The file information dialog is closing: the bookkeeping of CloseWindow without
+    // storing its bounds.
+    virtual void CloseDialog(TForm2& dialog) = 0;
+    virtual void ShowSetup() = 0;
 };
 
 } // namespace glimra

@@ -10,10 +10,10 @@ mkdir -p "$XDG_DESKTOP_DIR" "$XDG_DATA_HOME/applications"
 
 cmake --install "$BUILD" --prefix "$DIST" >"$WORK/install.log" 2>&1 ||
     { cat "$WORK/install.log" >&2; fail "cmake --install"; }
-for f in setup setup.dat LICENSE.TXT glimra4 Module/tessel.so UnInstall SDK/glimra_module.h; do
+for f in setup setup.dat LICENSE.TXT GLIMRA.html glimra4 Module/tessel.so UnInstall SDK/glimra_module.h; do
     [ -f "$DIST/$f" ] || fail "distribution lacks $f"
 done
-[ "$(cat "$DIST/setup.dat")" = "$(printf 'glimra4\nUnInstall\nLICENSE.TXT\nModule/tessel.so\nSDK/glimra_module.h')" ] ||
+[ "$(cat "$DIST/setup.dat")" = "$(printf 'glimra4\nUnInstall\nLICENSE.TXT\nGLIMRA.html\nModule/tessel.so\nSDK/glimra_module.h')" ] ||
     fail "setup.dat: $(cat "$DIST/setup.dat")"
 
 before=$(cd "$WORK/home" && find . | sort)

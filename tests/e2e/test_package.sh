@@ -7,7 +7,7 @@ BUILD=$(cd "$(dirname "$GLIMRA_BIN")/.." && pwd)
     >"$WORK/cpack.log" 2>&1 || { cat "$WORK/cpack.log" >&2; fail "cpack"; }
 deb=$(ls "$WORK"/pkg/*.deb) || fail "no package"
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$WORK/contents"
-printf '%s\n' ./opt/glimra4/LICENSE.TXT ./opt/glimra4/Module/tessel.so \
+printf '%s\n' ./opt/glimra4/GLIMRA.html ./opt/glimra4/LICENSE.TXT ./opt/glimra4/Module/tessel.so \
     ./opt/glimra4/SDK/glimra_module.h ./opt/glimra4/glimra4 \
     ./usr/share/applications/glimra4.desktop \
     ./usr/share/icons/hicolor/scalable/apps/glimra4.svg | sort >"$WORK/expected"

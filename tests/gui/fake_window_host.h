@@ -7,6 +7,7 @@
 #include "viewer/viewer_window.h"
 #include "viewer/window_host.h"
 
+#include <memory>
 #include <vector>
 
 namespace glimra {
@@ -36,11 +37,42 @@ public:
     void CloseWindow(TForm2& window) override { Closed.push_back(&window); }
     TModuleSet& Modules() override { return ModuleSet; }
     std::int32_t SavedModuleLocation(const std::string&) const override { return 0; }
+    TForm2* NewWindow() override {
+        auto* window = new TForm2(*this);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->InitWindow(false);
+        window->ApplySettings(Values);
+        Opened.emplace_back(window);
+        ActiveWindow = window;
+        return window;
+    }
+    void BringToFront(TForm2* window) override { Fronted.push_back(window); }
+    // Answers as a person would: the answer given, with the path typed.
+    int RunFileDialog(const std::string& text) override {
+        DialogTexts.push_back(text);
+        if (ActiveWindow)
+            DialogPathValue = ActiveWindow->TitlePath;
+        DialogStartPath = DialogPathValue;
+        if (DialogAnswer == 1)
+            DialogPathValue = DialogTyped;
+        return DialogAnswer;
+    }
+    std::string DialogPath() const override { return DialogPathValue; }
+    void SetDialogPath(const std::string& path) override { DialogPathValue = path; }
+    void CloseDialog(TForm2& dialog) override { Closed.push_back(&dialog); }
+    void ShowSetup() override { ++SetupShown; }
 
     TRegIniRec Values = DefaultSettings(1024, 768);
     TCdib SurfaceDib{1024, 768};
     std::vector<TForm2*> Closed;
+    std::vector<TForm2*> Fronted;
+    std::vector<std::string> DialogTexts;
+    std::string DialogPathValue, DialogStartPath, DialogTyped;
+    int DialogAnswer = 2;
+    int SetupShown = 0;
     TModuleSet ModuleSet{MessageBoxes(), HostProcedures()};
+    // Windows opened with NEW; freed before the modules.
+    std::vector<std::unique_ptr<TForm2>> Opened;
 };
 
 // A window that counts its compositions.

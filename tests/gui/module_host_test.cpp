@@ -2,10 +2,13 @@
 // real libraries loaded through the real loader.
 #include "fake_window_host.h"
 #include "fixture_access.h"
+#include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/glimra_popup_menu.h"
 #include "gui_test_util.h"
 #include "settings/shared_levels.h"
 #include "settings_fakes.h"
+#include "viewer/glimra_memo.h"
 #include "viewer/module_host.h"
 
 #include <QKeyEvent>
@@ -207,6 +210,61 @@ TEST_F(WindowModulesTest, TheWindowOffersDrawsAndForwardsToItsModules) {
     first.Clear();
     w.reset();
     EXPECT_NE(first.Log().find("ExpFree"), std::string::npos);
+}
+
+} // namespace glimra
+
+namespace glimra {
+
+TEST_F(WindowModulesTest, UAndDStopAtTheColumnsEndsAndWorkFromTheMemo) {
+    Load({"spec261", "second261"});
+    TFixture first("spec261");
+    auto w = MakeWindow(Host);
+    ASSERT_EQ(w->ModuleInstances.size(), 2u);
+    void* top = w->ModuleLocations.Entries()[0].Instance;
+    void* bottom = w->ModuleLocations.Entries()[1].Instance;
+    auto key = [&](QWidget* to, Qt::Key k, const char* text) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(to, &press);
+    };
+    auto select = [&](void* instance) {
+        w->SelectedModule = instance == w->ModuleInstances[0] ? 0 : 1;
+    };
+    select(top);
+    first.Clear();
+    key(w.get(), Qt::Key_U, "u");
+    EXPECT_EQ(w->ModuleLocations.OrderOf(top), 0);
+    EXPECT_NE(first.Log().find("Key"), std::string::npos) << "U at the top still reaches them";
+    select(bottom);
+    key(w.get(), Qt::Key_D, "d");
+    EXPECT_EQ(w->ModuleLocations.OrderOf(bottom), 1);
+    // Typed into the memo view, U moves the module too, and the memo gets the letter.
+    key(w.get(), Qt::Key_F2, "");
+    ASSERT_TRUE(w->MemoView);
+    w->WordWrapper->clear();
+    key(w->WordWrapper, Qt::Key_U, "u");
+    EXPECT_EQ(w->ModuleLocations.OrderOf(bottom), 0);
+    EXPECT_EQ(w->WordWrapper->toPlainText(), "u");
+}
+
+TEST_F(WindowModulesTest, TheModuleMenuShowsAndSwitchesEachModule) {
+    Load({"spec261", "second261"});
+    auto w = MakeWindow(Host);
+    ASSERT_EQ(w->ModuleMenu->Items.size(), 2u);
+    EXPECT_EQ(w->ModuleMenu->Items[0]->Caption.toStdString(), Host.ModuleSet.GetModuleNameAt(0));
+    Host.ModuleSet.SetModuleVisible(1, w->ModuleInstances[1], false);
+    emit w->GlimraButton5->Click();
+    ASSERT_TRUE(w->ModuleMenu->Shown());
+    EXPECT_TRUE(w->ModuleMenu->Items[0]->Checked);
+    EXPECT_FALSE(w->ModuleMenu->Items[1]->Checked);
+    // A click on the second item shows that module again and closes the menu.
+    const TGlimraCPopupMenu& menu = *w->ModuleMenu;
+    QPoint at(menu.X + 20, menu.Y + menu.Layout().ItemHeight + 3);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.get(), &press);
+    EXPECT_TRUE(Host.ModuleSet.IsModuleVisible(1, w->ModuleInstances[1]));
+    EXPECT_FALSE(w->ModuleMenu->Shown());
 }
 
 } // namespace glimra

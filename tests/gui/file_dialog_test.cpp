@@ -1,0 +1,145 @@
+// The file information dialog on its own and as the hub runs it for Save File.
+#include "app/control_hub.h"
+#include "dialogs/file_dialog.h"
+#include "fake_window_host.h"
+#include "graphics/glimra_button.h"
+#include "graphics/glimra_edit.h"
+#include "gui_test_util.h"
+#include "platform/settings_platform.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    TTestFolder Folder;
+    TFakeWindowHost Host;
+
+    std::unique_ptr<TGDialog> MakeDialog(const std::string& path) {
+        Host.DialogPathValue = path;
+        auto dialog = std::make_unique<TGDialog>(Host);
+        dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog->InitWindow(false);
+        dialog->ApplySettings(Host.Values);
+        dialog->LayOut();
+        return dialog;
+    }
+    // Runs the dialog and presses a button (or closes it) once it shows.
+    static int Answer(TGDialog& dialog, std::function<void()> press) {
+        QTimer::singleShot(0, &dialog, std::move(press));
+        return dialog.ShowModal();
+    }
+};
+
+} // namespace
+
+TEST_F(FileDialogTest, OpensOnTheFilesFolderAndNameAndComposesThePath) {
+    auto d = MakeDialog("/logs/app.log");
+    EXPECT_EQ(d->windowTitle(), "File Information");
+    EXPECT_EQ(d->size(), QSize(480, 240));
+    EXPECT_EQ(d->PathEdit->text(), "/logs/");
+    EXPECT_EQ(d->NameEdit->text(), "app.log");
+    EXPECT_TRUE(d->GlimraButton1->isHidden());
+    EXPECT_FALSE(d->MiniScrollBar1.Visible);
+    // Unchanged: the same path back.
+    EXPECT_EQ(Answer(*d, [&] { emit d->OkButton->Click(); }), 1);
+    EXPECT_EQ(Host.DialogPathValue, "/logs/app.log");
+    EXPECT_EQ(Host.Closed, (std::vector<TForm2*>{d.get()}));
+    // A folder typed without its closing separator is that folder.
+    auto edited = MakeDialog("/logs/app.log");
+    edited->PathEdit->setText("/logs/old");
+    EXPECT_EQ(Answer(*edited, [&] { emit edited->OkButton->Click(); }), 1);
+    EXPECT_EQ(Host.DialogPathValue, "/logs/old/app.log");
+}
+
+TEST_F(FileDialogTest, CancelAndTheCloseGlyphLeaveThePathAlone) {
+    auto d = MakeDialog("/logs/app.log");
+    d->PathEdit->setText("/elsewhere/");
+    EXPECT_EQ(Answer(*d, [&] { emit d->CancelButton->Click(); }), 2);
+    EXPECT_EQ(Host.DialogPathValue, "/logs/app.log");
+    auto glyph = MakeDialog("/logs/app.log");
+    EXPECT_EQ(Answer(*glyph, [&] { glyph->close(); }), 2);
+    EXPECT_EQ(Host.Closed.size(), 2u);
+}
+
+TEST_F(FileDialogTest, ADroppedFolderOrFileSetsTheFolderOnly) {
+    auto d = MakeDialog("/logs/app.log");
+    std::string folder = Folder.Path("sub");
+    QDir().mkpath(QString::fromStdString(folder));
+    d->OpenFile(folder);
+    EXPECT_EQ(d->PathEdit->text().toStdString(), folder); // as dropped, no separator added
+    d->OpenFile(Folder.Write("x.log", "x\n"));
+    EXPECT_EQ(d->PathEdit->text().toStdString(), Folder.Path(""));
+    EXPECT_EQ(d->NameEdit->text(), "app.log");
+    EXPECT_EQ(d->Store.LineCount(), 0u); // nothing is loaded
+}
+
+TEST_F(FileDialogTest, EditsAndButtonsSitAboveTheBottomEdge) {
+    auto d = MakeDialog("/logs/app.log");
+    const int lh = d->LineHeight;
+    const int editHeight = d->PathEdit->height(), buttonHeight = d->OkButton->height();
+    EXPECT_EQ(d->PathEdit->y(), 240 - 2 * lh - buttonHeight - 2 * editHeight - 40);
+    EXPECT_EQ(d->PathEdit->width(), 480 - 71);
+    EXPECT_EQ(d->NameEdit->y(), d->PathEdit->y() + editHeight + lh + 10);
+    EXPECT_EQ(d->OkButton->pos(), QPoint(280, d->NameEdit->y() + editHeight + 10));
+    EXPECT_EQ(d->CancelButton->pos(), QPoint(360, d->OkButton->y()));
+    d->resize(600, 300);
+    EXPECT_EQ(d->OkButton->x(), 400);
+    EXPECT_EQ(d->PathEdit->width(), 529);
+}
+
+namespace {
+
+class HubDialogTest : public ::testing::Test {
+protected:
+    TTestFolder Folder;
+    TQtSettingsFiles Files;
+    TQtUserStore UserStore{QString::fromStdString(Folder.Path("user.conf"))};
+    TScriptedMessageBoxes Boxes;
+
+    void SetUp() override {
+        SetMessageBoxes(&Boxes);
+        Folder.Write("GLIMRA4.INI", "[SystemInfo]\r\nVersion= 0.1\r\n\r\n");
+    }
+    void TearDown() override { SetMessageBoxes(nullptr); }
+
+    std::unique_ptr<TFourthGlimraControl> MakeHub() {
+        std::string folder = Folder.Path("");
+        folder.pop_back();
+        auto store =
+            std::make_unique<TRegWork>(folder, 1024, 768, TFontData{"DejaVu Sans", clWhite, 9},
+                                       TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
+        return std::make_unique<TFourthGlimraControl>(std::vector<std::string>{}, std::move(store));
+    }
+};
+
+} // namespace
+
+TEST_F(HubDialogTest, TheDialogIsAWindowOfTheHubWhileItRuns) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    w->OpenFile(Folder.Write("app.log", "a\nb\n"));
+    ActiveWindow = w;
+    std::size_t during = 0;
+    QPointer<TForm2> active;
+    QTimer::singleShot(50, [&] {
+        during = hub->WindowList().size();
+        active = ActiveWindow;
+        auto* dialog = qobject_cast<TGDialog*>(hub->WindowList().back().data());
+        ASSERT_NE(dialog, nullptr);
+        dialog->NameEdit->setText("copy.log");
+        emit dialog->OkButton->Click();
+    });
+    EXPECT_EQ(hub->RunFileDialog("Input filename and press OK to save."), 1);
+    EXPECT_EQ(during, 2u);
+    EXPECT_NE(active.data(), w);
+    EXPECT_EQ(hub->DialogPath(), Folder.Path("copy.log"));
+    EXPECT_EQ(ActiveWindow.data(), w);
+    EXPECT_EQ(hub->WindowList().size(), 1u);
+    EXPECT_FALSE(hub->Terminating());
+}
+
+} // namespace glimra
