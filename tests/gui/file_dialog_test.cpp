@@ -7,6 +7,7 @@
 #include "gui_test_util.h"
 #include "platform/settings_platform.h"
 
+#include <QApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -125,16 +126,22 @@ TEST_F(HubDialogTest, TheDialogIsAWindowOfTheHubWhileItRuns) {
     ActiveWindow = w;
     std::size_t during = 0;
     QPointer<TForm2> active;
+    bool listed = false;
     QTimer::singleShot(50, [&] {
         during = hub->WindowList().size();
         active = ActiveWindow;
-        auto* dialog = qobject_cast<TGDialog*>(hub->WindowList().back().data());
+        TGDialog* dialog = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<TGDialog*>(top); d && d->isVisible())
+                dialog = d;
         ASSERT_NE(dialog, nullptr);
+        listed = hub->WindowList().back().data() == dialog;
         dialog->NameEdit->setText("copy.log");
         emit dialog->OkButton->Click();
     });
     EXPECT_EQ(hub->RunFileDialog("Input filename and press OK to save."), 1);
     EXPECT_EQ(during, 2u);
+    EXPECT_TRUE(listed);
     EXPECT_NE(active.data(), w);
     EXPECT_EQ(hub->DialogPath(), Folder.Path("copy.log"));
     EXPECT_EQ(ActiveWindow.data(), w);
