@@ -5,6 +5,7 @@
 #include "gui_test_util.h"
 #include "viewer/glimra_memo.h"
 
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
@@ -36,6 +37,15 @@ protected:
     static QPoint RowPoint(const TGlimraCPopupMenu& menu, int row) {
         return {menu.X + 30, menu.Y + row * menu.Layout().ItemHeight + 3};
     }
+};
+
+// What the window asks the desktop to open.
+class TOpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url) { Urls.push_back(url); }
 };
 
 bool IsYellow(const QImage& image, int x, int y) {
@@ -236,4 +246,24 @@ TEST_F(ViewerInputTest, AClickBringsTheActiveWindowToTheFront) {
     EXPECT_EQ(Host.Fronted, (std::vector<TForm2*>{w.get()}));
 }
 
+TEST_F(ViewerInputTest, OpenFileShowsTheFilesFolderAndHelpTheManualBesideTheProgram) {
+    auto w = MakeWindow(Host);
+    TOpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "Open");
+    w->OpenFile(Folder.Write("a.log", "a\n"));
+    w->OpenFolderCommand();
+    w->ClearCommand();
+    w->OpenFolderCommand(); // no file any more: the program's folder
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.get(), &f1);
+    QDesktopServices::unsetUrlHandler("file");
+    const QString program = QCoreApplication::applicationDirPath();
+    EXPECT_EQ(
+        opened.Urls,
+        (QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(Folder.Path(""))),
+                     QUrl::fromLocalFile(program), QUrl::fromLocalFile(program + "/GLIMRA.html")}));
+}
+
 } // namespace glimra
+
+#include "viewer_input_test.moc"
