@@ -39,6 +39,7 @@ expected="[APPLICATION FILES]
 $APPDIR/glimra4
 $APPDIR/UnInstall
 $APPDIR/LICENSE.TXT
+$APPDIR/GLIMRA.html
 $APPDIR/Module/tessel.so
 $APPDIR/SDK/glimra_module.h
 [SHORTCUT FILES]
