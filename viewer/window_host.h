@@ -34,6 +34,8 @@ public:
     // The loaded modules, and where a module stood in the last window closed.
     virtual TModuleSet& Modules() = 0;
     virtual std::int32_t SavedModuleLocation(const std::string& name) const = 0;
+    // The File menu's "Setup.": fill the setup dialog from the settings and show it.
+    virtual void ShowSetup() = 0;
 };
 
 } // namespace glimra

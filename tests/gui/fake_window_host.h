@@ -36,6 +36,7 @@ public:
     void CloseWindow(TForm2& window) override { Closed.push_back(&window); }
     TModuleSet& Modules() override { return ModuleSet; }
     std::int32_t SavedModuleLocation(const std::string&) const override { return 0; }
+    void ShowSetup() override {}
 
     TRegIniRec Values = DefaultSettings(1024, 768);
     TCdib SurfaceDib{1024, 768};

@@ -1,0 +1,38 @@
+#include "graphics/layer.h"
+
+#include "graphics/layer_alpha.h"
+#include "platform/window_opacity.h"
+
+namespace glimra {
+
+TLayer::TLayer(QWidget& form) : Form(form) {
+    Attach();
+}
+
+TLayer::~TLayer() {
+    Release();
+}
+
+void TLayer::Attach() {
+    Available = WindowOpacityAvailable();
+    Held = Available;
+}
+
+void TLayer::SetAttributes(TColor, std::uint8_t alpha, std::uint32_t flags) {
+    if (!Held)
+        return;
+    Opacity = LayerOpacity(alpha, flags);
+    SetWindowOpacity(Form, *Opacity);
+}
+
+void TLayer::Release() {
+    Held = false;
+    Available = false;
+}
+
+void TLayer::Reapply() {
+    if (Held && Opacity)
+        SetWindowOpacity(Form, *Opacity);
+}
+
+} // namespace glimra
