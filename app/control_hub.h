@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,9 @@ namespace glimra {
 class TCdib;
 class TFocusWatch;
 class TForm2;
+class TForm3;
 class TModuleSet;
+class TSetupHost;
 class TUpdateThread;
 
 // The hidden control window: owns the viewer windows and everything they share.
@@ -67,6 +70,17 @@ public:
     // Raises the windows after another instance handed over its command line.
     void BringForward();
 
+    // The exchange with the setup dialog and the restarts it asks for.
+    void ShowSetup() override;
+    void ApplySetup();
+    void ApplyModuleList();
+    void ReloadAll();
+    void ChooseFont();
+    void OpenProductPage();
+    TForm3* SetupDialog() const { return Form3.get(); }
+    // The fixed pauses of the restarts; the windows keep painting, input waits.
+    std::function<void(int milliseconds)> Pause;
+
     TRegIniRec& Settings() { return SettingsStore->Settings; }
     TRegWork* Store() const { return SettingsStore.get(); }
     const std::vector<QPointer<TForm2>>& WindowList() const { return Windows; }
@@ -87,10 +101,18 @@ private:
     TActivationFilter Activation;
     std::unique_ptr<TFocusWatch> FocusWatch;
     QMetaObject::Connection ActivationHook;
+    // The dialog reaches the hub through the bridge, so the bridge outlives it.
+    std::unique_ptr<TSetupHost> SetupBridge;
+    std::unique_ptr<TForm3> Form3;
 
     void FormCreate();
     void FormDestroy();
     void CopyTints();
+    void CreateSetupDialog();
+    // The layered-window restart: every window made anew at its place, with its file.
+    void RebuildWindows();
+    // The desktop's compositor blends the windows instead of the captured surface.
+    bool LayeredActive(const TForm2* window) const;
     void ApplicationStateChanged(Qt::ApplicationState state);
 };
 
