@@ -44,6 +44,9 @@ TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine,
 }
 
 TFourthGlimraControl::~TFourthGlimraControl() {
+    // Windows closed but not yet destroyed still free their module instances through
+    // the hub: they go first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     FormDestroy();
 }
 

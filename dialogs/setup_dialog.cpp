@@ -4,6 +4,7 @@
 #include "dialogs/setup_host.h"
 #include "platform/folder_dialog.h"
 #include "platform/message_box.h"
+#include "settings/font_data_qt.h"
 #include "settings/reg_ini_rec.h"
 
 #include <QButtonGroup>
@@ -87,6 +88,7 @@ TForm3::TForm3(TSetupHost& host)
                            Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint),
       Host(host) {
     setWindowTitle(QStringLiteral("Glimra Setup"));
+    RegisterFontSubstitutes();
     QFont dialogFont(QString::fromUtf8(DefaultFontName));
     dialogFont.setPixelSize(12);
     setFont(dialogFont);
