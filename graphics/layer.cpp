@@ -21,18 +21,12 @@ void TLayer::Attach() {
 void TLayer::SetAttributes(TColor, std::uint8_t alpha, std::uint32_t flags) {
     if (!Held)
         return;
-    Opacity = LayerOpacity(alpha, flags);
-    SetWindowOpacity(Form, *Opacity);
+    SetWindowOpacity(Form, LayerOpacity(alpha, flags));
 }
 
 void TLayer::Release() {
     Held = false;
     Available = false;
-}
-
-void TLayer::Reapply() {
-    if (Held && Opacity)
-        SetWindowOpacity(Form, *Opacity);
 }
 
 } // namespace glimra

@@ -2,7 +2,6 @@
 #include "common/color.h"
 
 #include <cstdint>
-#include <optional>
 
 class QWidget;
 
@@ -23,17 +22,14 @@ public:
     // The colour key cannot be honoured here; only the alpha is applied.
     void SetAttributes(TColor colorKey, std::uint8_t alpha, std::uint32_t flags);
     bool IsAvailable() const { return Available; }
-    // Unavailable for good; the opacity set last stays on the window.
+    // Unavailable for good; the opacity set last stays on the window, also when its
+    // platform window is made anew (a change of its stay-on-top style).
     void Release();
-    // The platform window was made anew (a change of its stay-on-top style): it
-    // gets the opacity again, so the window does not turn opaque.
-    void Reapply();
 
 private:
     QWidget& Form;
     bool Held = false;
     bool Available = false;
-    std::optional<double> Opacity;
 };
 
 } // namespace glimra

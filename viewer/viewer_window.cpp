@@ -199,12 +199,9 @@ void TForm2::ApplySettings(const TRegIniRec& settings) {
     UpdateEnergy(settings);
     GlimraButton4->setEnabled(!settings.LayerWin);
     bool onTop = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (settings.StayOnTop != onTop) {
+    // Qt carries a layered window's opacity over to the platform window this makes anew.
+    if (settings.StayOnTop != onTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, settings.StayOnTop);
-        // The style change makes the platform window anew; it stays translucent.
-        if (Layer)
-            Layer->Reapply();
-    }
     for (int n = 1; n <= 5; ++n)
         Button(n)->SetFontColor(settings.DeActiveMenuColor);
     if (NotifyOn)

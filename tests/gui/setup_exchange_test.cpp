@@ -2,6 +2,8 @@
 #include "dialogs/setup_dialog.h"
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
+#include "graphics/layer.h"
+#include "graphics/layer_alpha.h"
 #include "gui_test_util.h"
 #include "modules/module_set.h"
 #include "platform/folder_dialog.h"
@@ -376,6 +378,27 @@ TEST_F(SetupExchangeTest, VersionCheckSparklesWhileAskingAndOpensTheManualsVersi
     expected.setFragment("version");
     EXPECT_EQ(opened.Urls, QList<QUrl>{expected});
     EXPECT_EQ(Boxes.Asked.back(), "インターネットに接続し最新版の情報を表示します。");
+}
+
+TEST(LayerTest, OpacityOnlyWhenAvailableAndNeverBelowTheMinimum) {
+    QWidget form;
+    // The offscreen platform shows no window opacity.
+    EXPECT_FALSE(WindowOpacityAvailable());
+    TLayer plain(form);
+    EXPECT_FALSE(plain.IsAvailable());
+    plain.SetAttributes(0, 127, LayerAlpha);
+    EXPECT_DOUBLE_EQ(form.windowOpacity(), 1.0);
+
+    SetWindowOpacityAvailability(true);
+    TLayer layer(form);
+    SetWindowOpacityAvailability(std::nullopt);
+    EXPECT_TRUE(layer.IsAvailable());
+    layer.SetAttributes(0, 5, LayerAlpha);
+    EXPECT_DOUBLE_EQ(form.windowOpacity(), 20 / 255.0);
+    layer.Release();
+    EXPECT_FALSE(layer.IsAvailable());
+    layer.SetAttributes(0, 200, LayerAlpha); // released: nothing changes
+    EXPECT_DOUBLE_EQ(form.windowOpacity(), 20 / 255.0);
 }
 
 } // namespace
