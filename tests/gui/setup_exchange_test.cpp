@@ -265,6 +265,53 @@ TEST_F(SetupExchangeTest, YesRebuildsEveryWindowAtItsPlaceWithItsFileAndLayered)
     }
 }
 
+TEST_F(SetupExchangeTest, LayeredWindowsLeaveTheBlendingToTheCompositor) {
+    SetWindowOpacityAvailability(true);
+    auto hub = MakeHub();
+    hub->Settings().LayerWin = true;
+    hub->Settings().Opening = false;
+    TForm2* back = hub->NewWindow();
+    TForm2* front = hub->NewWindow();
+    back->setGeometry(100, 100, 300, 200);
+    front->setGeometry(150, 150, 300, 200);
+    back->WindowBitmap.fill(Qt::white);
+    ActiveWindow = front;
+    // Activation neither hides the windows nor waits for a capture: the surface goes black.
+    hub->Captured = true;
+    back->hide();
+    hub->AppActivate();
+    EXPECT_TRUE(back->isVisible());
+    back->WindowBitmap.fill(Qt::white);
+    front->Redraw();
+    // Where the white back window lies under the front one, nothing of it is drawn.
+    EXPECT_EQ(front->WindowBitmap.pixelColor(100, 100), QColor(Qt::black));
+}
+
+// Counts the times a widget was hidden.
+class THideCounter : public QObject {
+public:
+    int Hides = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        Hides += event->type() == QEvent::Hide;
+        return false;
+    }
+};
+
+TEST_F(SetupExchangeTest, RefreshKeepsTheDialogOutOfTheCapture) {
+    auto hub = MakeHub();
+    TForm3& f = *hub->SetupDialog();
+    THideCounter counter;
+    f.installEventFilter(&counter);
+    hub->ShowSetup();
+    f.Button3->click(); // refresh
+    EXPECT_EQ(counter.Hides, 1);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(hub->Captured);
+    f.Button5->click(); // CLOSE
+    hub->RefreshBackground();
+    EXPECT_TRUE(f.isHidden());
+}
+
 TEST_F(SetupExchangeTest, WithoutACompositorTheLayerIsReportedAndSwitchedOff) {
     SetWindowOpacityAvailability(false);
     auto hub = MakeHub();
