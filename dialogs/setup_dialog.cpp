@@ -134,13 +134,13 @@ void TForm3::BuildSystemPage() {
     connect(Button4, &QPushButton::clicked, this, [this] { Host.HideAllWindows(); });
     Opening = CheckBox("Opening", page, 8, 56);
 
-    // Five items in 73 pixels: two columns, as they fit no other way.
+    // Five items in 73 pixels below the caption: rows of 11 pixels.
     DrawThread = Place(new QGroupBox(QString::fromUtf8("再描画の優先度"), page), 168, 4, 105, 73);
     DrawThreadItems = new QButtonGroup(this);
     const char* items[] = {"Idle", "Lowest", "Lower", "Normal", "Higher"};
     for (int i = 0; i < 5; ++i) {
-        auto* item = Place(new QRadioButton(QString::fromLatin1(items[i]), DrawThread),
-                           4 + 50 * (i / 3), 16 + 18 * (i % 3), 50, 17);
+        auto* item = Place(new QRadioButton(QString::fromLatin1(items[i]), DrawThread), 8,
+                           15 + 11 * i, 92, 12);
         DrawThreadItems->addButton(item, i);
     }
     SetDrawThreadIndex(0);
