@@ -3,6 +3,8 @@
 #include "app/update_thread.h"
 #include "app/window_geometry.h"
 #include "dialogs/file_dialog.h"
+#include "dialogs/setup_dialog.h"
+#include "dialogs/setup_host.h"
 #include "graphics/cdib.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
@@ -43,6 +45,9 @@ TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine,
 }
 
 TFourthGlimraControl::~TFourthGlimraControl() {
+    // Windows closed but not yet destroyed still free their module instances through
+    // the hub: they go first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     FormDestroy();
 }
 
@@ -72,6 +77,7 @@ void TFourthGlimraControl::FormCreate() {
     FocusWatch = std::make_unique<TFocusWatch>([this] { Activation.FocusReturned(); });
     CaptureBackground();
     NewWindow();
+    CreateSetupDialog();
 }
 
 void TFourthGlimraControl::CopyTints() {
@@ -147,10 +153,6 @@ int TFourthGlimraControl::RunFileDialog(const std::string& text) {
     const int result = dialog->ShowModal();
     ActiveWindow = DialogOwner;
     return result;
-}
-
-void TFourthGlimraControl::ShowSetup() {
-    // The setup dialog is shown here.
 }
 
 void TFourthGlimraControl::RestoreWindowBounds(TForm2* window) {
@@ -248,7 +250,10 @@ void TFourthGlimraControl::TerminateTimerTimer() {
 void TFourthGlimraControl::CaptureBackground() {
     if (!ActiveWindow || !SurfaceDib)
         return;
-    // Layered windows, once they exist, leave the surface black here instead.
+    if (LayeredActive(ActiveWindow)) {
+        SurfaceDib->Clear();
+        return;
+    }
     SurfaceDib->Assign(GrabScreen());
     SurfaceDib->AdjustBrightness(static_cast<std::uint8_t>(Settings().LightLevel));
 }
@@ -265,6 +270,11 @@ void TFourthGlimraControl::ApplicationStateChanged(Qt::ApplicationState state) {
 }
 
 void TFourthGlimraControl::AppActivate() {
+    if (LayeredActive(ActiveWindow)) {
+        CaptureBackground();
+        ShowHiddenWindows();
+        return;
+    }
     if (Captured)
         return;
     // No events are handled until the windows are back: nothing opens mid-capture.
@@ -281,17 +291,22 @@ void TFourthGlimraControl::AppActivate() {
 
 void TFourthGlimraControl::RefreshBackground() {
     Captured = true;
-    // The setup dialog is hidden and shown around this once it exists.
+    // The setup dialog stays out of the picture of the desktop.
+    const bool dialogShown = Form3 && Form3->isVisible();
+    if (Form3)
+        Form3->hide();
     HideAllWindows();
     if (SurfaceDib)
         SurfaceDib->Clear();
     CaptureBackground();
+    if (dialogShown)
+        Form3->show();
     ShowHiddenWindows();
 }
 
 void TFourthGlimraControl::ComposeOverlaps(TForm2& target) {
     TForm2* window = &target;
-    if (Windows.size() < 2)
+    if (LayeredActive(window) || Windows.size() < 2)
         return;
     std::vector<TStackedWindow> stack;
     for (const auto& w : Windows) {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,9 @@ namespace glimra {
 class TCdib;
 class TFocusWatch;
 class TForm2;
+class TForm3;
 class TModuleSet;
+class TSetupHost;
 class TUpdateThread;
 
 // The hidden control window: owns the viewer windows and everything they share.
@@ -58,7 +61,6 @@ public:
     std::string DialogPath() const override { return DialogPathText; }
     void SetDialogPath(const std::string& path) override { DialogPathText = path; }
     void CloseDialog(TForm2& dialog) override;
-    void ShowSetup() override;
 
     // TUpdateHost
     bool WantsStep(int index) const override;
@@ -72,6 +74,17 @@ public:
     void TerminateTimerTimer();
     // Raises the windows after another instance handed over its command line.
     void BringForward();
+
+    // The exchange with the setup dialog and the restarts it asks for.
+    void ShowSetup() override;
+    void ApplySetup();
+    void ApplyModuleList();
+    void ReloadAll();
+    void ChooseFont();
+    void OpenProductPage();
+    TForm3* SetupDialog() const { return Form3.get(); }
+    // The fixed pauses of the restarts; the windows keep painting, input waits.
+    std::function<void(int milliseconds)> Pause;
 
     TRegIniRec& Settings() { return SettingsStore->Settings; }
     TRegWork* Store() const { return SettingsStore.get(); }
@@ -96,6 +109,9 @@ private:
     TActivationFilter Activation;
     std::unique_ptr<TFocusWatch> FocusWatch;
     QMetaObject::Connection ActivationHook;
+    // The dialog reaches the hub through the bridge, so the bridge outlives it.
+    std::unique_ptr<TSetupHost> SetupBridge;
+    std::unique_ptr<TForm3> Form3;
 
     void FormCreate();
     // Cascades from the window last in the list, or takes the stored bounds.
@@ -104,6 +120,11 @@ private:
     void ForgetWindow(TForm2& window);
     void FormDestroy();
     void CopyTints();
+    void CreateSetupDialog();
+    // The layered-window restart: every window made anew at its place, with its file.
+    void RebuildWindows();
+    // The desktop's compositor blends the windows instead of the captured surface.
+    bool LayeredActive(const TForm2* window) const;
     void ApplicationStateChanged(Qt::ApplicationState state);
 };
 

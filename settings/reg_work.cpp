@@ -39,6 +39,10 @@ TRegWork::~TRegWork() {
     SaveSettings();
 }
 
+std::unique_ptr<TRegWork> TRegWork::Successor() const {
+    return std::make_unique<TRegWork>(ExeDir, ScreenWidth, ScreenHeight, OwnerFont, Platform);
+}
+
 void TRegWork::Load() {
     ModuleCursor = 0;
     WriteUninstallInfo();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     TRegWork& operator=(const TRegWork&) = delete;
 
     void Load();
+    // A store over the same folder, screen, font and platform, not loaded yet: the one
+    // that reads back what this one writes when it goes.
+    std::unique_ptr<TRegWork> Successor() const;
     void WriteUninstallInfo();
     void ScanModules();
     void ReadSettings();

@@ -4,6 +4,8 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/glimra_popup_menu.h"
+#include "graphics/layer_alpha.h"
+#include "graphics/light_painter.h"
 #include "graphics/original_form.h"
 #include "modules/module_set.h"
 #include "platform/message_box.h"
@@ -16,7 +18,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
 
 namespace glimra {
 namespace {
@@ -72,6 +77,7 @@ TForm2::TForm2(TWindowHost& host)
     Energy = new TIntervalTimer(500, this);
     connect(Energy, &TIntervalTimer::Timeout, this, &TForm2::Redraw);
     DemoTimer = new TIntervalTimer(200, this);
+    connect(DemoTimer, &TIntervalTimer::Timeout, this, &TForm2::DemoTimerTimer);
     Skin = new TOriginalForm(this, false, this);
     Skin->OnMemoButton = [this](TOriginalForm&) { ToggleMemoView(); };
     MiniScrollBar1.SetBounds(0, 0, 12, 200);
@@ -87,6 +93,7 @@ TForm2::TForm2(TWindowHost& host)
 }
 
 TForm2::~TForm2() {
+    Layer.reset();
     Skin->Detach();
     Closing = true;
     Follower->Monitor->SetActive(false);
@@ -151,8 +158,13 @@ void TForm2::HideBadges() {
     GlimraDC3->hide();
 }
 
-void TForm2::InitWindow(bool /*layered*/) {
-    // Layered windows and dropped files are taken up by the window's input and layer code.
+void TForm2::InitWindow(bool layered) {
+    if (layered) {
+        if (!Layer)
+            Layer = std::make_unique<TLayer>(*this);
+        GlimraButton4->setEnabled(!Layer->IsAvailable());
+    }
+    // Dropped files are taken up by the window's input code.
     Follower->Retry.MaxRetry = 10;
     Closing = false;
     if (!Follower->HasFile())
@@ -168,6 +180,8 @@ void TForm2::InitWindow(bool /*layered*/) {
     ComputeButtonLayout();
     PlaceModules();
     Follower->Monitor->SetActive(false);
+    if (Layer)
+        Layer->SetAttributes(0, 127, LayerAlpha);
     ThreadTick = OpeningActive;
 }
 
@@ -187,6 +201,7 @@ void TForm2::ApplySettings(const TRegIniRec& settings) {
     UpdateEnergy(settings);
     GlimraButton4->setEnabled(!settings.LayerWin);
     bool onTop = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    // Qt carries a layered window's opacity over to the platform window this makes anew.
     if (settings.StayOnTop != onTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, settings.StayOnTop);
     for (int n = 1; n <= 5; ++n)
@@ -293,6 +308,24 @@ void TForm2::SaveToFile(const std::string& name) {
     }
     TitlePath = name;
     setWindowTitle(FromBytes(name));
+}
+
+void TForm2::DemoTimerTimer() {
+    QRandomGenerator random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
+    Light.SetSize(80, 4);
+    Light.StepUp = 5;
+    Light.StepDown = -8;
+    const int spread = std::max(1, width() / 5);
+    for (int i = 0; i < 2; ++i) {
+        const int r = static_cast<int>(random.bounded(spread));
+        Light.Channel = static_cast<std::uint8_t>((Light.Channel + 1) % 3);
+        Light.SetTop((width() - r) / 2);
+        // Straight onto the screen: the next composition takes it away again.
+        const QImage composed = WindowBitmap.copy();
+        QPainter painter(&WindowBitmap);
+        SweepTo(Light, composed, painter);
+    }
+    update();
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "graphics/bitmap_owner.h"
+#include "graphics/layer.h"
 #include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
 #include "graphics/warning_light.h"
@@ -109,6 +110,10 @@ public:
     bool IsActiveWindow() const;
     // The composition bitmap as modules see it, valid until it is resized.
     GlimraDib& WindowDib();
+    // The desktop's compositor blends this window (the layer is attached and available).
+    bool Layered() const { return Layer && Layer->IsAvailable(); }
+    // One sparkle of the light while the hub's product-page question is open.
+    void DemoTimerTimer();
 
     // State the host, the display and the tests read.
     int AutoTopLine = 0;
@@ -163,6 +168,8 @@ public:
     TGlimraDC* GlimraDC1 = nullptr;         // update badge
     TGlimraDC* GlimraDC3 = nullptr;         // give-up badge
     TGlimraEdit* GlimraEdit1 = nullptr;
+    // Present only when the window was made with layered windows asked for.
+    std::unique_ptr<TLayer> Layer;
     TGlimraButton* Button(int n) const;
 
 protected:

@@ -48,6 +48,8 @@ public:
     // The file information dialog is closing: the bookkeeping of CloseWindow without
     // storing its bounds.
     virtual void CloseDialog(TForm2& dialog) = 0;
+
+    // The File menu's "Setup.": fill the setup dialog from the settings and show it.
     virtual void ShowSetup() = 0;
 };
 

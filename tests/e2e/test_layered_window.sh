@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# With LayerWin on, a compositing manager blends the window: its opacity is 127/255
+# and the desktop shows through a black surface. Without one the window stays opaque
+# over its own shaded copy of the desktop.
+source "$(dirname "$0")/lib.sh"
+
+echo "x" > "$WORK/t.log"
+start_backdrop C86432 # red 200, green 100, blue 50
+write_ini Left=300 Top=300 LayerWin=TRUE LightLevel=2 AV_B=0 AV_G=0 AV_R=0
+
+# Waits until the pixel at X Y lies within TOLERANCE of "R,G,B" in every channel.
+wait_pixel_near() {
+    local x=$1 y=$2 want=$3 tolerance=$4 got
+    for _ in $(seq 30); do
+        got=$(pixel_at "$x" "$y")
+        if awk -v a="$got" -v b="$want" -v t="$tolerance" 'BEGIN {
+            split(a, p, ","); split(b, q, ",");
+            for (i = 1; i <= 3; i++) { d = p[i] - q[i]; if (d < -t || d > t) exit 1 } }'; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    echo "$got"
+    return 1
+}
+
+stop_glimra() {
+    close_window "$1"
+    for _ in $(seq 60); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; done
+}
+
+# No compositing manager: no opacity, the shaded desktop copy (200 - 40, 100 - 40, 50 - 40).
+start_glimra "$WORK/t.log"
+id=$(wait_window "t.log") || fail "window did not open"
+focus_window "$id"
+got=$(wait_pixel_near 500 500 "160,60,10" 0) || fail "without a compositor the pixel is $got"
+xprop -id "$id" _NET_WM_WINDOW_OPACITY | grep -q "not found" ||
+    fail "opacity set without a compositor: $(xprop -id "$id" _NET_WM_WINDOW_OPACITY)"
+stop_glimra "$id"
+
+xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+PIDS+=($!)
+sleep 1
+start_glimra "$WORK/t.log"
+id=$(wait_window "t.log") || fail "layered window did not open"
+focus_window "$id"
+opacity=
+for _ in $(seq 30); do
+    opacity=$(xprop -id "$id" _NET_WM_WINDOW_OPACITY | sed -nE 's/.*= ([0-9]+)$/\1/p')
+    [ -n "$opacity" ] && break
+    sleep 0.2
+done
+# 127 / 255 of 0xFFFFFFFF.
+[ "$opacity" = "2139062143" ] || fail "opacity is '$opacity', expected 2139062143"
+# Half of the backdrop through a black window.
+got=$(wait_pixel_near 500 500 "100,50,25" 4) || fail "layered pixel is $got, expected about 100,50,25"
+stop_glimra "$id"
+echo "layered window: ok"
