@@ -2,6 +2,7 @@
 #include "dialogs/setup_dialog.h"
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
+#include "graphics/glimra_popup_menu.h"
 #include "graphics/layer.h"
 #include "graphics/layer_alpha.h"
 #include "gui_test_util.h"
@@ -385,6 +386,21 @@ TEST_F(SetupExchangeTest, AbortOnTheModuleQuestionStoresTheOrderForTheNextStart)
     hub->SetupDialog()->Button8->click();
     EXPECT_EQ(hub->WindowList()[0].data(), w);
     EXPECT_TRUE(Pauses.empty());
+}
+
+TEST_F(SetupExchangeTest, TheFileMenusSetupStopsTheTickerAndShowsTheDialog) {
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    w->GlimraButton3Click(); // Auto on
+    ASSERT_TRUE(w->AutoMode);
+    emit w->GlimraButton1->Click();
+    ASSERT_TRUE(w->FileMenu->Shown());
+    w->FileMenu->ItemIndex = 6;
+    w->FileMenu->Items[6]->OnClick(*w->FileMenu); // "Setup."
+    EXPECT_FALSE(w->AutoMode);
+    EXPECT_FALSE(w->MenuShows());
+    ASSERT_NE(hub->SetupDialog(), nullptr);
+    EXPECT_TRUE(hub->SetupDialog()->isVisible());
 }
 
 TEST_F(SetupExchangeTest, VersionCheckSparklesWhileAskingAndOpensTheManualsVersionSection) {
