@@ -107,11 +107,9 @@ TCharWidth FontWidth() {
 
 // The store every later benchmark works on, read once.
 TLineStore& Store() {
-    static TLineStore store = [] {
-        TLineStore s;
-        s.SetText(ReadLog());
-        return s;
-    }();
+    static TLineStore store;
+    static bool loaded = store.SetText(ReadLog());
+    (void)loaded;
     return store;
 }
 

@@ -67,7 +67,10 @@ TForm2::TForm2(TWindowHost& host)
 
     WordWrapper = new TGlimraMemo(this);
     WordWrapper->hide();
-    Follower = new TFileFollower(Store, *this, this);
+    Worker = std::make_unique<TStoreWorker>(Store, [this] {
+        QMetaObject::invokeMethod(this, &TForm2::StoreProgress, Qt::QueuedConnection);
+    });
+    Follower = new TFileFollower(Store, *Worker, *this, this);
     Energy = new TIntervalTimer(500, this);
     connect(Energy, &TIntervalTimer::Timeout, this, &TForm2::Redraw);
     DemoTimer = new TIntervalTimer(200, this);
@@ -87,6 +90,7 @@ TForm2::TForm2(TWindowHost& host)
 TForm2::~TForm2() {
     Skin->Detach();
     Closing = true;
+    Worker->Cancel();
     Follower->Monitor->SetActive(false);
     Host.Modules().FreeModuleInstances(this, ModuleInstances);
     UnregisterModuleOwner(this);
@@ -219,6 +223,7 @@ void TForm2::OpenFile(const std::string& path) {
     MiniScrollBar1.Min = 0;
     UpdateScrollRange();
     SetScrollPosition(0);
+    RecordAnchor();
     AutoTopLine = 0;
     Repaint();
     Follower->Follow(NotifyOn);
@@ -235,6 +240,9 @@ void TForm2::FileChanged() {
         SetScrollPosition(ScrollMax());
     else if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
         SetScrollPosition(position);
+    RecordAnchor();
+    // A read that goes on in the background keeps following the end.
+    FollowEnd = atEnd;
 }
 
 void TForm2::RetryTick() {

@@ -8,6 +8,7 @@
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
 #include "viewer/line_store.h"
+#include "viewer/store_worker.h"
 
 #include <QImage>
 #include <QWidget>
@@ -99,6 +100,8 @@ public:
     TPoint ButtonHome[5];
 
     TLineStore Store;
+    // Reads big files and counts rows off this thread; declared after the store it fills.
+    std::unique_ptr<TStoreWorker> Worker;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -172,6 +175,12 @@ private:
     void OpeningStep();
     void ComposeControls();
     void RewrapStore();
+    // The worker made progress: take a finished read, keep the view, redraw.
+    void StoreProgress();
+    // While rows are counted the top line stays on top, and a view at the end stays there.
+    void RecordAnchor();
+    void KeepView();
+    void DrawProgress(QPainter& painter);
     void PlaceScrollBar();
     void PlaceMemo();
     // The module column stands left of the scroll bar, below the Module button.
@@ -187,6 +196,18 @@ private:
     bool DrawingModules = false;
     int RedrawHolds = 0;
     bool RedrawPending = false;
+    // What the view shows: its top file line and row, or the end.
+    std::size_t AnchorLine = 0;
+    std::size_t AnchorRow = 0;
+    bool FollowEnd = false;
+    bool Anchoring = false;
+    // The wrap settings the store was last wrapped with.
+    struct TWrapKey {
+        bool On = false;
+        int Width = -1;
+        QString Font;
+        bool operator==(const TWrapKey&) const = default;
+    } WrappedWith;
 };
 
 } // namespace glimra
