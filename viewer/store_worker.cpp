@@ -128,9 +128,11 @@ bool TStoreWorker::Step(TJob& job) {
         }
         const char* held = Store.Bytes.data() + job.At;
         auto n = static_cast<std::size_t>(got);
-        std::size_t same = static_cast<std::size_t>(
-            std::mismatch(job.Scratch.data(), job.Scratch.data() + n, held).first -
-            job.Scratch.data());
+        const char* scratch = job.Scratch.data();
+        std::size_t same = std::memcmp(scratch, held, n) == 0
+                               ? n
+                               : static_cast<std::size_t>(
+                                     std::mismatch(scratch, scratch + n, held).first - scratch);
         job.At += same;
         if (same == n && n > 0 && job.At < job.Held)
             return true;

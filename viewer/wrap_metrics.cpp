@@ -67,6 +67,7 @@ TWrapMetrics::TWrapMetrics(int width, TCharWidth charWidth, int widestAdvance)
     }
     std::fill(Ascii + 0x80, Ascii + 256, Wide);
     ReplacementWidth = measure(U'\uFFFD');
+    Plane.assign(0x10000, -1);
     // A tab (four blanks from one byte) is looked for instead of counted in.
     MaxPerByte =
         std::max({1, widestAdvance, ReplacementWidth, *std::max_element(Ascii, Ascii + '\t'),
@@ -76,8 +77,6 @@ TWrapMetrics::TWrapMetrics(int width, TCharWidth charWidth, int widestAdvance)
 int TWrapMetrics::Measure(char32_t c) {
     int w = 0;
     if (c < 0x10000) {
-        if (Plane.empty())
-            Plane.assign(0x10000, -1);
         if (Plane[c] >= 0)
             return Plane[c];
         w = CharWidth ? std::max(0, CharWidth(c)) : 1;
@@ -96,12 +95,28 @@ int TWrapMetrics::Measure(char32_t c) {
 }
 
 int TWrapMetrics::WideWidth(std::string_view s, std::size_t i, std::size_t& len) {
+    // Two- and three-byte sequences are decoded here; the rest by the full decoder.
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + i;
+    const std::size_t left = s.size() - i;
     char32_t cp = 0;
-    len = Utf8Length(s, i, cp);
+    if ((p[0] & 0xE0) == 0xC0 && left >= 2 && (p[1] & 0xC0) == 0x80 && p[0] >= 0xC2) {
+        cp = (char32_t(p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+        len = 2;
+    } else if ((p[0] & 0xF0) == 0xE0 && left >= 3 && (p[1] & 0xC0) == 0x80 &&
+               (p[2] & 0xC0) == 0x80) {
+        cp = (char32_t(p[0] & 0x0F) << 12) | (char32_t(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        len = 3;
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+            len = 0;
+    } else {
+        len = Utf8Length(s, i, cp);
+    }
     if (len == 0) {
         len = 1;
         return ReplacementWidth;
     }
+    if (cp < 0x10000 && Plane[cp] >= 0)
+        return Plane[cp];
     return Measure(cp);
 }
 
@@ -116,9 +131,38 @@ template <class Row> void TWrapMetrics::Walk(std::string_view line, Row&& row) {
     std::size_t start = 0, i = 0;
     long long lineWidth = 0;
     while (i < n) {
-        // Plain text: one table look-up a byte until the row is full.
+        // Plain text: table look-ups, eight bytes at once while they fit (a byte of a
+        // longer sequence is Wide and never fits), then one at a time.
+        while (i + 8 <= n) {
+            const long long eight = Ascii[s[i]] + Ascii[s[i + 1]] + Ascii[s[i + 2]] +
+                                    Ascii[s[i + 3]] + Ascii[s[i + 4]] + Ascii[s[i + 5]] +
+                                    Ascii[s[i + 6]] + Ascii[s[i + 7]];
+            if (lineWidth + eight > RowWidth)
+                break;
+            lineWidth += eight;
+            i += 8;
+        }
         while (i < n && lineWidth + Ascii[s[i]] <= RowWidth)
             lineWidth += Ascii[s[i++]];
+        // A run of longer sequences (a Japanese message) stays in a loop of its own.
+        while (i < n && s[i] >= 0x80) {
+            std::size_t len = 3;
+            int w = -1;
+            // Three-byte characters already measured take no call.
+            if ((s[i] & 0xF0) == 0xE0 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 &&
+                (s[i + 2] & 0xC0) == 0x80) {
+                const char32_t cp = (char32_t(s[i] & 0x0F) << 12) |
+                                    (char32_t(s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
+                if (cp >= 0x800)
+                    w = Plane[cp]; // a surrogate is never measured: -1
+            }
+            if (w < 0)
+                w = WideWidth(line, i, len);
+            if (lineWidth + w > RowWidth && i != start)
+                break;
+            lineWidth += w;
+            i += len;
+        }
         if (i >= n)
             break;
         std::size_t len = 1;

@@ -43,7 +43,7 @@ private:
     int RowWidth = 0;
     TCharWidth CharWidth;
     // One-byte characters by byte; the bytes of longer sequences hold Wide.
-    static constexpr int Wide = 1 << 28;
+    static constexpr int Wide = 1 << 24; // eight of them still fit an int
     int Ascii[256] = {};
     int ReplacementWidth = 1;
     long long MaxPerByte = 1;
