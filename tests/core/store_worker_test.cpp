@@ -178,6 +178,7 @@ TEST(StoreWorker, AppendsCostWhatTheyAppendAndMemoryStaysNearTheFile) {
     // The first append after a load does not move the file's bytes.
     store.Append("one more line\n");
     EXPECT_EQ(store.Line(0).data(), bytes);
+    EXPECT_LE(static_cast<double>(store.MemoryBytes()), limit());
     file.Bytes += "one more line\n";
     // Growth through the worker reads only what is new.
     file.Bytes += Numbered(10);
