@@ -163,7 +163,10 @@ bool TStoreWorker::Step(TJob& job) {
         to = Store.Bytes.data() + size;
     }
     if (room == 0) {
-        job.Result = TLoadOutcome::Partial;
+        // Full: either the file ends here or it grew past the room made for it.
+        char probe = 0;
+        if (job.Read(static_cast<std::int64_t>(size), &probe, 1) > 0)
+            job.Result = TLoadOutcome::Partial;
         return false;
     }
     // Past the end nobody reads, and the bytes cannot move while Moving is held.
