@@ -3,6 +3,7 @@
 #include "fake_window_host.h"
 #include "gui_test_util.h"
 #include "platform/file_access.h"
+#include "viewer/glimra_memo.h"
 #include "viewer/viewer_window.h"
 
 #include <QEvent>
@@ -93,6 +94,28 @@ TEST_F(BigLogTest, AViewAtTheEndFollowsWhatABigAppendBrings) {
     ASSERT_TRUE(WaitFor([&] { return w->Store.LineCount() == 61000u; }, 10000));
     ASSERT_TRUE(WaitFor([&] { return w->ScrollMax() > 50000; }));
     EXPECT_EQ(w->ScrollPosition(), w->ScrollMax());
+}
+
+TEST_F(BigLogTest, TheMemoOfAGiantLogShowsItsStartAndCannotLoseIt) {
+    const std::string text = Numbered(40000); // about 2.3 MB
+    const std::string path = Folder.Write("memo.log", text);
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    ASSERT_TRUE(
+        WaitFor([&] { return w->Store.RawSize() == text.size() && !w->Worker->Loading(); }));
+    w->SetMemoView(true);
+    EXPECT_TRUE(w->WordWrapper->isReadOnly());
+    EXPECT_LT(w->WordWrapper->toPlainText().size(),
+              static_cast<qsizetype>(TGlimraMemo::MemoLimit + 200));
+    EXPECT_TRUE(w->WordWrapper->toPlainText().startsWith(QStringLiteral("line 0 of a log")));
+    // Closing the view writes nothing back: the store keeps the whole log.
+    w->SetMemoView(false);
+    EXPECT_EQ(w->Store.RawSize(), text.size());
+    EXPECT_EQ(w->Store.LineCount(), 40000u);
+    // A small log stays editable.
+    w->OpenFile(Folder.Write("small.log", "a\nb\n"));
+    w->SetMemoView(true);
+    EXPECT_FALSE(w->WordWrapper->isReadOnly());
 }
 
 TEST_F(BigLogTest, AFileOfNulBytesIsOneLineShownByItsStart) {
