@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 namespace glimra {
 namespace {
@@ -205,9 +206,17 @@ void TStoreWorker::Run() {
         Busy = true;
         TJob* job = Job.get();
         lock.unlock();
-        bool more = job ? Step(*job) : false;
-        // Rows are counted between the reads, so both grow together.
-        bool rows = Store.WrapSome(StepBytes, !job);
+        bool more = false, rows = false;
+        try {
+            more = job ? Step(*job) : false;
+            // Rows are counted between the reads, so both grow together.
+            rows = Store.WrapSome(StepBytes, !job);
+        } catch (const std::bad_alloc&) {
+            // No memory for more lines: the read ends as failed, the window says so.
+            if (job)
+                job->Result = TLoadOutcome::Failed;
+            more = false;
+        }
         lock.lock();
         Busy = false;
         Wake.notify_all();
