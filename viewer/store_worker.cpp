@@ -3,7 +3,6 @@
 #include "viewer/line_store.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -13,13 +12,6 @@ namespace {
 constexpr std::size_t StepBytes = 1u << 20;
 // Room past the file's size for what is appended while and after it is read.
 constexpr std::size_t Slack = 1u << 20;
-constexpr std::int64_t NotifyEveryMs = 40;
-
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 } // namespace
 
@@ -188,12 +180,10 @@ bool TStoreWorker::Step(TJob& job) {
     return true;
 }
 
-void TStoreWorker::Notify(bool now) {
-    std::int64_t t = NowMs();
-    if (!now && t - LastNotify < NotifyEveryMs)
-        return;
-    LastNotify = t;
-    if (OnProgress)
+void TStoreWorker::Notify() {
+    // One notice waits at a time: the window reads the state when it gets to it, so
+    // nothing is lost and its queue never floods.
+    if (OnProgress && !Posted.exchange(true))
         OnProgress();
 }
 
@@ -229,9 +219,8 @@ void TStoreWorker::Run() {
             Done = -1;
         else if (!Job && rows)
             Done = 0.5; // counting rows: the sign shows work, not a share
-        bool ended = !Job && (Outcome || !WrapWanted);
         lock.unlock();
-        Notify(ended);
+        Notify();
         lock.lock();
     }
 }

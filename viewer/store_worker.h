@@ -29,8 +29,8 @@ enum class TLoadOutcome {
 // the steps. Small reads run at once on the caller's thread.
 class TStoreWorker {
 public:
-    // progress is called on the worker's thread, at most every few dozen
-    // milliseconds and when a load ends; the window hands it over to its own thread.
+    // progress is called on the worker's thread after a step, unless the last call
+    // has not been taken yet (ProgressTaken); the window hands it to its own thread.
     TStoreWorker(TLineStore& store, std::function<void()> progress);
     ~TStoreWorker();
     TStoreWorker(const TStoreWorker&) = delete;
@@ -48,6 +48,8 @@ public:
     std::optional<TLoadOutcome> TakeOutcome();
     // The lines or the wrap settings changed: rows are to be counted.
     void WakeWrap();
+    // The window has taken the last progress call: the next step calls again.
+    void ProgressTaken() { Posted = false; }
     // How far the current load or count is, 0 to 1; negative when idle.
     double Progress() const;
 
@@ -59,7 +61,7 @@ private:
     // One step of the job; false when it ended (Result holds how).
     bool Step(TJob& job);
     void Run();
-    void Notify(bool now);
+    void Notify();
 
     TLineStore& Store;
     std::function<void()> OnProgress;
@@ -71,7 +73,7 @@ private:
     bool Busy = false;
     bool Stop = false;
     std::atomic<double> Done{-1};
-    std::int64_t LastNotify = 0;
+    std::atomic<bool> Posted{false};
     std::thread Thread;
 };
 

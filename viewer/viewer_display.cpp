@@ -115,14 +115,29 @@ void TForm2::KeepView() {
 }
 
 void TForm2::StoreProgress() {
+    Worker->ProgressTaken();
+    if (Closing)
+        return;
+    std::optional<TLoadOutcome> outcome = Worker->TakeOutcome();
+    // Steps come every millisecond or so: the view follows them a few times a second,
+    // and at once when a read ends.
+    if (!outcome) {
+        if (!ProgressTimer->isActive())
+            ProgressTimer->start();
+        return;
+    }
+    ProgressTimer->stop();
+    TRedrawHold hold(*this);
+    Follower->LoadEnded(*outcome);
+    if (MemoView)
+        WordWrapper->LoadFrom(Store);
+    ShowProgress();
+}
+
+void TForm2::ShowProgress() {
     if (Closing)
         return;
     TRedrawHold hold(*this);
-    if (std::optional<TLoadOutcome> outcome = Worker->TakeOutcome()) {
-        Follower->LoadEnded(*outcome);
-        if (MemoView)
-            WordWrapper->LoadFrom(Store);
-    }
     KeepView();
     Repaint();
 }

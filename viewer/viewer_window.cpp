@@ -67,6 +67,10 @@ TForm2::TForm2(TWindowHost& host)
 
     WordWrapper = new TGlimraMemo(this);
     WordWrapper->hide();
+    ProgressTimer = new QTimer(this);
+    ProgressTimer->setSingleShot(true);
+    ProgressTimer->setInterval(40);
+    connect(ProgressTimer, &QTimer::timeout, this, &TForm2::ShowProgress);
     Worker = std::make_unique<TStoreWorker>(Store, [this] {
         QMetaObject::invokeMethod(this, &TForm2::StoreProgress, Qt::QueuedConnection);
     });

@@ -11,6 +11,7 @@
 #include "viewer/store_worker.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <string>
 
@@ -177,6 +178,7 @@ private:
     void RewrapStore();
     // The worker made progress: take a finished read, keep the view, redraw.
     void StoreProgress();
+    void ShowProgress();
     // While rows are counted the top line stays on top, and a view at the end stays there.
     void RecordAnchor();
     void KeepView();
@@ -201,6 +203,7 @@ private:
     std::size_t AnchorRow = 0;
     bool FollowEnd = false;
     bool Anchoring = false;
+    QTimer* ProgressTimer = nullptr;
     // The wrap settings the store was last wrapped with.
     struct TWrapKey {
         bool On = false;
