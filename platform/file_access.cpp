@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,6 +20,7 @@ namespace {
 std::function<int(const std::string&)> readFailureHook;
 std::function<void(const std::string&)> afterReadHook;
 std::function<int(const std::string&)> writeFailureHook;
+std::function<void(const std::string&, std::int64_t)> readPieceHook;
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -72,12 +74,16 @@ void SetAfterReadHook(std::function<void(const std::string&)> hook) {
     afterReadHook = std::move(hook);
 }
 
+void SetReadPieceHook(std::function<void(const std::string&, std::int64_t)> hook) {
+    readPieceHook = std::move(hook);
+}
+
 void SetWriteFailureHook(std::function<int(const std::string&)> hook) {
     writeFailureHook = std::move(hook);
 }
 
-TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
-    out.clear();
+TReadResult TOpenFile::Open(const std::string& path, std::shared_ptr<TOpenFile>& out) {
+    out.reset();
     // Non-blocking so a FIFO given as the file cannot hang the window.
     TFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
@@ -87,28 +93,60 @@ TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::stri
         return TReadResult::Locked;
     if (readFailureHook && readFailureHook(path) != 0)
         return TReadResult::Failed;
+    out.reset(new TOpenFile(file.Fd, path));
+    file.Fd = -1;
+    return TReadResult::Ok;
+}
+
+TOpenFile::~TOpenFile() {
+    ::close(Fd);
+}
+
+std::int64_t TOpenFile::Size() const {
+    struct stat st {};
+    return fstat(Fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+
+std::int64_t TOpenFile::ReadAt(std::int64_t offset, char* to, std::size_t n) {
+    if (readPieceHook)
+        readPieceHook(Path, offset);
+    for (;;) {
+        ssize_t got = ::pread(Fd, to, n, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got == 0 && afterReadHook)
+            afterReadHook(Path);
+        return got < 0 ? -1 : static_cast<std::int64_t>(got);
+    }
+}
+
+TReadResult ReadFileFrom(const std::string& path, std::int64_t offset, std::string& out) {
+    out.clear();
+    std::shared_ptr<TOpenFile> file;
+    if (TReadResult result = TOpenFile::Open(path, file); result != TReadResult::Ok)
+        return result;
     try {
-        if (st.st_size > offset)
-            out.reserve(static_cast<std::size_t>(st.st_size - offset));
-        char buffer[1 << 16];
-        for (std::int64_t at = offset;;) {
-            ssize_t n = ::pread(file.Fd, buffer, sizeof buffer, at);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
+        // Read straight into the string's own memory: no second copy.
+        std::int64_t size = file->Size();
+        out.resize(static_cast<std::size_t>(std::max<std::int64_t>(size - offset, 0)));
+        std::size_t have = 0;
+        for (;;) {
+            if (have == out.size())
+                out.resize(have + (1 << 16));
+            std::int64_t got = file->ReadAt(offset + static_cast<std::int64_t>(have),
+                                            out.data() + have, out.size() - have);
+            if (got < 0)
                 return TReadResult::Failed;
-            if (n == 0)
+            if (got == 0)
                 break;
-            out.append(buffer, static_cast<std::size_t>(n));
-            at += n;
+            have += static_cast<std::size_t>(got);
         }
+        out.resize(have);
     } catch (const std::bad_alloc&) {
         out.clear();
         out.shrink_to_fit();
         return TReadResult::Failed;
     }
-    if (afterReadHook)
-        afterReadHook(path);
     return TReadResult::Ok;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,26 @@ struct TFileStamp {
 };
 
 enum class TReadResult { Ok, Locked, Failed };
+
+// A regular file open for reading, for reads in pieces. Opening fails under the same
+// rules as ReadWholeFile.
+class TOpenFile {
+public:
+    static TReadResult Open(const std::string& path, std::shared_ptr<TOpenFile>& out);
+    ~TOpenFile();
+    TOpenFile(const TOpenFile&) = delete;
+    TOpenFile& operator=(const TOpenFile&) = delete;
+    // The size now.
+    std::int64_t Size() const;
+    // Reads up to n bytes at offset into to: the count, 0 at the end, -1 on failure.
+    // Safe from any one thread at a time.
+    std::int64_t ReadAt(std::int64_t offset, char* to, std::size_t n);
+
+private:
+    TOpenFile(int fd, std::string path) : Fd(fd), Path(std::move(path)) {}
+    int Fd;
+    std::string Path;
+};
 
 // Reads a regular file whole. Fails while another process holds an exclusive flock or
 // a POSIX write lock on it (a writer that locks nothing does not block reading).
@@ -41,6 +62,10 @@ void SetWriteFailureHook(std::function<int(const std::string&)> hook);
 // Tests act between a read and what follows it (a write landing just after the read):
 // the hook gets the path once a read has succeeded, before the read function returns.
 void SetAfterReadHook(std::function<void(const std::string&)> hook);
+
+// Tests hold a read up: the hook gets the path and offset before each piece is read,
+// on whichever thread reads it.
+void SetReadPieceHook(std::function<void(const std::string&, std::int64_t)> hook);
 
 // The folder part of a path with its trailing separator ("" when there is none), and
 // the name part.

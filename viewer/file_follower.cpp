@@ -3,15 +3,17 @@
 #include "viewer/file_sys_monitor.h"
 #include "viewer/interval_timer.h"
 #include "viewer/line_store.h"
+#include "viewer/store_worker.h"
 
 #include <QCoreApplication>
 
 namespace glimra {
 
-TFileFollower::TFileFollower(TLineStore& store, TFollowerClient& client, QObject* owner)
+TFileFollower::TFileFollower(TLineStore& store, TStoreWorker& worker, TFollowerClient& client,
+                             QObject* owner)
     : QObject(owner), FilePath(QCoreApplication::applicationFilePath().toStdString()),
       Monitor(new TFileSysMonitor(this)), NotifyTimer(new TIntervalTimer(3000, this)), Store(store),
-      Client(client) {
+      Worker(worker), Client(client) {
     connect(NotifyTimer, &TIntervalTimer::Timeout, this, &TFileFollower::NotifyTimerTimer);
     Monitor->SetNotifyFilter({TFileSysNotify::FILE_NAME, TFileSysNotify::DIR_NAME,
                               TFileSysNotify::ATTRIBUTES, TFileSysNotify::SIZE,
@@ -38,6 +40,12 @@ void TFileFollower::ApplySettings(int waitTime, int retry) {
 }
 
 bool TFileFollower::Load(const std::string& path) {
+    // A change while the file is being read is looked at once the read is done: the
+    // read goes on to the file's end, and starting over would never finish a busy log.
+    if (Worker.Loading() && path == HeldPath && path == FilePath) {
+        LookAgain = true;
+        return true;
+    }
     FilePath = path;
     Opened = true;
     // The stamp comes first: a write landing during the read then leaves a stamp
@@ -53,16 +61,40 @@ bool TFileFollower::Load(const std::string& path) {
     return true;
 }
 
+void TFileFollower::Forget() {
+    Worker.Cancel();
+    HeldSize = 0;
+}
+
 bool TFileFollower::ReadIntoStore(const std::string& path) {
+    Worker.Cancel();
+    std::shared_ptr<TOpenFile> file;
+    if (TOpenFile::Open(path, file) != TReadResult::Ok)
+        return false;
+    const std::int64_t size = file->Size();
+    // Only a file that kept what we hold and grew is read from where we stopped;
+    // the bytes before the old end show whether it kept them.
+    bool growth = false;
+    if (HeldSize > 0 && HeldSize == Store.RawSize() && path == HeldPath &&
+        size >= static_cast<std::int64_t>(HeldSize)) {
+        std::size_t overlap = std::min<std::size_t>(HeldSize, 4096);
+        std::string tail(overlap, '\0');
+        growth = file->ReadAt(static_cast<std::int64_t>(HeldSize - overlap), tail.data(),
+                              overlap) == static_cast<std::int64_t>(overlap) &&
+                 tail == Store.RawTail(overlap);
+    }
+    HeldPath = path;
+    HeldSize = 0; // until the read is done
+    LookAgain = false;
     try {
-        if (ReadGrowth(path))
+        std::optional<TLoadOutcome> outcome = Worker.Load(
+            [file](std::int64_t at, char* to, std::size_t n) { return file->ReadAt(at, to, n); },
+            size, growth);
+        if (!outcome)
             return true;
-        std::string text;
-        if (ReadWholeFile(path, text) != TReadResult::Ok)
+        if (*outcome == TLoadOutcome::Failed)
             return false;
-        HeldPath = path;
-        HeldSize = text.size();
-        Store.SetText(std::move(text));
+        HeldSize = Store.RawSize();
         return true;
     } catch (const std::bad_alloc&) {
         Store.Clear();
@@ -70,19 +102,25 @@ bool TFileFollower::ReadIntoStore(const std::string& path) {
     }
 }
 
-bool TFileFollower::ReadGrowth(const std::string& path) {
-    // Only a file that kept what we hold and grew is read from where we stopped.
-    if (HeldSize == 0 || HeldSize != Store.RawSize() || path != HeldPath)
-        return false;
-    std::size_t overlap = std::min<std::size_t>(HeldSize, 4096);
-    std::string text;
-    auto from = static_cast<std::int64_t>(HeldSize - overlap);
-    if (ReadFileFrom(path, from, text) != TReadResult::Ok || text.size() < overlap ||
-        std::string_view(text).substr(0, overlap) != Store.RawTail(overlap))
-        return false;
-    Store.Append(std::string_view(text).substr(overlap));
-    HeldSize += text.size() - overlap;
-    return true;
+void TFileFollower::LoadEnded(TLoadOutcome outcome) {
+    switch (outcome) {
+    case TLoadOutcome::Failed:
+        ShowOpenFailure();
+        return;
+    case TLoadOutcome::Cancelled:
+        return;
+    case TLoadOutcome::Partial:
+        HeldSize = Store.RawSize();
+        LookAgain = false;
+        Load(FilePath);
+        return;
+    case TLoadOutcome::Changed:
+    case TLoadOutcome::Unchanged:
+        HeldSize = Store.RawSize();
+        break;
+    }
+    if (std::exchange(LookAgain, false))
+        FileSysChanged();
 }
 
 void TFileFollower::ShowOpenFailure() {

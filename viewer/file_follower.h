@@ -11,6 +11,8 @@ namespace glimra {
 class TFileSysMonitor;
 class TIntervalTimer;
 class TLineStore;
+class TStoreWorker;
+enum class TLoadOutcome;
 
 // What the follower asks of the window it reads for. All on the main thread.
 class TFollowerClient {
@@ -33,18 +35,21 @@ public:
 class TFileFollower : public QObject {
     Q_OBJECT
 public:
-    TFileFollower(TLineStore& store, TFollowerClient& client, QObject* owner);
+    TFileFollower(TLineStore& store, TStoreWorker& worker, TFollowerClient& client, QObject* owner);
     ~TFileFollower() override;
 
     // Makes path the window's file and reads it into the store. On failure the store
-    // holds the one "CAN NOT OPEN: " line and the retry clock runs.
+    // holds the one "CAN NOT OPEN: " line and the retry clock runs. A big file is read
+    // by the worker; LoadEnded takes its outcome.
     bool Load(const std::string& path);
+    // The worker's read ended (on the window's thread).
+    void LoadEnded(TLoadOutcome outcome);
     // Watches the file's folder and follows changes while on.
     void Follow(bool on);
     // No file any more: nothing is watched or retried.
     void Clear();
     // The store's text changed by other means: the next read reads the file whole.
-    void Forget() { HeldSize = 0; }
+    void Forget();
     void ApplySettings(int waitTime, int retry);
 
     // The monitor's event: reloads when the file's stamp differs from the last read.
@@ -64,11 +69,13 @@ public:
 
 private:
     bool ReadIntoStore(const std::string& path);
-    bool ReadGrowth(const std::string& path);
     void ShowOpenFailure();
 
     TLineStore& Store;
+    TStoreWorker& Worker;
     TFollowerClient& Client;
+    // A change came while the worker read: look again once it is done.
+    bool LookAgain = false;
     // The file whose bytes the store holds as read, and how many; 0: read it whole.
     std::string HeldPath;
     std::size_t HeldSize = 0;

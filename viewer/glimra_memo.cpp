@@ -44,13 +44,28 @@ void TGlimraMemo::SetTextColor(const QColor& color) {
 }
 
 void TGlimraMemo::LoadFrom(const TLineStore& store) {
+    // A memo over a giant log would hold it again as UTF-16 and freeze the window
+    // while it lays it out: past MemoLimit it shows the start, read-only, so that
+    // nothing of the log can be lost through it.
     QString text;
+    std::size_t bytes = 0;
+    bool cut = false;
     for (std::size_t i = 0; i < store.LineCount(); ++i) {
+        std::string_view line = store.Line(i);
+        if (bytes + line.size() > MemoLimit) {
+            cut = true;
+            break;
+        }
+        bytes += line.size() + 1;
         if (i > 0)
             text += QLatin1Char('\n');
-        std::string_view line = store.Line(i);
         text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     }
+    if (cut)
+        text += QStringLiteral("\n[ the first %1 KB of %2 KB; a log this big is read-only here ]")
+                    .arg(bytes / 1024)
+                    .arg(store.RawSize() / 1024);
+    setReadOnly(cut);
     setPlainText(text);
     document()->setModified(false);
 }

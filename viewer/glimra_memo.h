@@ -22,7 +22,9 @@ public:
     int LineCount() const;
     void ScrollToLine(int line);
     void SetTextColor(const QColor& color);
-    // Fills the memo from the store; its text is then unmodified.
+    // Fills the memo from the store; its text is then unmodified. A store larger than
+    // MemoLimit shows its start, read-only.
+    static constexpr std::size_t MemoLimit = 1u << 20;
     void LoadFrom(const TLineStore& store);
     // Writes the memo's text back to the store if the user edited it.
     bool StoreInto(TLineStore& store);

@@ -7,281 +7,387 @@ namespace glimra {
 namespace {
 
 // Without wrapping nothing past this is visible, so a giant line is not decoded whole.
-constexpr std::size_t UnwrappedDecodeLimit = 16384;
-
-bool IsBlank(char32_t c) {
-    return c == U' ';
-}
-
-// Length of the valid UTF-8 sequence at s[i], 0 if invalid.
-std::size_t Utf8Length(std::string_view s, std::size_t i, char32_t& cp) {
-    auto b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80           ? 1
-                      : (b >> 5) == 0x6  ? 2
-                      : (b >> 4) == 0xE  ? 3
-                      : (b >> 3) == 0x1E ? 4
-                                         : 0;
-    if (len == 0 || i + len > s.size())
-        return 0;
-    if (len == 1) {
-        cp = b;
-        return 1;
-    }
-    cp = b & (0x7F >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-        auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c >> 6) != 0x2)
-            return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
+constexpr std::size_t DecodeLimit = 16384;
+// Rows still to count that the window's thread counts itself before it answers:
+// small files and appends are exact at once, a big file is counted by the worker.
+constexpr std::size_t SettleBudget = 1u << 20;
 
 } // namespace
 
-void DecodeForDisplay(std::string_view bytes, std::u32string& out) {
-    out.clear();
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        char32_t cp = 0;
-        std::size_t len = Utf8Length(bytes, i, cp);
-        if (len == 0) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        i += len;
-        if (cp == U'\t')
-            out.append(4, U' ');
-        else if (cp < 0x20)
-            out.push_back(U'\u2400' + cp);
-        else if (cp == 0x7F)
-            out.push_back(U'\u2421');
-        else
-            out.push_back(cp);
+TLineStore::TLineStore() = default;
+TLineStore::~TLineStore() = default;
+
+std::string_view TLineStore::LineLocked(std::size_t index) const {
+    if (index >= Starts.size())
+        return {};
+    std::size_t start = Starts[index];
+    std::size_t end = index + 1 < Starts.size() ? Starts[index + 1] : Bytes.size();
+    // Text never holds CR or LF, so what ends the range is the line end.
+    if (end > start && Bytes[end - 1] == '\n')
+        --end;
+    if (end > start && Bytes[end - 1] == '\r')
+        --end;
+    return std::string_view(Bytes.data() + start, end - start);
+}
+
+void TLineStore::CommitLocked(std::size_t oldSize) {
+    std::size_t from = oldSize;
+    const char* d = Bytes.data();
+    const std::size_t n = Bytes.size();
+    // An open last line goes on; its old bytes hold no line end, so the search
+    // starts at the new ones.
+    std::size_t openStart = SIZE_MAX;
+    if (LastOpen && !Starts.empty()) {
+        openStart = Starts.back();
+        TruncateLocked(Starts.size() - 1);
+        Bytes.resize(n);
+    } else if (oldSize > 0 && oldSize < n && d[oldSize - 1] == '\r' && d[oldSize] == '\n') {
+        ++from; // the LF of a CR LF split between two reads
     }
+    LastOpen = false;
+    // Each of the two searches runs ahead once and is repeated only when passed, so
+    // a file that uses only one of the two line ends is scanned once.
+    std::size_t lfAt = 0, crAt = 0;
+    bool lfValid = false, crValid = false;
+    for (std::size_t start = from; start < n;) {
+        if (!lfValid || lfAt < start) {
+            auto* hit = static_cast<const char*>(std::memchr(d + start, '\n', n - start));
+            lfAt = hit ? static_cast<std::size_t>(hit - d) : n;
+            lfValid = true;
+        }
+        if (!crValid || crAt < start) {
+            auto* hit = static_cast<const char*>(std::memchr(d + start, '\r', n - start));
+            crAt = hit ? static_cast<std::size_t>(hit - d) : n;
+            crValid = true;
+        }
+        std::size_t end = std::min(lfAt, crAt);
+        Starts.push_back(openStart != SIZE_MAX ? openStart : start);
+        openStart = SIZE_MAX;
+        if (end == n) {
+            LastOpen = true;
+            break;
+        }
+        start = end + 1;
+        if (d[end] == '\r' && start < n && d[start] == '\n')
+            ++start;
+    }
+    if (openStart != SIZE_MAX) { // nothing new: the open line stays as it was
+        Starts.push_back(openStart);
+        LastOpen = true;
+    }
+    ExtendCountsLocked();
+    CachedLine = SIZE_MAX;
+}
+
+void TLineStore::TruncateLocked(std::size_t lines) {
+    if (lines < Starts.size()) {
+        Bytes.resize(Starts[lines]);
+        Starts.resize(lines);
+        LastOpen = false;
+    }
+    CachedLine = SIZE_MAX;
+    CountedPrefix = std::min(CountedPrefix, lines);
+    if (!WrapOn || Counts.size() <= lines)
+        return;
+    Counts.resize(lines);
+    BlockRows.resize((lines + Block - 1) / Block);
+    if (!BlockRows.empty()) {
+        std::uint64_t rows = 0;
+        for (std::size_t j = (BlockRows.size() - 1) * Block; j < lines; ++j)
+            rows += Counts[j] ? Counts[j] : 1;
+        BlockRows.back() = rows;
+    }
+    SumsValid = std::min(SumsValid, BlockRows.size());
+}
+
+void TLineStore::ResetCountsLocked() {
+    Counts.clear();
+    BlockRows.clear();
+    BlockFirst.clear();
+    SumsValid = 0;
+    CountedPrefix = 0;
+    CachedLine = SIZE_MAX;
+    if (!WrapOn) {
+        Counts.release();
+        return;
+    }
+    ExtendCountsLocked();
+}
+
+void TLineStore::ExtendCountsLocked() {
+    if (!WrapOn)
+        return;
+    const std::size_t old = Counts.size(), lines = Starts.size();
+    if (lines <= old)
+        return;
+    Counts.resize(lines);
+    std::memset(Counts.data() + old, 0, (lines - old) * sizeof(std::uint32_t));
+    BlockRows.resize((lines + Block - 1) / Block, 0);
+    for (std::size_t j = old; j < lines;) {
+        std::size_t blockEnd = std::min(lines, (j / Block + 1) * Block);
+        BlockRows[j / Block] += blockEnd - j;
+        j = blockEnd;
+    }
+    SumsValid = std::min(SumsValid, old / Block + 1);
+}
+
+void TLineStore::SetCountLocked(std::size_t line, std::uint32_t rows) const {
+    std::uint32_t old = Counts[line] ? Counts[line] : 1;
+    Counts[line] = rows;
+    if (rows == old)
+        return;
+    BlockRows[line / Block] += static_cast<std::uint64_t>(rows) - old;
+    SumsValid = std::min(SumsValid, line / Block + 1);
+    ++Changes;
+}
+
+std::uint32_t TLineStore::EnsureCountLocked(std::size_t line) const {
+    if (Counts[line] == 0)
+        SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(LineLocked(line))));
+    return Counts[line];
+}
+
+bool TLineStore::WrapSomeLocked(std::size_t budget, bool openLine) const {
+    if (!WrapOn)
+        return false;
+    // A line still being read would be counted again with every piece.
+    const std::size_t lines = Starts.size() - (!openLine && LastOpen && !Starts.empty() ? 1 : 0);
+    std::size_t done = 0;
+    std::size_t j = CountedPrefix;
+    for (; j < lines && done < budget; ++j)
+        if (Counts[j] == 0) {
+            std::string_view text = LineLocked(j);
+            SetCountLocked(j, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
+            done += text.size() + 16;
+        }
+    CountedPrefix = j;
+    return j < lines;
+}
+
+void TLineStore::UpdateSumsLocked(std::size_t blocks) const {
+    blocks = std::min(blocks, BlockRows.size());
+    BlockFirst.resize(BlockRows.size());
+    for (std::size_t k = SumsValid; k < blocks; ++k)
+        BlockFirst[k] = k == 0 ? 0 : BlockFirst[k - 1] + BlockRows[k - 1];
+    SumsValid = std::max(SumsValid, blocks);
+}
+
+std::size_t TLineStore::RowsLocked() const {
+    if (!WrapOn)
+        return Starts.size();
+    if (BlockRows.empty())
+        return 0;
+    UpdateSumsLocked(BlockRows.size());
+    return BlockFirst.back() + BlockRows.back();
+}
+
+std::size_t TLineStore::DisplayIndexLocked(std::size_t line) const {
+    if (!WrapOn)
+        return line;
+    if (line >= Starts.size())
+        return RowsLocked();
+    std::size_t b = line / Block;
+    UpdateSumsLocked(b + 1);
+    std::size_t index = BlockFirst[b];
+    for (std::size_t j = b * Block; j < line; ++j)
+        index += Counts[j] ? Counts[j] : 1;
+    return index;
+}
+
+std::size_t TLineStore::FileLineLocked(std::size_t displayIndex) const {
+    if (!WrapOn)
+        return displayIndex;
+    if (Starts.empty())
+        return 0;
+    UpdateSumsLocked(BlockRows.size());
+    auto it = std::upper_bound(BlockFirst.begin(), BlockFirst.end(), displayIndex);
+    std::size_t b =
+        it == BlockFirst.begin() ? 0 : static_cast<std::size_t>(it - BlockFirst.begin()) - 1;
+    std::size_t index = BlockFirst[b];
+    const std::size_t end = std::min(Starts.size(), (b + 1) * Block);
+    for (std::size_t j = b * Block; j < end; ++j) {
+        index += Counts[j] ? Counts[j] : 1;
+        if (displayIndex < index)
+            return j;
+    }
+    return end - 1;
 }
 
 bool TLineStore::SetText(std::string text) {
+    std::scoped_lock lock(Moving, Guard);
     TLineStore fresh;
-    fresh.Bytes = std::move(text);
-    fresh.SplitFrom(0);
-    bool same = fresh.Lines.size() == Lines.size();
-    for (std::size_t i = 0; same && i < Lines.size(); ++i)
-        same = fresh.Line(i) == Line(i);
-    if (same) {
-        LastOpen = fresh.LastOpen;
-        return false;
-    }
-    Bytes = std::move(fresh.Bytes);
-    Lines = std::move(fresh.Lines);
+    fresh.Bytes.append(text.data(), text.size());
+    text = std::string();
+    fresh.CommitLocked(0);
+    bool same = fresh.Starts.size() == Starts.size();
+    for (std::size_t i = 0; same && i < Starts.size(); ++i)
+        same = fresh.LineLocked(i) == LineLocked(i);
     LastOpen = fresh.LastOpen;
-    InvalidateWrap(0);
+    if (same)
+        return false;
+    Bytes = std::move(fresh.Bytes);
+    Starts = std::move(fresh.Starts);
+    ResetCountsLocked();
     ++Changes;
+    ++ContentChanges;
     return true;
 }
 
 void TLineStore::Append(std::string_view bytes) {
     if (bytes.empty())
         return;
-    std::size_t from = Bytes.size();
-    if (LastLineOpen()) {
-        from = Lines.back().Offset;
-        Lines.pop_back();
-    }
-    std::size_t firstChanged = Lines.size();
-    Bytes.append(bytes);
-    // A CR LF split between two reads ends one line, not two.
-    if (from == Bytes.size() - bytes.size() && from > 0 && Bytes[from - 1] == '\r' &&
-        Bytes[from] == '\n')
-        ++from;
-    SplitFrom(from);
-    InvalidateWrap(firstChanged);
+    std::scoped_lock lock(Moving, Guard);
+    std::size_t old = Bytes.size();
+    Bytes.append(bytes.data(), bytes.size());
+    CommitLocked(old);
     ++Changes;
+    ++ContentChanges;
 }
 
-void TLineStore::SplitFrom(std::size_t offset) {
-    const std::size_t n = Bytes.size();
-    const char* data = Bytes.data();
-    std::size_t start = offset;
+void TLineStore::ClearLocked() {
+    Bytes.release();
+    Starts.release();
     LastOpen = false;
-    while (start < n) {
-        const void* hit = nullptr;
-        std::size_t end = start;
-        // memchr for both ends is faster than a byte loop on long lines.
-        const void* lf = std::memchr(data + start, '\n', n - start);
-        std::size_t lfAt = lf ? static_cast<const char*>(lf) - data : n;
-        const void* cr = std::memchr(data + start, '\r', lfAt - start);
-        hit = cr ? cr : lf;
-        if (!hit) {
-            Lines.push_back({start, n - start});
-            LastOpen = true;
-            return;
-        }
-        end = static_cast<const char*>(hit) - data;
-        Lines.push_back({start, end - start});
-        start = end + 1;
-        if (data[end] == '\r' && start < n && data[start] == '\n')
-            ++start;
-    }
+    ResetCountsLocked();
+    ++Changes;
+    ++ContentChanges;
 }
 
 void TLineStore::Clear() {
-    Bytes.clear();
-    Lines.clear();
-    LastOpen = false;
-    InvalidateWrap(0);
-    ++Changes;
+    std::scoped_lock lock(Moving, Guard);
+    ClearLocked();
 }
 
 void TLineStore::AddLine(std::string_view line) {
+    std::scoped_lock lock(Moving, Guard);
+    std::size_t old = Bytes.size();
+    Bytes.append(line.data(), line.size());
+    Bytes.append("\r\n", 2);
+    // An open last line stays a line of its own.
     LastOpen = false;
-    std::size_t offset = Bytes.size();
-    Bytes.append(line);
-    Bytes.append("\r\n");
-    Lines.push_back({offset, line.size()});
-    InvalidateWrap(Lines.size() - 1);
+    Starts.push_back(old);
+    ExtendCountsLocked();
+    CachedLine = SIZE_MAX;
     ++Changes;
+    ++ContentChanges;
+}
+
+std::size_t TLineStore::LineCount() const {
+    std::lock_guard lock(Guard);
+    return Starts.size();
+}
+
+std::uint64_t TLineStore::Version() const {
+    std::lock_guard lock(Guard);
+    return Changes;
 }
 
 std::string_view TLineStore::Line(std::size_t index) const {
-    if (index >= Lines.size())
-        return {};
-    return std::string_view(Bytes).substr(Lines[index].Offset, Lines[index].Length);
+    std::lock_guard lock(Guard);
+    return LineLocked(index);
+}
+
+bool TLineStore::LastLineOpen() const {
+    std::lock_guard lock(Guard);
+    return !Starts.empty() && LastOpen;
+}
+
+std::size_t TLineStore::RawSize() const {
+    std::lock_guard lock(Guard);
+    return Bytes.size();
+}
+
+std::string TLineStore::RawTail(std::size_t n) const {
+    std::lock_guard lock(Guard);
+    n = std::min(n, Bytes.size());
+    return std::string(Bytes.data() + Bytes.size() - n, n);
 }
 
 std::string TLineStore::Text() const {
+    std::lock_guard lock(Guard);
     std::string out;
-    out.reserve(Bytes.size() + Lines.size() * 2);
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        out.append(Line(i));
+    out.reserve(Bytes.size() + Starts.size() * 2);
+    for (std::size_t i = 0; i < Starts.size(); ++i) {
+        out.append(LineLocked(i));
         out.append("\r\n");
     }
     return out;
 }
 
-void TLineStore::SetWrap(bool on, int width, TCharWidth charWidth) {
+std::size_t TLineStore::MemoryBytes() const {
+    std::lock_guard lock(Guard);
+    return Bytes.capacity() + Starts.capacity() * sizeof(std::uint64_t) +
+           Counts.capacity() * sizeof(std::uint32_t) +
+           (BlockRows.capacity() + BlockFirst.capacity()) * sizeof(std::uint64_t);
+}
+
+void TLineStore::SetWrap(bool on, int width, TCharWidth charWidth, int widestAdvance) {
+    std::lock_guard lock(Guard);
     WrapOn = on;
-    WrapWidth = width;
-    CharWidth = std::move(charWidth);
-    Widths.clear();
-    InvalidateWrap(0);
+    Metrics = TWrapMetrics(width, std::move(charWidth), widestAdvance);
+    ResetCountsLocked();
+    ++Changes;
 }
 
-void TLineStore::InvalidateWrap(std::size_t fromLine) const {
-    WrappedLines = std::min(WrappedLines, fromLine);
-    WrapCounts.resize(WrappedLines);
-    WrapStarts.resize(WrappedLines);
-    CachedLine = SIZE_MAX;
+bool TLineStore::Wrap() const {
+    std::lock_guard lock(Guard);
+    return WrapOn;
 }
 
-int TLineStore::Width(char32_t c) const {
-    auto it = Widths.find(c);
-    if (it != Widths.end())
-        return it->second;
-    int w = CharWidth ? std::max(0, CharWidth(c)) : 1;
-    Widths.emplace(c, w);
-    return w;
+bool TLineStore::WrapPending() const {
+    std::lock_guard lock(Guard);
+    return WrapOn && CountedPrefix < Starts.size();
 }
 
-void TLineStore::Breaks(const std::u32string& text, std::vector<std::uint32_t>& out) const {
-    out.assign(1, 0);
-    std::size_t start = 0;
-    std::size_t afterBlank = 0; // start of the word after the last blank, 0 = none
-    long lineWidth = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        int w = Width(c);
-        if (IsBlank(c)) {
-            // Blanks hang past the edge instead of starting a line.
-            lineWidth += w;
-            afterBlank = i + 1;
-            continue;
-        }
-        if (lineWidth + w > WrapWidth && i > start) {
-            if (afterBlank > start && afterBlank <= i) {
-                start = afterBlank;
-                i = start - 1; // measure the carried word again on the new line
-            } else {
-                start = i;
-                --i;
-            }
-            out.push_back(static_cast<std::uint32_t>(start));
-            lineWidth = 0;
-            afterBlank = 0;
-            continue;
-        }
-        lineWidth += w;
-    }
-}
-
-void TLineStore::EnsureWrapped() const {
-    if (WrappedLines == Lines.size())
-        return;
-    std::u32string text;
-    std::vector<std::uint32_t> breaks;
-    WrapCounts.resize(Lines.size());
-    WrapStarts.resize(Lines.size());
-    std::size_t next =
-        WrappedLines == 0 ? 0 : WrapStarts[WrappedLines - 1] + WrapCounts[WrappedLines - 1];
-    for (std::size_t i = WrappedLines; i < Lines.size(); ++i) {
-        std::uint32_t count = 1;
-        if (WrapOn && Lines[i].Length > 0) {
-            DecodeForDisplay(Line(i), text);
-            Breaks(text, breaks);
-            count = static_cast<std::uint32_t>(breaks.size());
-        }
-        WrapCounts[i] = count;
-        WrapStarts[i] = next;
-        next += count;
-    }
-    WrappedLines = Lines.size();
+bool TLineStore::WrapSome(std::size_t budget, bool openLine) {
+    std::lock_guard lock(Guard);
+    return WrapSomeLocked(budget, openLine);
 }
 
 std::size_t TLineStore::DisplayLineCount() const {
-    if (!WrapOn)
-        return Lines.size();
-    EnsureWrapped();
-    return Lines.empty() ? 0 : WrapStarts.back() + WrapCounts.back();
+    std::lock_guard lock(Guard);
+    if (WrapOn && CountedPrefix < Starts.size() &&
+        Bytes.size() - Starts[CountedPrefix] <= SettleBudget)
+        WrapSomeLocked(SIZE_MAX, true);
+    return RowsLocked();
 }
 
 std::size_t TLineStore::FileLineOf(std::size_t displayIndex) const {
-    if (!WrapOn)
-        return displayIndex;
-    EnsureWrapped();
-    auto it = std::upper_bound(WrapStarts.begin(), WrapStarts.end(), displayIndex);
-    return it == WrapStarts.begin() ? 0 : static_cast<std::size_t>(it - WrapStarts.begin()) - 1;
+    std::lock_guard lock(Guard);
+    return FileLineLocked(displayIndex);
 }
 
-const std::vector<std::uint32_t>& TLineStore::BreaksOf(std::size_t line) const {
-    if (CachedLine != line) {
-        DecodeForDisplay(Line(line), CachedText);
-        Breaks(CachedText, CachedBreaks);
-        CachedLine = line;
-    }
-    return CachedBreaks;
+std::size_t TLineStore::DisplayIndexOf(std::size_t fileLine) const {
+    std::lock_guard lock(Guard);
+    return DisplayIndexLocked(fileLine);
 }
 
 std::u32string TLineStore::DisplayLine(std::size_t index) const {
+    std::lock_guard lock(Guard);
     std::u32string out;
     if (!WrapOn) {
-        if (index < Lines.size())
-            DecodeForDisplay(Line(index).substr(0, UnwrappedDecodeLimit), out);
+        if (index < Starts.size())
+            DecodeForDisplay(LineLocked(index).substr(0, DecodeLimit), out);
         return out;
     }
-    if (index >= DisplayLineCount())
+    if (index >= RowsLocked())
         return out;
-    std::size_t line = FileLineOf(index);
-    const auto& breaks = BreaksOf(line);
-    std::size_t row = index - WrapStarts[line];
-    if (row >= breaks.size())
+    const std::size_t line = FileLineLocked(index);
+    // A line on screen is counted now; only rows after it move.
+    EnsureCountLocked(line);
+    const std::size_t row = index - DisplayIndexLocked(line);
+    std::string_view text = LineLocked(line);
+    if (CachedLine != line) {
+        Metrics.RowStarts(text, CachedRows);
+        CachedLine = line;
+    }
+    if (row >= CachedRows.size())
         return out;
-    std::size_t from = breaks[row];
-    std::size_t to = row + 1 < breaks.size() ? breaks[row + 1] : CachedText.size();
-    return CachedText.substr(from, to - from);
+    std::size_t from = CachedRows[row];
+    std::size_t to = row + 1 < CachedRows.size() ? CachedRows[row + 1]
+                                                 : std::min(text.size(), TWrapMetrics::WrapLimit);
+    DecodeForDisplay(text.substr(from, to - from), out, DecodeLimit);
+    return out;
 }
 
 } // namespace glimra

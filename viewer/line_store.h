@@ -1,23 +1,33 @@
 #pragma once
-#include <algorithm>
+#include "viewer/grow_buffer.h"
+#include "viewer/wrap_metrics.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace glimra {
 
-// Width in pixels of one displayed character; the Qt layer measures with the window's font.
-using TCharWidth = std::function<int(char32_t)>;
+class TStoreWorker;
 
 // The lines a window shows: each file line's bytes exactly as read, wrapped for display
-// at the text width. Wrap counts are computed once per width and font and summed, so
-// the count and any display line are found without wrapping the whole file again.
+// at the text width. The bytes are held once; each line is its start offset. Row
+// counts are found per line, by a worker for most lines and at once for the lines on
+// screen; a line not counted yet stands for one row meanwhile.
+//
+// Threads: the window's thread calls everything; a TStoreWorker extends the lines and
+// counts rows in short steps under the same lock. Only the window's thread moves the
+// bytes, so a view from Line stays readable until the window's own next change.
 class TLineStore {
 public:
+    TLineStore();
+    ~TLineStore();
+    TLineStore(const TLineStore&) = delete;
+    TLineStore& operator=(const TLineStore&) = delete;
+
     // Replaces the contents. CR LF, lone LF and lone CR all end a line; a final line
     // end does not start another line. Returns false (store unchanged) when the text
     // equals the current text line for line.
@@ -28,62 +38,79 @@ public:
     void Clear();
     void AddLine(std::string_view line);
 
-    std::size_t LineCount() const { return Lines.size(); }
-    // Grows with every change of the lines, so a view can tell whether it is stale.
-    std::uint64_t Version() const { return Changes; }
+    std::size_t LineCount() const;
+    // Grows with every change of the lines or of their rows, so a view can tell
+    // whether it is stale.
+    std::uint64_t Version() const;
     std::string_view Line(std::size_t index) const;
-    bool LastLineOpen() const { return Lines.empty() ? false : LastOpen; }
+    bool LastLineOpen() const;
     // The text as it was read or appended: how many bytes, and the last of them.
-    std::size_t RawSize() const { return Bytes.size(); }
-    std::string_view RawTail(std::size_t n) const {
-        return std::string_view(Bytes).substr(Bytes.size() - std::min(n, Bytes.size()));
-    }
+    std::size_t RawSize() const;
+    std::string RawTail(std::size_t n) const;
     // All lines joined with CR LF after each, as a save writes them.
     std::string Text() const;
+    // Memory the store holds for its bytes, line index and row counts.
+    std::size_t MemoryBytes() const;
 
     // Wrapping: off shows one display line per file line. The width function is kept
-    // and called only from the store's own methods.
-    void SetWrap(bool on, int width, TCharWidth charWidth);
-    bool Wrap() const { return WrapOn; }
+    // and called only from the store's own methods, on either thread.
+    void SetWrap(bool on, int width, TCharWidth charWidth, int widestAdvance = 0);
+    bool Wrap() const;
     std::size_t DisplayLineCount() const;
     // The display line as text to draw (undecodable bytes shown as U+FFFD).
     std::u32string DisplayLine(std::size_t index) const;
-    // Which file line a display line belongs to.
+    // Which file line a display line belongs to, and the first display line of a file line.
     std::size_t FileLineOf(std::size_t displayIndex) const;
+    std::size_t DisplayIndexOf(std::size_t fileLine) const;
+    // Lines whose rows are not counted yet.
+    bool WrapPending() const;
+    // Counts rows of lines not counted yet, about budget bytes of them; false when
+    // none remain. openLine: count an unterminated last line too.
+    bool WrapSome(std::size_t budget, bool openLine = true);
 
 private:
-    struct TRange {
-        std::size_t Offset;
-        std::size_t Length;
-    };
-    std::string Bytes; // the text as read; ranges leave the line ends out
-    std::vector<TRange> Lines;
-    bool LastOpen = false; // the last line had no line end yet
-    std::uint64_t Changes = 0;
+    friend class TStoreWorker;
+    static constexpr std::size_t Block = 256; // lines per row sum
+
+    // Held while the bytes may move or be freed, and by the worker while it reads
+    // into the room past their end: a slow read never holds up a reader of the lines.
+    mutable std::mutex Moving;
+    // Everything below is guarded by Guard.
+    mutable std::mutex Guard;
+    TGrowBuffer<char> Bytes;           // the text as read
+    TGrowBuffer<std::uint64_t> Starts; // offset of each line
+    bool LastOpen = false;             // the last line had no line end yet
+    mutable std::uint64_t Changes = 0;
+    std::uint64_t ContentChanges = 0; // the window's own changes of the text
 
     bool WrapOn = false;
-    int WrapWidth = 0;
-    TCharWidth CharWidth;
-    // Display lines per file line and their running sums, filled on demand.
-    mutable std::vector<std::uint32_t> WrapCounts;
-    mutable std::vector<std::size_t> WrapStarts; // display index of each file line
-    mutable std::size_t WrappedLines = 0;        // file lines whose counts are valid
-    mutable std::unordered_map<char32_t, int> Widths;
-    // The break positions of the line wrapped last (a long line is asked for row by row).
+    mutable TWrapMetrics Metrics;
+    // Rows of each line, 0 while not counted; rows per block of lines (a line not
+    // counted counting one) and the running sums of those, valid up to SumsValid.
+    mutable TGrowBuffer<std::uint32_t> Counts;
+    mutable std::vector<std::uint64_t> BlockRows;
+    mutable std::vector<std::uint64_t> BlockFirst;
+    mutable std::size_t SumsValid = 0;
+    mutable std::size_t CountedPrefix = 0; // lines before it all counted
+    // The row starts of the line asked for last (a long line is asked row by row).
     mutable std::size_t CachedLine = SIZE_MAX;
-    mutable std::u32string CachedText;
-    mutable std::vector<std::uint32_t> CachedBreaks;
+    mutable std::vector<std::uint32_t> CachedRows;
 
-    void SplitFrom(std::size_t offset);
-    void InvalidateWrap(std::size_t fromLine) const;
-    void EnsureWrapped() const;
-    int Width(char32_t c) const;
-    void Breaks(const std::u32string& text, std::vector<std::uint32_t>& out) const;
-    const std::vector<std::uint32_t>& BreaksOf(std::size_t line) const;
+    std::size_t LineCountLocked() const { return Starts.size(); }
+    std::string_view LineLocked(std::size_t index) const;
+    void ClearLocked();
+    // Indexes bytes written past the old end, continuing an open last line.
+    void CommitLocked(std::size_t oldSize);
+    void TruncateLocked(std::size_t lines);
+    void ResetCountsLocked();
+    void ExtendCountsLocked();
+    void SetCountLocked(std::size_t line, std::uint32_t rows) const;
+    std::uint32_t EnsureCountLocked(std::size_t line) const;
+    std::size_t RowsLocked() const;
+    std::size_t DisplayIndexLocked(std::size_t line) const;
+    std::size_t FileLineLocked(std::size_t displayIndex) const;
+    void UpdateSumsLocked(std::size_t blocks) const;
+    bool WrapSomeLocked(std::size_t budget, bool openLine) const;
 };
-
-// Decodes UTF-8 for display; each undecodable byte becomes U+FFFD, control
-// characters their visible pictures, a tab four blanks.
-void DecodeForDisplay(std::string_view bytes, std::u32string& out);
 
 } // namespace glimra

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -56,12 +57,99 @@ void TForm2::SetWordWrap(bool on) {
     RewrapStore();
 }
 
+namespace {
+
+// Character widths of a font, safe on the worker's thread: each thread measures with
+// font objects of its own, the window's thread with the ones made here.
+TCharWidth FontWidths(const QFont& font) {
+    auto own = std::make_shared<QFontMetrics>(font);
+    QThread* home = QThread::currentThread();
+    QString key = font.toString();
+    return [own, home, key](char32_t c) {
+        QString text = QString::fromUcs4(&c, 1);
+        if (QThread::currentThread() == home)
+            return own->horizontalAdvance(text);
+        thread_local QString metricsKey;
+        thread_local std::unique_ptr<QFontMetrics> metrics;
+        if (!metrics || metricsKey != key) {
+            QFont copy;
+            copy.fromString(key);
+            metrics = std::make_unique<QFontMetrics>(copy);
+            metricsKey = key;
+        }
+        return metrics->horizontalAdvance(text);
+    };
+}
+
+} // namespace
+
 void TForm2::RewrapStore() {
-    QFontMetrics metrics(font());
-    bool wrap = WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap;
-    Store.SetWrap(wrap, TextWidth(), [metrics](char32_t c) {
-        return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-    });
+    TWrapKey key{WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap, TextWidth(),
+                 font().toString()};
+    // Activation, showing a hidden window and unchanged settings wrap nothing again.
+    if (key == WrappedWith)
+        return;
+    WrappedWith = key;
+    AnchorRow = 0;
+    Store.SetWrap(key.On, key.Width, FontWidths(font()), QFontMetrics(font()).maxWidth());
+    if (key.On)
+        Worker->WakeWrap();
+    KeepView();
+}
+
+void TForm2::RecordAnchor() {
+    const std::size_t position = static_cast<std::size_t>(std::max(0, ScrollPosition()));
+    AnchorLine = Store.FileLineOf(position);
+    AnchorRow = position - std::min(position, Store.DisplayIndexOf(AnchorLine));
+    FollowEnd = position > 0 && ScrollPosition() >= ScrollMax();
+}
+
+void TForm2::KeepView() {
+    const std::size_t target = Store.DisplayIndexOf(AnchorLine) + AnchorRow;
+    const bool toEnd = FollowEnd;
+    Anchoring = true;
+    UpdateScrollRange();
+    SetScrollPosition(toEnd ? ScrollMax()
+                            : static_cast<int>(std::min<std::size_t>(target, INT32_MAX)));
+    Anchoring = false;
+}
+
+void TForm2::StoreProgress() {
+    Worker->ProgressTaken();
+    if (Closing)
+        return;
+    std::optional<TLoadOutcome> outcome = Worker->TakeOutcome();
+    // Steps come every millisecond or so: the view follows them a few times a second,
+    // and at once when a read ends.
+    if (!outcome) {
+        if (!ProgressTimer->isActive())
+            ProgressTimer->start();
+        return;
+    }
+    ProgressTimer->stop();
+    TRedrawHold hold(*this);
+    Follower->LoadEnded(*outcome);
+    if (MemoView)
+        WordWrapper->LoadFrom(Store);
+    ShowProgress();
+}
+
+void TForm2::ShowProgress() {
+    if (Closing)
+        return;
+    TRedrawHold hold(*this);
+    KeepView();
+    Repaint();
+}
+
+void TForm2::DrawProgress(QPainter& painter) {
+    const double done = Worker->Progress();
+    if (done < 0)
+        return;
+    // A thin bar in the margin below the text, never over it.
+    const int y = height() - 9;
+    painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
+    painter.fillRect(15, y, static_cast<int>(TextWidth() * done), 2, TextColor);
 }
 
 void TForm2::PlaceMemo() {
@@ -91,6 +179,8 @@ void TForm2::UpdateScrollRange() {
 }
 
 void TForm2::MiniScrollBar1Change() {
+    if (!Anchoring)
+        RecordAnchor();
     if (MemoView) {
         auto saved = std::move(WordWrapper->OnScroll);
         WordWrapper->ScrollToLine(ScrollPosition());
@@ -182,6 +272,7 @@ void TForm2::Redraw() {
         LineHeight = std::max(1, painter.fontMetrics().height());
         PlaceMemo();
         DrawLines(painter);
+        DrawProgress(painter);
     }
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
     if (MiniScrollBar1.Visible)

@@ -73,7 +73,14 @@ TForm2::TForm2(TWindowHost& host)
 
     WordWrapper = new TGlimraMemo(this);
     WordWrapper->hide();
-    Follower = new TFileFollower(Store, *this, this);
+    ProgressTimer = new QTimer(this);
+    ProgressTimer->setSingleShot(true);
+    ProgressTimer->setInterval(40);
+    connect(ProgressTimer, &QTimer::timeout, this, &TForm2::ShowProgress);
+    Worker = std::make_unique<TStoreWorker>(Store, [this] {
+        QMetaObject::invokeMethod(this, &TForm2::StoreProgress, Qt::QueuedConnection);
+    });
+    Follower = new TFileFollower(Store, *Worker, *this, this);
     Energy = new TIntervalTimer(500, this);
     connect(Energy, &TIntervalTimer::Timeout, this, &TForm2::Redraw);
     DemoTimer = new TIntervalTimer(200, this);
@@ -96,6 +103,7 @@ TForm2::~TForm2() {
     Layer.reset();
     Skin->Detach();
     Closing = true;
+    Worker->Cancel();
     Follower->Monitor->SetActive(false);
     Host.Modules().FreeModuleInstances(this, ModuleInstances);
     UnregisterModuleOwner(this);
@@ -236,6 +244,7 @@ void TForm2::OpenFile(const std::string& path) {
     MiniScrollBar1.Min = 0;
     UpdateScrollRange();
     SetScrollPosition(0);
+    RecordAnchor();
     AutoTopLine = 0;
     Repaint();
     Follower->Follow(NotifyOn);
@@ -252,6 +261,9 @@ void TForm2::FileChanged() {
         SetScrollPosition(ScrollMax());
     else if (static_cast<std::size_t>(position) < Store.DisplayLineCount())
         SetScrollPosition(position);
+    RecordAnchor();
+    // A read that goes on in the background keeps following the end.
+    FollowEnd = atEnd;
 }
 
 void TForm2::RetryTick() {

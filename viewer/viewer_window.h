@@ -9,10 +9,12 @@
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
 #include "viewer/line_store.h"
+#include "viewer/store_worker.h"
 
 #include <QImage>
 #include <QList>
 #include <QUrl>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -142,6 +144,8 @@ public:
     bool InputHandlers = true;
 
     TLineStore Store;
+    // Reads big files and counts rows off this thread; declared after the store it fills.
+    std::unique_ptr<TStoreWorker> Worker;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -224,6 +228,13 @@ private:
     void DrawMenus();
     void CloseMenus();
     void RewrapStore();
+    // The worker made progress: take a finished read, keep the view, redraw.
+    void StoreProgress();
+    void ShowProgress();
+    // While rows are counted the top line stays on top, and a view at the end stays there.
+    void RecordAnchor();
+    void KeepView();
+    void DrawProgress(QPainter& painter);
     void PlaceScrollBar();
     void PlaceMemo();
     // The module column stands left of the scroll bar, below the Module button.
@@ -239,6 +250,19 @@ private:
     bool DrawingModules = false;
     int RedrawHolds = 0;
     bool RedrawPending = false;
+    // What the view shows: its top file line and row, or the end.
+    std::size_t AnchorLine = 0;
+    std::size_t AnchorRow = 0;
+    bool FollowEnd = false;
+    bool Anchoring = false;
+    QTimer* ProgressTimer = nullptr;
+    // The wrap settings the store was last wrapped with.
+    struct TWrapKey {
+        bool On = false;
+        int Width = -1;
+        QString Font;
+        bool operator==(const TWrapKey&) const = default;
+    } WrappedWith;
 };
 
 } // namespace glimra

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace glimra {
 namespace {
 
@@ -24,7 +26,111 @@ TCharWidth Fixed(int w) {
     return [w](char32_t) { return w; };
 }
 
+// The break rule written the plain way, on decoded text: the rows the store counts on
+// bytes must be these.
+std::vector<std::u32string> ReferenceRows(std::string_view line, int width, const TCharWidth& w) {
+    std::u32string text;
+    DecodeForDisplay(line, text);
+    std::vector<std::size_t> starts{0};
+    std::size_t start = 0, afterBlank = 0;
+    long lineWidth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c == U' ') {
+            lineWidth += w(c);
+            afterBlank = i + 1;
+            continue;
+        }
+        if (lineWidth + w(c) > width && i > start) {
+            start = afterBlank > start ? afterBlank : i;
+            i = start - 1;
+            starts.push_back(start);
+            lineWidth = 0;
+            afterBlank = 0;
+            continue;
+        }
+        lineWidth += w(c);
+    }
+    std::vector<std::u32string> rows;
+    for (std::size_t k = 0; k < starts.size(); ++k)
+        rows.push_back(text.substr(
+            starts[k], (k + 1 < starts.size() ? starts[k + 1] : text.size()) - starts[k]));
+    return rows;
+}
+
 } // namespace
+
+TEST(LineStore, RowsOnBytesMatchTheBreakRuleOnText) {
+    // Blanks, tabs, wide and narrow letters, controls and broken sequences, at random.
+    const std::vector<std::string> pieces = {" ",
+                                             "  ",
+                                             "\t",
+                                             "a",
+                                             "word",
+                                             "longerword",
+                                             "\xe3\x81\x82",
+                                             "\xf0\x9f\x98\x80",
+                                             "\xff",
+                                             "\xe3\x81",
+                                             std::string(1, '\0'),
+                                             "W"};
+    TCharWidth width = [](char32_t c) {
+        return c == U'W' ? 13 : c < 0x80 ? 7 : c == U'\uFFFD' ? 9 : 15;
+    };
+    std::mt19937 random(5);
+    for (int round = 0; round < 400; ++round) {
+        std::string line;
+        for (int k = 1 + random() % 40; k > 0; --k)
+            line += pieces[random() % pieces.size()];
+        int rowWidth = 10 + static_cast<int>(random() % 120);
+        TLineStore s;
+        s.SetText(line);
+        s.SetWrap(true, rowWidth, width, 15);
+        EXPECT_EQ(DisplayOf(s), ReferenceRows(line, rowWidth, width)) << line << " at " << rowWidth;
+    }
+}
+
+TEST(LineStore, ALineThatFitsAtTheWidestAdvanceIsNotMeasured) {
+    std::vector<char32_t> asked;
+    TCharWidth width = [&asked](char32_t c) {
+        asked.push_back(c);
+        return 10;
+    };
+    TLineStore s;
+    s.SetText("\xe3\x81\x82\xe3\x81\x84\n\xe3\x81\x86\xe3\x81\x88\xe3\x81\x8a\xe3\x81\x8b\n");
+    s.SetWrap(true, 60, width, 10);
+    asked.clear();
+    // Six bytes at 10 pixels fit 60 pixels: the first line is one row, never measured.
+    EXPECT_EQ(s.DisplayLineCount(), 2u);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), U'\u3042'), 0);
+    // The second (12 bytes) is measured, each character once however often it is asked.
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), U'\u3046'), 1);
+    s.DisplayLine(1);
+    s.DisplayLine(1);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), U'\u3046'), 1);
+}
+
+TEST(LineStore, AGiantLineIsShownByItsFirstPartWithoutDecodingItWhole) {
+    std::u32string out;
+    std::string nuls(8u << 20, '\0');
+    DecodeForDisplay(nuls, out, 100);
+    EXPECT_EQ(out.size(), 100u);
+    EXPECT_LT(out.capacity(), 1000u);
+    // Wrapped, the rows stop at the wrap limit; each row is decoded alone.
+    std::string huge(TWrapMetrics::WrapLimit + 5000, 'x');
+    TLineStore s;
+    s.SetText(huge);
+    s.SetWrap(true, 800, Fixed(8));
+    while (s.WrapSome(1 << 20)) {
+    }
+    const std::size_t limit = TWrapMetrics::WrapLimit;
+    EXPECT_EQ(s.DisplayLineCount(), (limit + 99) / 100);
+    EXPECT_EQ(s.DisplayLine(s.DisplayLineCount() - 1).size(), limit % 100 ? limit % 100 : 100);
+    // Unwrapped, only the start is decoded.
+    s.SetWrap(false, 800, Fixed(8));
+    EXPECT_LE(s.DisplayLine(0).size(), 16384u);
+    EXPECT_EQ(s.Line(0).size(), huge.size()); // the bytes are all kept
+}
 
 TEST(LineStore, EveryLineEndStyleGivesTheSameLines) {
     const std::vector<std::string> want = {"alpha", "", "beta", "gamma"};
@@ -136,6 +242,8 @@ TEST(LineStore, LargeInputs) {
     TLineStore s;
     s.SetText(big);
     s.SetWrap(true, 800, Fixed(8));
+    while (s.WrapSome(1 << 20)) {
+    }
     EXPECT_EQ(s.DisplayLineCount(), big.size() / 100);
     EXPECT_EQ(s.DisplayLine(s.DisplayLineCount() - 1).size(), 100u);
     s.SetWrap(false, 800, Fixed(8));

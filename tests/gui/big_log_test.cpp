@@ -1,0 +1,139 @@
+// A window over a big log: it shows at once, fills while the file is read, and does
+// not wrap again for nothing.
+#include "fake_window_host.h"
+#include "gui_test_util.h"
+#include "platform/file_access.h"
+#include "viewer/glimra_memo.h"
+#include "viewer/viewer_window.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QTest>
+#include <atomic>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace glimra {
+namespace {
+
+std::string Numbered(int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i)
+        text += "line " + std::to_string(i) + " of a log that is long enough to need two rows\n";
+    return text;
+}
+
+class BigLogTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetReadPieceHook(nullptr); }
+    TTestFolder Folder;
+    TFakeWindowHost Host;
+};
+
+} // namespace
+
+TEST_F(BigLogTest, TheWindowShowsAtOnceAndFillsWhileTheFileIsRead) {
+    const std::string text = Numbered(100000); // about 7 MB
+    const std::string path = Folder.Write("big.log", text);
+    std::atomic<bool> released = false;
+    // The disk is slow past the third megabyte.
+    SetReadPieceHook([&](const std::string&, std::int64_t at) {
+        for (int i = 0; i < 500 && at >= (3 << 20) && !released; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    // The open returned before the read did; what was read is there to see.
+    EXPECT_LT(w->Store.RawSize(), text.size());
+    ASSERT_TRUE(WaitFor([&] { return w->ScrollMax() > 0; }));
+    EXPECT_EQ(w->Store.DisplayLine(0), U"line 0 of a log that is long enough to need two rows");
+    const int partialMax = w->ScrollMax();
+    w->Redraw();
+    released = true;
+    ASSERT_TRUE(WaitFor(
+        [&] { return w->Store.LineCount() == 100000u && w->ScrollMax() > partialMax; }, 10000));
+    EXPECT_EQ(w->Store.Line(99999), "line 99999 of a log that is long enough to need two rows");
+    EXPECT_EQ(w->ScrollPosition(), 0); // the view stayed at the top
+}
+
+TEST_F(BigLogTest, NothingWrapsAgainForActivationShowingOrTheSameSettings) {
+    Host.Values.WordWrap = true;
+    const std::string path = Folder.Write("wrap.log", Numbered(2000));
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    w->show();
+    QCoreApplication::processEvents();
+    const std::uint64_t version = w->Store.Version();
+    w->hide();
+    w->show();
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(w.get(), &activation);
+    w->ApplySettings(Host.Values);
+    w->FormResize();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->Store.Version(), version);
+    // A narrower window wraps what is on screen at once.
+    w->resize(300, 350);
+    EXPECT_NE(w->Store.Version(), version);
+    QFontMetrics metrics(w->font());
+    for (std::size_t row = 0; row < 10; ++row) {
+        QString shown = QString::fromStdU32String(w->Store.DisplayLine(row)).trimmed();
+        EXPECT_LE(metrics.horizontalAdvance(shown), w->width() - 45) << row;
+    }
+}
+
+TEST_F(BigLogTest, AViewAtTheEndFollowsWhatABigAppendBrings) {
+    const std::string path = Folder.Write("follow.log", Numbered(1000));
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    w->SetScrollPosition(w->ScrollMax());
+    // More than is read at once: the worker reads it, and the view keeps to the end.
+    std::ofstream(path, std::ios::app | std::ios::binary) << Numbered(60000);
+    w->Follower->FileSysChanged();
+    ASSERT_TRUE(WaitFor([&] { return w->Store.LineCount() == 61000u; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w->ScrollMax() > 50000; }));
+    EXPECT_EQ(w->ScrollPosition(), w->ScrollMax());
+}
+
+TEST_F(BigLogTest, TheMemoOfAGiantLogShowsItsStartAndCannotLoseIt) {
+    const std::string text = Numbered(40000); // about 2.3 MB
+    const std::string path = Folder.Write("memo.log", text);
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    ASSERT_TRUE(
+        WaitFor([&] { return w->Store.RawSize() == text.size() && !w->Worker->Loading(); }));
+    w->SetMemoView(true);
+    EXPECT_TRUE(w->WordWrapper->isReadOnly());
+    EXPECT_LT(w->WordWrapper->toPlainText().size(),
+              static_cast<qsizetype>(TGlimraMemo::MemoLimit + 200));
+    EXPECT_TRUE(w->WordWrapper->toPlainText().startsWith(QStringLiteral("line 0 of a log")));
+    // Closing the view writes nothing back: the store keeps the whole log.
+    w->SetMemoView(false);
+    EXPECT_EQ(w->Store.RawSize(), text.size());
+    EXPECT_EQ(w->Store.LineCount(), 40000u);
+    // A small log stays editable.
+    w->OpenFile(Folder.Write("small.log", "a\nb\n"));
+    w->SetMemoView(true);
+    EXPECT_FALSE(w->WordWrapper->isReadOnly());
+}
+
+TEST_F(BigLogTest, AFileOfNulBytesIsOneLineShownByItsStart) {
+    const std::string path = Folder.Path("sparse.bin");
+    std::ofstream(path, std::ios::binary).close();
+    const std::uintmax_t size = 48u << 20;
+    std::filesystem::resize_file(path, size); // sparse: reads as NUL bytes
+    Host.Values.WordWrap = true;
+    auto w = MakeWindow(Host);
+    w->OpenFile(path);
+    ASSERT_TRUE(
+        WaitFor([&] { return w->Store.RawSize() == size && !w->Worker->Loading(); }, 20000));
+    EXPECT_EQ(w->Store.LineCount(), 1u);
+    std::u32string first = w->Store.DisplayLine(0);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.front(), U'\u2400');
+    EXPECT_LE(static_cast<double>(w->Store.MemoryBytes()), 1.15 * static_cast<double>(size) + 16);
+    w->Redraw();
+}
+
+} // namespace glimra

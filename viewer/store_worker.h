@@ -1,0 +1,80 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace glimra {
+
+class TLineStore;
+
+// Reads up to n bytes at offset into to: the count, 0 at the end, -1 on failure.
+using TReadAt = std::function<std::int64_t(std::int64_t offset, char* to, std::size_t n)>;
+
+enum class TLoadOutcome {
+    Changed,   // the store holds the file's bytes now
+    Unchanged, // the file held what the store held
+    Failed,    // a read failed; the store holds what was read before it
+    Cancelled, // the store was changed by other means meanwhile
+    Partial,   // the file grew past the room made for it: read on from the store's end
+};
+
+// Fills a store from a file and counts the rows of its lines, in steps of about a
+// megabyte each, on a thread of its own; the window's thread keeps drawing between
+// the steps. Small reads run at once on the caller's thread.
+class TStoreWorker {
+public:
+    // progress is called on the worker's thread after a step, unless the last call
+    // has not been taken yet (ProgressTaken); the window hands it to its own thread.
+    TStoreWorker(TLineStore& store, std::function<void()> progress);
+    ~TStoreWorker();
+    TStoreWorker(const TStoreWorker&) = delete;
+    TStoreWorker& operator=(const TStoreWorker&) = delete;
+
+    // growth: the store holds the file's first bytes (the caller checked): read on
+    // from its end. Otherwise compare the file with the store and read it from the
+    // first line that differs, so two copies of the file are never held. size is the
+    // file's size now. Returns the outcome when the read ran at once.
+    std::optional<TLoadOutcome> Load(TReadAt read, std::int64_t size, bool growth);
+    // Stops a load; the store keeps what was read. Waits for a running step.
+    void Cancel();
+    bool Loading() const;
+    // The outcome of a load that ended on the worker's thread, once.
+    std::optional<TLoadOutcome> TakeOutcome();
+    // The lines or the wrap settings changed: rows are to be counted.
+    void WakeWrap();
+    // The window has taken the last progress call: the next step calls again.
+    void ProgressTaken() { Posted = false; }
+    // How far the current load or count is, 0 to 1; negative when idle.
+    double Progress() const;
+
+    // Reads at most this much at once on the caller's thread.
+    static constexpr std::int64_t SyncLimit = 1 << 20;
+
+private:
+    struct TJob;
+    // One step of the job; false when it ended (Result holds how).
+    bool Step(TJob& job);
+    void Run();
+    void Notify();
+
+    TLineStore& Store;
+    std::function<void()> OnProgress;
+    mutable std::mutex Lock;
+    std::condition_variable Wake;
+    std::unique_ptr<TJob> Job;
+    std::optional<TLoadOutcome> Outcome;
+    bool WrapWanted = false;
+    bool Busy = false;
+    bool Stop = false;
+    std::atomic<double> Done{-1};
+    std::atomic<bool> Posted{false};
+    std::thread Thread;
+};
+
+} // namespace glimra
