@@ -4,6 +4,7 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
+#include "graphics/pixel_ops.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
 #include "viewer/glimra_memo.h"
@@ -175,14 +176,9 @@ void TForm2::Redraw() {
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap);
-    {
-        QPainter painter(&WindowBitmap);
-        painter.setFont(font());
-        painter.setPen(TextColor);
-        LineHeight = std::max(1, painter.fontMetrics().height());
-        PlaceMemo();
-        DrawLines(painter);
-    }
+    LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
+    PlaceMemo();
+    DrawLines();
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
     if (MiniScrollBar1.Visible)
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
@@ -193,8 +189,10 @@ void TForm2::Redraw() {
         OpeningStep();
         return;
     }
-    update();
+    // The controls first: a control asking for a paint after the window would
+    // be painted a second time, the window under it too.
     ComposeControls();
+    update();
 }
 
 void TForm2::ComposeControls() {
@@ -234,7 +232,7 @@ void TForm2::OpeningStep() {
     }
 }
 
-void TForm2::DrawLines(QPainter& painter) {
+void TForm2::DrawLines() {
     std::size_t count = Store.DisplayLineCount();
     if (count == 0 || (MemoView && WordWrapper->lineWrapMode() == QPlainTextEdit::NoWrap))
         return;
@@ -242,18 +240,23 @@ void TForm2::DrawLines(QPainter& painter) {
                                  : std::min<std::size_t>(ScrollPosition(), count - 1);
     int y = LineHeight + 15 - static_cast<int>(SubLineOffset);
     int rows = (WindowBitmap.height() - 30) / LineHeight;
-    int ascent = painter.fontMetrics().ascent();
     if (AutoMode)
         rows = std::max(rows, 1);
+    LineImages.BeginFrame(
+        {Store.Version(), font(), TextColor, WindowBitmap.width() - 15, LineHeight});
+    TPixelView bitmap = ViewOf(WindowBitmap);
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
         if (AutoMode)
             index %= count;
         else if (index >= count)
             break;
-        std::u32string text = Store.DisplayLine(index);
-        painter.drawText(15, y + ascent,
-                         QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
+        const QImage& line = LineImages.Line(index, [this, index] {
+            std::u32string text = Store.DisplayLine(index);
+            return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+        });
+        BlendPremultiplied(bitmap, 15, y, line.constBits(), line.width(), line.height(),
+                           line.bytesPerLine());
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;
@@ -328,10 +331,20 @@ void TForm2::ApplyButtonLayout() {
 
 void TForm2::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (WindowBitmap.isNull())
+    if (WindowBitmap.isNull()) {
         painter.fillRect(rect(), Qt::black);
-    else
-        painter.drawImage(event->rect(), WindowBitmap, event->rect());
+        return;
+    }
+    // The window system takes 32-bit pixels: converted here, row by row, only for
+    // what is painted, rather than by the painter on helper threads.
+    if (ScreenImage.size() != WindowBitmap.size())
+        ScreenImage = QImage(WindowBitmap.size(), QImage::Format_RGB32);
+    const QRect r = event->rect();
+    CopyToXrgb(ViewOf(std::as_const(WindowBitmap)),
+               {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, ScreenImage.bits(),
+               ScreenImage.bytesPerLine());
+    painter.drawImage(r, ScreenImage, r);
+    ++Paints;
 }
 
 void TForm2::resizeEvent(QResizeEvent*) {

@@ -7,6 +7,7 @@
 #include "modules/location_control.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
+#include "viewer/line_images.h"
 #include "viewer/line_store.h"
 
 #include <QImage>
@@ -99,6 +100,8 @@ public:
     TPoint ButtonHome[5];
 
     TLineStore Store;
+    // The shaped and drawn text of the lines on show.
+    TLineImages LineImages;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -114,6 +117,9 @@ public:
     TIntervalTimer* Energy = nullptr;
     TIntervalTimer* DemoTimer = nullptr;
     QImage WindowBitmap;
+    // The composition as the window system takes it, and how often it was painted.
+    QImage ScreenImage;
+    long long Paints = 0;
     TOriginalForm* Skin = nullptr;
     TWarningLight Light;
     TMiniScrollBar MiniScrollBar1{clYellow};
@@ -168,7 +174,7 @@ private:
     void SetTextFont(const QFont& font);
     void SetWordWrap(bool on);
     void UpdateEnergy(const TRegIniRec& settings);
-    void DrawLines(QPainter& painter);
+    void DrawLines();
     void OpeningStep();
     void ComposeControls();
     void RewrapStore();
