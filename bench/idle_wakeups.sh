@@ -6,7 +6,8 @@
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 period=${2:-10}
 
-log=$WORK/idle.log
+mkdir -p "$WORK/logs"
+log=$WORK/logs/idle.log
 for i in $(seq 1 200); do echo "idle line $i"; done >"$log"
 
 # Voluntary plus involuntary switches of every thread of a process.
