@@ -12,7 +12,7 @@ mkdir -p "$WORK/logs"
 log=$WORK/logs/append.log
 if [ "$megabytes" -gt 0 ]; then
     yes "2024-05-17 08:00:00.000 INFO  [worker-01] http.server: GET /api/v1/orders/123456?expand=items 200 17 ms" |
-        head -c "${megabytes}M" >"$log"
+        head -c "${megabytes}M" >"$log" || true # yes ends on the closed pipe
 else
     printf 'one\ntwo\nthree\n' >"$log"
 fi

@@ -7,14 +7,16 @@
 
 namespace glimra {
 
-void TLineImages::BeginFrame(const TKey& key) {
-    if (!valid_ || !(key == key_)) {
+bool TLineImages::BeginFrame(const TKey& key) {
+    const bool same = valid_ && key == key_;
+    if (!same) {
         current_.clear();
         key_ = key;
         valid_ = true;
     }
     previous_ = std::move(current_);
     current_.clear();
+    return same;
 }
 
 const QImage& TLineImages::Line(std::size_t index, const std::function<QString()>& text) {

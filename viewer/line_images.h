@@ -25,8 +25,10 @@ public:
         bool operator==(const TKey&) const = default;
     };
 
-    // Starts a frame drawn under key.
-    void BeginFrame(const TKey& key);
+    // Starts a frame drawn under key. False when the key changed: the lines are
+    // then best drawn straight away, as a change is often followed by another
+    // (a growing log); the pictures are made from the next frame under this key on.
+    bool BeginFrame(const TKey& key);
     // The picture of display line index (premultiplied ARGB, the baseline at the
     // font's ascent); text() gives the line when it has to be drawn.
     const QImage& Line(std::size_t index, const std::function<QString()>& text);

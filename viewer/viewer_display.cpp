@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <optional>
+
 namespace glimra {
 
 bool TForm2::IsActiveWindow() const {
@@ -242,8 +244,15 @@ void TForm2::DrawLines() {
     int rows = (WindowBitmap.height() - 30) / LineHeight;
     if (AutoMode)
         rows = std::max(rows, 1);
-    LineImages.BeginFrame(
+    const bool reuse = LineImages.BeginFrame(
         {Store.Version(), font(), TextColor, WindowBitmap.width() - 15, LineHeight});
+    std::optional<QPainter> painter;
+    if (!reuse) {
+        painter.emplace(&WindowBitmap);
+        painter->setFont(font());
+        painter->setPen(TextColor);
+    }
+    const int ascent = QFontMetrics(font(), &WindowBitmap).ascent();
     TPixelView bitmap = ViewOf(WindowBitmap);
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
@@ -251,10 +260,15 @@ void TForm2::DrawLines() {
             index %= count;
         else if (index >= count)
             break;
-        const QImage& line = LineImages.Line(index, [this, index] {
-            std::u32string text = Store.DisplayLine(index);
-            return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
-        });
+        auto text = [this, index] {
+            std::u32string line = Store.DisplayLine(index);
+            return QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size()));
+        };
+        if (painter) {
+            painter->drawText(15, y + ascent, text());
+            continue;
+        }
+        const QImage& line = LineImages.Line(index, text);
         BlendPremultiplied(bitmap, 15, y, line.constBits(), line.width(), line.height(),
                            line.bytesPerLine());
     }

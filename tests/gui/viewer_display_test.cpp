@@ -202,7 +202,10 @@ TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
     const long long before = w->LineImages.Drawn();
     w->Redraw();
     EXPECT_EQ(w->LineImages.Drawn(), before);
+    // A change draws its frame straight away and keeps pictures from the next on.
     w->TextColor = Qt::yellow;
+    w->Redraw();
+    EXPECT_EQ(w->LineImages.Drawn(), before);
     w->Redraw();
     const int rows = (w->height() - 30) / w->LineHeight;
     EXPECT_GE(w->LineImages.Drawn() - before, rows);
