@@ -24,9 +24,9 @@ struct TUpdateThread::TState {
     bool WakeRequested = false;
     bool Suspended = false;
     bool Idle = true;
-    bool StepDone = false;
-    int SteppedIndex = -1;
-    bool SweepIdle = true;
+    bool FramePending = false; // a sweep is queued for the main thread
+    bool SweepIdle = false;    // the last sweep that ended stepped nothing
+    int Ticks = 0;
 };
 
 TUpdateThread::TUpdateThread(TUpdateHost& host, double framesPerSecond)
@@ -81,28 +81,42 @@ bool TUpdateThread::IsIdle() const {
     return state_->Idle;
 }
 
-void TUpdateThread::StepOnMainThread(const std::shared_ptr<TState>& state) {
+int TUpdateThread::Ticks() const {
+    std::lock_guard lock(state_->Mutex);
+    return state_->Ticks;
+}
+
+void TUpdateThread::SweepOnMainThread(const std::shared_ptr<TState>& state) {
     TState& s = *state;
-    bool suspended;
     {
         std::lock_guard lock(s.Mutex);
         if (s.Stop)
             return;
-        suspended = s.Suspended;
+        if (s.Suspended) {
+            s.FramePending = false;
+            s.SweepIdle = true;
+            return;
+        }
     }
-    int index = -1;
-    bool sweepIdle = true;
-    if (!suspended) {
-        index = s.Sweep.Next(*s.Host);
-        sweepIdle = s.Sweep.LastSweepIdle();
-        if (index >= 0)
-            s.Host->StepWindow(index);
+    // A window that restarts the sweep in every step (ResetCursor) must not keep
+    // the main thread here: the rest of the sweep waits for the next frame.
+    const int limit = 2 * s.Host->WindowCount() + 2;
+    bool ended = false;
+    for (int n = 0; n < limit; ++n) {
+        const int index = s.Sweep.Next(*s.Host);
+        if (index < 0) {
+            ended = true;
+            break;
+        }
+        s.Host->StepWindow(index);
+        // The step may have closed the program and destroyed the thread.
+        std::lock_guard lock(s.Mutex);
+        if (s.Stop)
+            return;
     }
     std::lock_guard lock(s.Mutex);
-    s.SteppedIndex = index;
-    s.SweepIdle = sweepIdle;
-    s.StepDone = true;
-    s.Changed.notify_all();
+    s.FramePending = false;
+    s.SweepIdle = ended && s.Sweep.LastSweepIdle();
 }
 
 void TUpdateThread::Run(const std::shared_ptr<TState>& state) {
@@ -115,29 +129,33 @@ void TUpdateThread::Run(const std::shared_ptr<TState>& state) {
         if (s.Stop)
             return;
         s.WakeRequested = false;
+        s.SweepIdle = false;
         s.Idle = false;
         pacer.Start(TFramePacer::Clock::now());
         for (;;) {
-            // Not a blocking queued call: waiting here must end on a stop request,
-            // or a main thread that waits for this thread would never be answered.
-            s.StepDone = false;
-            lock.unlock();
-            const bool posted = QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [state] { StepOnMainThread(state); },
-                Qt::QueuedConnection);
-            lock.lock();
-            if (!posted)
-                break;
-            s.Changed.wait(lock, [&] { return s.Stop || s.StepDone; });
-            if (s.Stop)
-                return;
-            if (s.SteppedIndex >= 0)
-                continue;
-            if (s.SweepIdle)
-                break;
+            if (!s.FramePending) {
+                s.FramePending = true;
+                lock.unlock();
+                const bool posted = QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [state] { SweepOnMainThread(state); },
+                    Qt::QueuedConnection);
+                lock.lock();
+                if (!posted) {
+                    s.FramePending = false;
+                    break;
+                }
+            }
             const auto deadline = pacer.Next(TFramePacer::Clock::now());
             if (s.Changed.wait_until(lock, deadline, [&] { return s.Stop; }))
                 return;
+            ++s.Ticks;
+            if (s.FramePending || !s.SweepIdle)
+                continue;
+            if (!s.WakeRequested)
+                break;
+            // Woken while the last sweep found nothing: sweep again.
+            s.WakeRequested = false;
+            s.SweepIdle = false;
         }
     }
 }

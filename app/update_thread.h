@@ -8,11 +8,13 @@
 
 namespace glimra {
 
-// Drives the continuous animation of the windows: sweeps the host's windows
-// and has the main thread perform one step of each window that wants one, one
-// sweep per screen frame. After a sweep that stepped nothing it sleeps until
-// Wake. It never reads the window list itself: every look at the list happens
-// on the main thread, inside the call that also performs the step.
+// Drives the continuous animation of the windows. Once per screen frame it
+// hands the main thread one sweep over the host's windows, stepping each window
+// that wants a step, and goes on with its own pace without waiting for it: a
+// frame still queued is not queued again, so a busy main thread skips frames
+// instead of piling them up. After a sweep that stepped nothing it sleeps until
+// Wake. It never reads the window list itself: every look at the list happens on
+// the main thread, inside the sweep.
 //
 // Construct, use and destroy on the main thread.
 class TUpdateThread {
@@ -36,11 +38,14 @@ public:
     void Suspend();
     // The thread is asleep, waiting for Wake.
     bool IsIdle() const;
+    // Frame deadlines the thread has reached: it keeps counting while the main
+    // thread is busy.
+    int Ticks() const;
 
 private:
     struct TState;
     static void Run(const std::shared_ptr<TState>& state);
-    static void StepOnMainThread(const std::shared_ptr<TState>& state);
+    static void SweepOnMainThread(const std::shared_ptr<TState>& state);
 
     // Shared with the thread and with steps still queued for the main thread,
     // so neither outlives what it touches.

@@ -1,14 +1,18 @@
 #include "graphics/original_form.h"
 
 #include "common/qt_color.h"
+#include "graphics/pixel_ops.h"
+#include "graphics/qt_pixels.h"
 
 #include <QEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+
 #include <QRegion>
 #include <QWidget>
+#include <algorithm>
 
 namespace glimra {
 
@@ -122,12 +126,21 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
         DrawSegment(painter, line);
     DrawSegment(painter, layout.Grip);
 
-    QPolygon frame;
-    for (const TSkinPoint& p : layout.TitleFrame)
-        frame << ToQPoint(p);
-    painter.setPen(
-        QPen(ToQColor(IsActive ? ActiveColor : DeActiveColor), 1, Qt::SolidLine, Qt::SquareCap));
-    painter.drawPolyline(frame);
+    // The frame is a rectangle: filled spans draw it without the painter's line
+    // rasteriser, which hands long outlines to helper threads.
+    const TSkinPoint* f = layout.TitleFrame.data();
+    const TColor frameColor = IsActive ? ActiveColor : DeActiveColor;
+    const QColor c = ToQColor(frameColor);
+    const auto blue = static_cast<std::uint8_t>(c.blue()),
+               green = static_cast<std::uint8_t>(c.green()),
+               red = static_cast<std::uint8_t>(c.red());
+    for (int i = 0; i + 1 < static_cast<int>(layout.TitleFrame.size()); ++i) {
+        const TSkinPoint a = f[i], b = f[i + 1];
+        FillRect(ViewOf(bitmap),
+                 {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
+                  std::max(a.Y, b.Y) + 1},
+                 blue, green, red);
+    }
 
     const TSkinRect& t = layout.TitleText;
     if (t.Width() <= 0 || title.isEmpty())
@@ -138,7 +151,11 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
     painter.setPen(ToQColor(FileColor));
     const QRect clip(t.Left, t.Top, t.Width(), t.Height());
     painter.setClipRect(clip);
-    painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title);
+    if (titleText_.text() != title) {
+        titleText_.setText(title);
+        titleText_.setTextFormat(Qt::PlainText);
+    }
+    painter.drawStaticText(clip.topLeft(), titleText_);
 }
 
 bool TOriginalForm::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -62,6 +63,8 @@ private:
     TSkinBounds Bounds() const;
 
     QPointer<QWidget> form_;
+    // The title laid out once, not on every frame.
+    QStaticText titleText_;
     bool inTitleRow_ = false;
     TSkinDrag dragMode_ = TSkinDrag::None;
     TSkinPoint drag_;

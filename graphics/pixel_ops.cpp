@@ -66,4 +66,38 @@ void StretchCopy(TPixelView dst, TRect dstRect, TConstPixelView src, TRect srcRe
     }
 }
 
+void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,
+                        std::ptrdiff_t stride) {
+    const TRect r = Intersect({dx, dy, dx + w, dy + h}, dst.Rect());
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const std::uint8_t* s = bgra + (y - dy) * stride + (r.Left - dx) * 4;
+        std::uint8_t* d = dst.Row(y) + r.Left * 3;
+        for (int x = r.Left; x < r.Right; ++x, s += 4, d += 3) {
+            const unsigned a = s[3];
+            if (a == 0)
+                continue;
+            const unsigned keep = 255 - a;
+            // x / 255 for x up to 255 * 255, without a division.
+            for (int c = 0; c < 3; ++c) {
+                const unsigned t = d[c] * keep + 128;
+                d[c] = static_cast<std::uint8_t>(s[c] + ((t + (t >> 8)) >> 8));
+            }
+        }
+    }
+}
+
+void CopyToXrgb(TConstPixelView src, TRect r, std::uint8_t* xrgb, std::ptrdiff_t stride) {
+    r = Intersect(r, src.Rect());
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const std::uint8_t* s = src.Row(y) + r.Left * 3;
+        std::uint8_t* d = xrgb + y * stride + r.Left * 4;
+        for (int x = r.Left; x < r.Right; ++x, s += 3, d += 4) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+            d[3] = 0xff;
+        }
+    }
+}
+
 } // namespace glimra

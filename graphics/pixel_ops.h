@@ -14,4 +14,14 @@ void CopyRect(TPixelView dst, int dx, int dy, TConstPixelView src, TRect srcRect
 // pixels outside dst, or whose source pixel lies outside src, are left as they were.
 void StretchCopy(TPixelView dst, TRect dstRect, TConstPixelView src, TRect srcRect);
 
+// Lays a premultiplied 32-bit picture (rows of blue, green, red, alpha bytes, w x h,
+// stride bytes apart) over dst with its top-left corner at (dx, dy), source over.
+// What falls outside dst is skipped.
+void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,
+                        std::ptrdiff_t stride);
+
+// Copies the part of r inside src to the same place of a 32-bit picture (rows of
+// blue, green, red, 0xFF bytes, as wide and high as src, stride bytes apart).
+void CopyToXrgb(TConstPixelView src, TRect r, std::uint8_t* xrgb, std::ptrdiff_t stride);
+
 } // namespace glimra

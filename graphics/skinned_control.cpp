@@ -146,11 +146,16 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
     painter.setPen(ToQColor(TextColor));
     painter.setBrush(Qt::NoBrush);
     if (!CaptionText.isEmpty()) {
+        if (CaptionLayout.text() != CaptionText) {
+            CaptionLayout.setText(CaptionText);
+            CaptionLayout.setTextFormat(Qt::PlainText);
+        }
+        CaptionLayout.prepare(QTransform(), Base::font());
         const QFontMetrics metrics(Base::font());
-        const TPoint at =
-            CaptionPosition(Base::width(), Base::height(), metrics.horizontalAdvance(CaptionText),
-                            metrics.height(), ZoomValue);
-        painter.drawText(at.X, at.Y + metrics.ascent(), CaptionText);
+        const TPoint at = CaptionPosition(Base::width(), Base::height(),
+                                          static_cast<int>(CaptionLayout.size().width()),
+                                          metrics.height(), ZoomValue);
+        painter.drawStaticText(at.X, at.Y, CaptionLayout);
     }
     if (Frame) {
         painter.setPen(ToQColor(FrameColor));

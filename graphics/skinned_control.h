@@ -3,6 +3,7 @@
 #include "graphics/control_geometry.h"
 
 #include <QImage>
+#include <QStaticText>
 #include <QString>
 #include <cstdint>
 
@@ -72,6 +73,8 @@ private:
     TBounds Bounds() const;
 
     QString CaptionText;
+    // The caption laid out once for the font it was last painted with.
+    mutable QStaticText CaptionLayout;
     std::uint8_t Level = 1;
     TColor FrameColor = clYellow;
     bool Frame = false;

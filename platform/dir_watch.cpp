@@ -6,9 +6,9 @@
 #include <dirent.h>
 #include <memory>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace glimra {
@@ -69,7 +69,35 @@ bool ListEntries(const std::string& dir, const std::string& prefix, bool subtree
     return true;
 }
 
+// Waits for the descriptor or the stop; -1 on error, 0 time-out, 1 the descriptor,
+// 2 the stop. A negative fd waits for the stop alone.
+int WaitFor(int fd, const TWatchStop* stop, int timeoutMs) {
+    pollfd p[2] = {{fd, POLLIN, 0}, {stop ? stop->Descriptor() : -1, POLLIN, 0}};
+    const int n = ::poll(p, 2, timeoutMs);
+    if (n <= 0)
+        return n < 0 && errno != EINTR ? -1 : 0;
+    if (p[1].revents & POLLIN)
+        return 2;
+    if (p[0].revents & (POLLERR | POLLNVAL))
+        return -1;
+    return p[0].revents & POLLIN ? 1 : 0;
+}
+
 } // namespace
+
+TWatchStop::TWatchStop() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+TWatchStop::~TWatchStop() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void TWatchStop::Raise() {
+    const std::uint64_t one = 1;
+    // A counter that is already raised cannot fail to wake anyone.
+    if (fd_ >= 0 && ::write(fd_, &one, sizeof one) < 0) {
+    }
+}
 
 std::uint32_t InotifyMask(std::uint32_t changeMask) {
     // Losing the directory itself is always of interest.
@@ -193,20 +221,21 @@ void TDirWatch::Unwatch(const std::string& path) {
     }
 }
 
-TDirWatch::TWaitResult TDirWatch::Wait(int timeoutMs) {
+TDirWatch::TWaitResult TDirWatch::Wait(int timeoutMs, const TWatchStop* stop) {
     if (simulatedWaitFailure)
         return TWaitResult::Failed;
     if (polling_)
-        return PollWait(timeoutMs);
-    pollfd p{fd_, POLLIN, 0};
-    const int n = ::poll(&p, 1, timeoutMs);
-    if (n < 0)
-        return errno == EINTR ? TWaitResult::TimedOut : TWaitResult::Failed;
-    if (n == 0)
-        return TWaitResult::TimedOut;
-    if (p.revents & (POLLERR | POLLNVAL))
+        return PollWait(timeoutMs, stop);
+    switch (WaitFor(fd_, stop, timeoutMs)) {
+    case -1:
         return TWaitResult::Failed;
-    return Drain();
+    case 0:
+        return TWaitResult::TimedOut;
+    case 2:
+        return TWaitResult::Stopped;
+    default:
+        return Drain();
+    }
 }
 
 TDirWatch::TWaitResult TDirWatch::Drain() {
@@ -300,9 +329,18 @@ void TDirWatch::StartPolling(bool resumable) {
     lastScan_ = std::chrono::steady_clock::now();
 }
 
-TDirWatch::TWaitResult TDirWatch::PollWait(int timeoutMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
-    const auto now = std::chrono::steady_clock::now();
+TDirWatch::TWaitResult TDirWatch::PollWait(int timeoutMs, const TWatchStop* stop) {
+    using namespace std::chrono;
+    // Rounded up: a wait that ends before the scan is due would only spin.
+    const auto untilScan = ceil<milliseconds>(lastScan_ + kPollInterval - steady_clock::now());
+    const int toScan = static_cast<int>(std::max<milliseconds::rep>(0, untilScan.count()));
+    const int wait = timeoutMs < 0 ? toScan : std::min(timeoutMs, toScan);
+    const int woken = WaitFor(-1, stop, wait);
+    if (woken == 2)
+        return TWaitResult::Stopped;
+    if (woken < 0)
+        return TWaitResult::Failed;
+    const auto now = steady_clock::now();
     if (now - lastScan_ < kPollInterval)
         return TWaitResult::TimedOut;
     lastScan_ = now;

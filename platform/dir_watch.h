@@ -33,6 +33,22 @@ TDirSnapshot ScanDirectory(const std::string& directory, bool subtree);
 void SimulateWatchFailure(int err);
 void SimulateWaitFailure(bool waitFails);
 
+// Ends a TDirWatch::Wait from another thread: once raised, every wait on it
+// returns Stopped at once.
+class TWatchStop {
+public:
+    TWatchStop();
+    ~TWatchStop();
+    TWatchStop(const TWatchStop&) = delete;
+    TWatchStop& operator=(const TWatchStop&) = delete;
+    // Any thread.
+    void Raise();
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
 // Change notification on one directory through inotify. When a watch cannot be
 // added (the kernel's watch limit, a missing directory, any other refusal), or the
 // directory itself is deleted or renamed, it compares the directory's entries once
@@ -40,7 +56,7 @@ void SimulateWaitFailure(bool waitFails);
 // again, except after the watch limit was reached. Used by one thread at a time.
 class TDirWatch {
 public:
-    enum class TWaitResult { Signalled, TimedOut, Failed };
+    enum class TWaitResult { Signalled, TimedOut, Failed, Stopped };
 
     TDirWatch() = default;
     ~TDirWatch();
@@ -51,8 +67,9 @@ public:
     // not used); otherwise the directory alone for the changes in the mask.
     // False when inotify could not be set up: the watch then scans.
     bool Open(const std::string& directory, bool subtree, std::uint32_t changeMask);
-    // Waits up to timeoutMs; Signalled when a change of interest happened.
-    TWaitResult Wait(int timeoutMs);
+    // Waits up to timeoutMs (-1: no limit, waking only for a change, a stop or the
+    // next scan while scanning); Signalled when a change of interest happened.
+    TWaitResult Wait(int timeoutMs, const TWatchStop* stop = nullptr);
     // Watches the subdirectories that appeared since the last wait; false when
     // one of them could not be watched and the watch turned to scanning.
     bool Rearm();
@@ -68,7 +85,7 @@ private:
     TWaitResult Drain();
     bool Consume(int wd, std::uint32_t mask, const std::string& name);
     void StartPolling(bool resumable);
-    TWaitResult PollWait(int timeoutMs);
+    TWaitResult PollWait(int timeoutMs, const TWatchStop* stop);
 
     std::string root_;
     bool subtree_ = false;

@@ -12,7 +12,7 @@ namespace glimra {
 // Watches one directory and reports each change in it on the main thread
 // through OnFileSysChange. The waiting is done by a TFileWaitThread; the
 // monitor never waits for one: stopping is a request, and a stopped worker
-// reclaims itself within one wait. All members are for the main thread.
+// reclaims itself at once. All members are for the main thread.
 class TFileSysMonitor : public QObject {
     Q_OBJECT
 public:

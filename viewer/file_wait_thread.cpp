@@ -1,7 +1,6 @@
 #include "viewer/file_wait_thread.h"
 
 #include "platform/beep.h"
-#include "platform/dir_watch.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +11,7 @@ namespace glimra {
 namespace {
 
 std::atomic<int> liveWorkers{0};
+std::atomic<int> waitsEnded{0};
 
 } // namespace
 
@@ -31,9 +31,14 @@ int TFileWaitThread::LiveCount() {
     return liveWorkers;
 }
 
+int TFileWaitThread::WaitsEnded() {
+    return waitsEnded;
+}
+
 void TFileWaitThread::Stop() {
     std::lock_guard lock(stopMutex_);
     stopRequested_ = true;
+    stop_.Raise();
     // Deleting a queued call releases the worker waiting for it.
     QCoreApplication::removePostedEvents(&mailbox_, QEvent::MetaCall);
 }
@@ -53,7 +58,9 @@ void TFileWaitThread::run() {
         Synchronize(TCall::Armed);
     bool failed = false;
     while (!stopRequested_ && !failed) {
-        switch (watch.Wait(kWaitTime)) {
+        const TDirWatch::TWaitResult result = watch.Wait(-1, &stop_);
+        ++waitsEnded;
+        switch (result) {
         case TDirWatch::TWaitResult::Failed:
             Synchronize(TCall::Error);
             failed = true;
@@ -62,8 +69,10 @@ void TFileWaitThread::run() {
             if (handler_)
                 Synchronize(TCall::Change);
             break;
-        case TDirWatch::TWaitResult::TimedOut:
+        case TDirWatch::TWaitResult::TimedOut: // a scan that found nothing
             break;
+        case TDirWatch::TWaitResult::Stopped:
+            return;
         }
         if (!watch.Rearm())
             Synchronize(TCall::Error);

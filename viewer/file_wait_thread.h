@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/dir_watch.h"
+
 #include <QObject>
 #include <QThread>
 
@@ -15,26 +17,27 @@ namespace glimra {
 using TFileSysChange = std::function<void(QObject* sender, const std::string& directory)>;
 
 // Waits on one directory's change notification and has the main thread run the
-// handler for each signalled wait, blocking until it has run. A watch that cannot
+// handler for each signalled wait, blocking until it has run. The wait has no
+// time-out: only a change or Stop wakes the thread. A watch that cannot
 // be opened or re-armed beeps on the main thread and goes on by scanning the
 // directory; a failed wait beeps and ends the thread. It deletes itself when it
 // ends, so its owner only ever asks it to stop.
 class TFileWaitThread : public QThread {
     Q_OBJECT
 public:
-    static constexpr int kWaitTime = 100; // ms per wait: the latest a stop is noticed
-
     TFileWaitThread(std::string directory, bool watchSubtree, std::uint32_t filterMask,
                     TFileSysChange handler, std::function<void()> armed = nullptr);
     ~TFileWaitThread() override;
 
     // Main thread. Returns at once: from here on the handler does not run, a call
-    // the worker is blocked on is dropped, and the thread ends within one wait.
+    // the worker is blocked on is dropped, and the wait ends.
     void Stop();
     const std::string& Directory() const { return directory_; }
 
     // Workers in the process that have not been reclaimed yet.
     static int LiveCount();
+    // Waits that have ended in all workers so far: an idle watch adds none.
+    static int WaitsEnded();
 
 protected:
     void run() override;
@@ -52,6 +55,7 @@ private:
     QObject mailbox_; // lives on the main thread and receives the calls
     std::mutex stopMutex_;
     std::atomic<bool> stopRequested_{false};
+    TWatchStop stop_;
 };
 
 } // namespace glimra

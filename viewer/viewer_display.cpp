@@ -4,6 +4,7 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
+#include "graphics/pixel_ops.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
 #include "viewer/glimra_memo.h"
@@ -20,6 +21,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
+
+#include <optional>
 
 namespace glimra {
 
@@ -142,10 +145,11 @@ void TForm2::ShowProgress() {
     Repaint();
 }
 
-void TForm2::DrawProgress(QPainter& painter) {
+void TForm2::DrawProgress() {
     const double done = Worker->Progress();
     if (done < 0)
         return;
+    QPainter painter(&WindowBitmap);
     // A thin bar in the margin below the text, never over it.
     const int y = height() - 9;
     painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
@@ -265,15 +269,10 @@ void TForm2::Redraw() {
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap);
-    {
-        QPainter painter(&WindowBitmap);
-        painter.setFont(font());
-        painter.setPen(TextColor);
-        LineHeight = std::max(1, painter.fontMetrics().height());
-        PlaceMemo();
-        DrawLines(painter);
-        DrawProgress(painter);
-    }
+    LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
+    PlaceMemo();
+    DrawLines();
+    DrawProgress();
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
     if (MiniScrollBar1.Visible)
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
@@ -284,8 +283,10 @@ void TForm2::Redraw() {
         OpeningStep();
         return;
     }
-    update();
+    // The controls first: a control asking for a paint after the window would
+    // be painted a second time, the window under it too.
     ComposeControls();
+    update();
 }
 
 void TForm2::ComposeControls() {
@@ -325,7 +326,7 @@ void TForm2::OpeningStep() {
     }
 }
 
-void TForm2::DrawLines(QPainter& painter) {
+void TForm2::DrawLines() {
     std::size_t count = Store.DisplayLineCount();
     if (count == 0 || (MemoView && WordWrapper->lineWrapMode() == QPlainTextEdit::NoWrap))
         return;
@@ -333,18 +334,35 @@ void TForm2::DrawLines(QPainter& painter) {
                                  : std::min<std::size_t>(ScrollPosition(), count - 1);
     int y = LineHeight + 15 - static_cast<int>(SubLineOffset);
     int rows = (WindowBitmap.height() - 30) / LineHeight;
-    int ascent = painter.fontMetrics().ascent();
     if (AutoMode)
         rows = std::max(rows, 1);
+    const bool reuse = LineImages.BeginFrame(
+        {Store.Version(), font(), TextColor, WindowBitmap.width() - 15, LineHeight});
+    std::optional<QPainter> painter;
+    if (!reuse) {
+        painter.emplace(&WindowBitmap);
+        painter->setFont(font());
+        painter->setPen(TextColor);
+    }
+    const int ascent = QFontMetrics(font(), &WindowBitmap).ascent();
+    TPixelView bitmap = ViewOf(WindowBitmap);
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
         if (AutoMode)
             index %= count;
         else if (index >= count)
             break;
-        std::u32string text = Store.DisplayLine(index);
-        painter.drawText(15, y + ascent,
-                         QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
+        auto text = [this, index] {
+            std::u32string line = Store.DisplayLine(index);
+            return QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size()));
+        };
+        if (painter) {
+            painter->drawText(15, y + ascent, text());
+            continue;
+        }
+        const QImage& line = LineImages.Line(index, text);
+        BlendPremultiplied(bitmap, 15, y, line.constBits(), line.width(), line.height(),
+                           line.bytesPerLine());
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;
@@ -418,10 +436,20 @@ void TForm2::ApplyButtonLayout() {
 
 void TForm2::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (WindowBitmap.isNull())
+    if (WindowBitmap.isNull()) {
         painter.fillRect(rect(), Qt::black);
-    else
-        painter.drawImage(event->rect(), WindowBitmap, event->rect());
+        return;
+    }
+    // The window system takes 32-bit pixels: converted here, row by row, only for
+    // what is painted, rather than by the painter on helper threads.
+    if (ScreenImage.size() != WindowBitmap.size())
+        ScreenImage = QImage(WindowBitmap.size(), QImage::Format_RGB32);
+    const QRect r = event->rect();
+    CopyToXrgb(ViewOf(std::as_const(WindowBitmap)),
+               {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, ScreenImage.bits(),
+               ScreenImage.bytesPerLine());
+    painter.drawImage(r, ScreenImage, r);
+    ++Paints;
 }
 
 void TForm2::resizeEvent(QResizeEvent*) {

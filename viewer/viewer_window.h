@@ -8,6 +8,7 @@
 #include "modules/location_control.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
+#include "viewer/line_images.h"
 #include "viewer/line_store.h"
 #include "viewer/store_worker.h"
 
@@ -146,6 +147,8 @@ public:
     TLineStore Store;
     // Reads big files and counts rows off this thread; declared after the store it fills.
     std::unique_ptr<TStoreWorker> Worker;
+    // The shaped and drawn text of the lines on show.
+    TLineImages LineImages;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -161,6 +164,9 @@ public:
     TIntervalTimer* Energy = nullptr;
     TIntervalTimer* DemoTimer = nullptr;
     QImage WindowBitmap;
+    // The composition as the window system takes it, and how often it was painted.
+    QImage ScreenImage;
+    long long Paints = 0;
     TOriginalForm* Skin = nullptr;
     TWarningLight Light;
     TMiniScrollBar MiniScrollBar1{clYellow};
@@ -221,7 +227,7 @@ private:
     void SetTextFont(const QFont& font);
     void SetWordWrap(bool on);
     void UpdateEnergy(const TRegIniRec& settings);
-    void DrawLines(QPainter& painter);
+    void DrawLines();
     void OpeningStep();
     void ComposeControls();
     void CreateMenus();
@@ -234,7 +240,7 @@ private:
     // While rows are counted the top line stays on top, and a view at the end stays there.
     void RecordAnchor();
     void KeepView();
-    void DrawProgress(QPainter& painter);
+    void DrawProgress();
     void PlaceScrollBar();
     void PlaceMemo();
     // The module column stands left of the scroll bar, below the Module button.

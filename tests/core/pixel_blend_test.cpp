@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace glimra {
 namespace {
 
@@ -120,6 +122,39 @@ TEST(PixelOps, StretchCopyMagnifiesByNearestPixel) {
     // A destination reaching outside, and a source partly outside.
     StretchCopy(dst.View(), {-50, -50, 200, 200}, src.View(), {-10, -10, 70, 40});
     EXPECT_TRUE(dst.GuardsIntact());
+}
+
+} // namespace
+} // namespace glimra
+
+namespace glimra {
+namespace {
+
+// Premultiplied text over the picture: blank leaves it, solid replaces it, an edge
+// mixes; whatever lies outside the picture is skipped, the guard bytes included.
+TEST(BlendPremultiplied, SourceOverClippedToThePicture) {
+    TGuardedBitmap back(3, 2, 100);
+    // Four pixels at (-1, 1): blank, solid, half, blank; only x 0 and 1 land.
+    const std::uint8_t bgra[] = {9, 9, 9, 0, 10, 20, 30, 255, 64, 0, 128, 128, 9, 9, 9, 0};
+    BlendPremultiplied(back.View(), -1, 1, bgra, 4, 1, sizeof bgra);
+    EXPECT_EQ(back.Pixel(0, 1)[0], 10);
+    EXPECT_EQ(back.Pixel(0, 1)[2], 30);
+    EXPECT_EQ(back.Pixel(1, 1)[0], 64 + 50); // 100 * 127 / 255, rounded
+    EXPECT_EQ(back.Pixel(1, 1)[1], 0 + 50);
+    EXPECT_EQ(back.Pixel(1, 1)[2], 128 + 50);
+    EXPECT_EQ(back.Pixel(2, 1)[0], 100);
+    EXPECT_EQ(back.Pixel(0, 0)[0], 100);
+}
+
+TEST(CopyToXrgb, CopiesOnlyTheRectangleAsOpaqueWords) {
+    TGuardedBitmap src(3, 2);
+    src.Set(1, 1, 1, 2, 3);
+    src.Set(2, 1, 4, 5, 6);
+    std::uint8_t xrgb[2][12] = {};
+    CopyToXrgb(src.View(), {1, 1, 9, 9}, &xrgb[0][0], 12);
+    const std::uint8_t row1[12] = {0, 0, 0, 0, 1, 2, 3, 255, 4, 5, 6, 255};
+    EXPECT_TRUE(std::equal(row1, row1 + 12, xrgb[1]));
+    EXPECT_TRUE(std::all_of(xrgb[0], xrgb[0] + 12, [](std::uint8_t b) { return b == 0; }));
 }
 
 } // namespace

@@ -170,6 +170,25 @@ TEST_F(FileSysMonitorTest, BurstOfChangesIsReportedFromTheWorker) {
     EXPECT_EQ(beeps_, 0);
 }
 
+// An idle watch sleeps until something happens: no wait of the worker ends while
+// nothing changes, and a stop ends the wait without a change.
+TEST_F(FileSysMonitorTest, AnIdleWorkerNeverWakesUntilAChangeOrAStop) {
+    TEvents events;
+    auto monitor = Watching(Dir(), events);
+    ASSERT_TRUE(Armed(events, Dir()));
+    const int waits = TFileWaitThread::WaitsEnded();
+    QTest::qWait(350);
+    EXPECT_EQ(TFileWaitThread::WaitsEnded(), waits);
+
+    Append(Dir() / "woken.log");
+    ASSERT_TRUE(WaitUntil([&] { return events.Count > 0; }));
+    EXPECT_GT(TFileWaitThread::WaitsEnded(), waits);
+
+    auto* worker = static_cast<QThread*>(monitor->Worker());
+    monitor->SetActive(false);
+    EXPECT_TRUE(worker->wait(5000));
+}
+
 TEST_F(FileSysMonitorTest, InactiveMonitorReportsNothing) {
     TEvents events;
     TFileSysMonitor monitor;
@@ -365,9 +384,12 @@ TEST_F(FileSysMonitorTest, FailedWaitEndsTheWorkerWhileActiveStaysTrue) {
     auto monitor = Watching(Dir(), events);
     ASSERT_TRUE(Armed(events, Dir()));
     SimulateWaitFailure(true);
+    // The wait has no time-out: a change ends it, and the next wait fails.
+    Append(Dir() / "wake.log");
     ASSERT_TRUE(WaitUntil([] { return TFileWaitThread::LiveCount() == 0; }));
     SimulateWaitFailure(false);
     EXPECT_EQ(beeps_, 1);
+    events.Count = 0;
     EXPECT_TRUE(monitor->Active());
 
     monitor->SetActive(true);
@@ -495,6 +517,24 @@ TEST_F(DirWatchTest, SubtreeFollowsNewDirectoriesAndIgnoresFiles) {
     fs::create_directory(fs::path(Dir().string() + "-a") / "outside");
     EXPECT_FALSE(Signalled(watch, 300));
     fs::remove_all(fs::path(Dir().string() + "-a"));
+}
+
+// A wait without a time-out ends for a stop raised on another thread, also while
+// the watch scans, and stays ended for every later wait.
+TEST_F(DirWatchTest, AStopEndsAWaitWithoutATimeOut) {
+    for (const bool scanning : {false, true}) {
+        SimulateWatchFailure(scanning ? ENOSPC : 0);
+        TDirWatch watch;
+        EXPECT_EQ(watch.Open(Dir().string(), false, 31), !scanning);
+        TWatchStop stop;
+        std::thread raiser([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            stop.Raise();
+        });
+        EXPECT_EQ(watch.Wait(-1, &stop), Result::Stopped) << scanning;
+        raiser.join();
+        EXPECT_EQ(watch.Wait(-1, &stop), Result::Stopped) << scanning;
+    }
 }
 
 TEST_F(DirWatchTest, WatchLimitSwitchesToPolling) {

@@ -131,6 +131,24 @@ TEST(UpdateThread, StepsOnlyTheWantingWindowAtTheFramePace) {
     EXPECT_EQ(host.Steps[1], steps);
 }
 
+// The thread never waits for the main thread: while the main thread is busy it
+// keeps its pace, and the frames it could not hand over are dropped, not queued.
+TEST(UpdateThread, ABusyMainThreadDoesNotHoldTheThreadNorPileUpSweeps) {
+    TFakeHost host;
+    host.SetWindows({true, false, true});
+    TUpdateThread thread(host, 200);
+    thread.Wake();
+    ASSERT_TRUE(ServeUntil([&] { return host.Steps[0] >= 2; }));
+    // One sweep steps every window that wants a step, in one hand-over.
+    EXPECT_EQ(host.Steps[0], host.Steps[2]);
+    const int steps = host.Steps[0];
+    const int ticks = thread.Ticks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the main thread is busy
+    EXPECT_GE(thread.Ticks() - ticks, 2);
+    QCoreApplication::processEvents();
+    EXPECT_LE(host.Steps[0] - steps, 2);
+}
+
 TEST(UpdateThread, SuspendHoldsUntilTheNextWake) {
     TFakeHost host;
     host.SetWindows({true});

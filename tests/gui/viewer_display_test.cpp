@@ -165,3 +165,51 @@ TEST(ViewerFonts, TheProgramsFontNamesDrawWithAnInstalledJapaneseFont) {
 }
 
 } // namespace glimra
+
+namespace glimra {
+namespace {
+
+// An Auto step composes once and is painted once; the lines it shows again, only
+// moved, are not shaped and drawn again, while a change of the lines, the font or
+// the colour draws them afresh.
+TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
+    auto w = MakeWindow<TCountingForm>(Host);
+    w->OpenFile(ManyLines(200));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->GlimraButton3Click();
+    ASSERT_TRUE(w->AutoMode);
+    QCoreApplication::processEvents();
+    w->AutoTimerTimer();
+    QCoreApplication::processEvents();
+
+    const long long drawn = w->LineImages.Drawn();
+    const long long paints = w->Paints;
+    w->Redraws = 0;
+    for (int frame = 0; frame < 5; ++frame) {
+        w->AutoTimerTimer();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(w->Redraws, 5);
+    EXPECT_EQ(w->Paints - paints, 5);
+    // ScrollWait 0: every step brings one new line in at the bottom.
+    EXPECT_LE(w->LineImages.Drawn() - drawn, 5);
+    EXPECT_GT(w->LineImages.Reused(), 0);
+
+    // The last step moved the top line on: one redraw brings the next line in,
+    // the one after it finds every line drawn.
+    w->Redraw();
+    const long long before = w->LineImages.Drawn();
+    w->Redraw();
+    EXPECT_EQ(w->LineImages.Drawn(), before);
+    // A change draws its frame straight away and keeps pictures from the next on.
+    w->TextColor = Qt::yellow;
+    w->Redraw();
+    EXPECT_EQ(w->LineImages.Drawn(), before);
+    w->Redraw();
+    const int rows = (w->height() - 30) / w->LineHeight;
+    EXPECT_GE(w->LineImages.Drawn() - before, rows);
+}
+
+} // namespace
+} // namespace glimra

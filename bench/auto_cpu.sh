@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Processor time of the program under Xvfb with Auto on (60 steps per second) in one
+# and in five 480 x 350 windows, beside an anchor that only puts the same number of
+# 480 x 350 frames on the same X server (bench/x_frame_anchor), in the same run.
+#   bash bench/auto_cpu.sh build/app/glimra4 [seconds]
+source "$(dirname "$0")/../tests/e2e/lib.sh"
+period=${2:-10}
+anchor=$(dirname "$GLIMRA_BIN")/../bench/x_frame_anchor
+hz=$(getconf CLK_TCK)
+
+log=$WORK/ticker.log
+for i in $(seq 1 400); do echo "ticker line $i: the quick brown fox jumps over the lazy dog"; done >"$log"
+
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# Percent of one core for a tick difference over the period.
+percent() { awk -v t="$1" -v s="$period" -v hz="$hz" 'BEGIN { printf "%.1f", 100 * t / (s * hz) }'; }
+
+measure() {
+    local count=$1 i
+    write_ini Left=20 Top=20 Width=480 Height=350 GWatch=TRUE ScrollWait=0 FontSize=9
+    start_glimra "$log"
+    wait_window "ticker.log" >/dev/null || fail "window did not open"
+    # Every later start hands its file to the running program: one window more.
+    for i in $(seq 2 "$count"); do timeout 10 "$APP" "$log" >/dev/null 2>&1 || true; done
+    local ids=()
+    for _ in $(seq 50); do
+        mapfile -t ids < <(xdotool search --onlyvisible --name '^ticker.log' 2>/dev/null)
+        [ "${#ids[@]}" -ge "$count" ] && break
+        sleep 0.1
+    done
+    [ "${#ids[@]}" -ge "$count" ] || fail "only ${#ids[@]} of $count windows opened"
+    sleep 1
+    # A staircase: every window's button row stays uncovered.
+    for i in $(seq 0 $((count - 1))); do
+        xdotool windowmove "${ids[$i]}" $((20 + 100 * i)) $((20 + 60 * i))
+    done
+    focus_window "${ids[0]}"
+    sleep 1
+    for i in $(seq 0 $((count - 1))); do
+        local wx=$((20 + 100 * i)) wy=$((20 + 60 * i))
+        click_until_changed $((wx + 210)) $((wy + 20)) 75 11 $((wx + 176)) $((wy + 15)) ||
+            fail "the Auto button of window $i did not switch on"
+    done
+    xdotool mousemove 0 0
+    sleep 1
+    "$anchor" "$count" 60 >/dev/null 2>&1 &
+    local anchorPid=$!
+    PIDS+=("$anchorPid")
+    sleep 0.5
+    local g0 a0 g1 a1
+    g0=$(ticks "$GLIMRA_PID")
+    a0=$(ticks "$anchorPid")
+    sleep "$period"
+    g1=$(ticks "$GLIMRA_PID")
+    a1=$(ticks "$anchorPid")
+    local ours theirs
+    ours=$(percent $((g1 - g0)))
+    theirs=$(percent $((a1 - a0)))
+    kill "$anchorPid" "$GLIMRA_PID" 2>/dev/null || true
+    wait "$GLIMRA_PID" 2>/dev/null || true
+    printf 'Auto, %d window(s), 60 steps/s: glimra4 %5s %% of a core   anchor (%d x 480x350 frames/s to X) %5s %%  (%d s)\n' \
+        "$count" "$ours" $((60 * count)) "$theirs" "$period"
+}
+
+measure 1
+measure 5
