@@ -93,6 +93,15 @@ void TFourthGlimraControl::CopyTints() {
     }
 }
 
+void TFourthGlimraControl::FreeWindows() {
+    // Last first; each window leaves the list before it goes, so nothing walks a dead one.
+    for (auto i = Windows.size(); i-- > 0;) {
+        QPointer<TForm2> window = Windows[i];
+        Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
+        delete window.data();
+    }
+}
+
 void TFourthGlimraControl::FormDestroy() {
     try {
         Updates->RequestStop();
@@ -100,11 +109,7 @@ void TFourthGlimraControl::FormDestroy() {
         SettingsStore.reset();
         if (TerminateTimer)
             TerminateTimer->stop();
-        for (auto i = Windows.size(); i-- > 0;) {
-            QPointer<TForm2> window = Windows[i];
-            Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
-            delete window.data();
-        }
+        FreeWindows();
         // Every window has freed its instances by now.
         ModuleList.reset();
         Updates.reset();

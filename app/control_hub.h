@@ -119,6 +119,7 @@ private:
     // Removes a closing window or dialog and ends the program after the last.
     void ForgetWindow(TForm2& window);
     void FormDestroy();
+    void FreeWindows();
     void CopyTints();
     void CreateSetupDialog();
     // The layered-window restart: every window made anew at its place, with its file.

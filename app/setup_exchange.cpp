@@ -200,12 +200,7 @@ void TFourthGlimraControl::ReloadAll() {
     Updates->ResetCursor();
     // The windows go before the store they read from: nothing of theirs may meet a
     // missing store. Freeing them changes no setting, so the file written is the same.
-    for (auto i = Windows.size(); i-- > 0;) {
-        QPointer<TForm2> window = Windows[i];
-        Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
-        delete window.data();
-    }
-    Windows.clear();
+    FreeWindows();
     std::unique_ptr<TRegWork> next = SettingsStore->Successor();
     SettingsStore.reset(); // writes every setting, module order and flags included
     ModuleList.reset();

@@ -5,6 +5,7 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "gui_test_util.h"
+#include "hub_fixture.h"
 #include "platform/settings_platform.h"
 
 #include <QApplication>
@@ -94,28 +95,7 @@ TEST_F(FileDialogTest, EditsAndButtonsSitAboveTheBottomEdge) {
 
 namespace {
 
-class HubDialogTest : public ::testing::Test {
-protected:
-    TTestFolder Folder;
-    TQtSettingsFiles Files;
-    TQtUserStore UserStore{QString::fromStdString(Folder.Path("user.conf"))};
-    TScriptedMessageBoxes Boxes;
-
-    void SetUp() override {
-        SetMessageBoxes(&Boxes);
-        Folder.Write("GLIMRA4.INI", "[SystemInfo]\r\nVersion= 0.1\r\n\r\n");
-    }
-    void TearDown() override { SetMessageBoxes(nullptr); }
-
-    std::unique_ptr<TFourthGlimraControl> MakeHub() {
-        std::string folder = Folder.Path("");
-        folder.pop_back();
-        auto store =
-            std::make_unique<TRegWork>(folder, 1024, 768, TFontData{"DejaVu Sans", clWhite, 9},
-                                       TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
-        return std::make_unique<TFourthGlimraControl>(std::vector<std::string>{}, std::move(store));
-    }
-};
+using HubDialogTest = THubFixture<>;
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "graphics/layer.h"
 #include "graphics/layer_alpha.h"
 #include "gui_test_util.h"
+#include "hub_fixture.h"
 #include "modules/module_set.h"
 #include "platform/folder_dialog.h"
 #include "platform/settings_platform.h"
@@ -52,33 +53,22 @@ public:
     }
 };
 
-class SetupExchangeTest : public ::testing::Test {
+class SetupExchangeTest : public THubFixture<TWatchingBoxes> {
 protected:
-    TTestFolder Folder;
-    TQtSettingsFiles Files;
-    TQtUserStore UserStore{QString::fromStdString(Folder.Path("user.conf"))};
-    TWatchingBoxes Boxes;
     TScriptedDialogs Dialogs;
     std::vector<int> Pauses;
 
     void SetUp() override {
-        SetMessageBoxes(&Boxes);
+        THubFixture::SetUp();
         SetStandardDialogs(&Dialogs);
-        Folder.Write("GLIMRA4.INI", "[SystemInfo]\r\nVersion= 0.1\r\n\r\n");
     }
     void TearDown() override {
-        SetMessageBoxes(nullptr);
+        THubFixture::TearDown();
         SetStandardDialogs(nullptr);
         SetWindowOpacityAvailability(std::nullopt);
     }
     std::unique_ptr<TFourthGlimraControl> MakeHub() {
-        std::string dir = Folder.Path("");
-        dir.pop_back();
-        auto store =
-            std::make_unique<TRegWork>(dir, 1024, 768, TFontData{"DejaVu Sans", clWhite, 9},
-                                       TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
-        auto hub =
-            std::make_unique<TFourthGlimraControl>(std::vector<std::string>{}, std::move(store));
+        auto hub = THubFixture::MakeHub();
         hub->Pause = [this](int ms) { Pauses.push_back(ms); };
         return hub;
     }

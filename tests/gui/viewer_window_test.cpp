@@ -1,6 +1,7 @@
 #include "app/control_hub.h"
 #include "graphics/glimra_button.h"
 #include "gui_test_util.h"
+#include "hub_fixture.h"
 #include "platform/file_access.h"
 #include "platform/screen_capture.h"
 #include "platform/settings_platform.h"
@@ -19,27 +20,8 @@
 namespace glimra {
 namespace {
 
-// A hub whose settings live in a temporary folder and whose dialogs are scripted.
-class HubTest : public ::testing::Test {
+class HubTest : public THubFixture<> {
 protected:
-    TTestFolder Folder;
-    TQtSettingsFiles Files;
-    TQtUserStore UserStore{QString::fromStdString(Folder.Path("user.conf"))};
-    TScriptedMessageBoxes Boxes;
-
-    void SetUp() override {
-        SetMessageBoxes(&Boxes);
-        // A settings file exists, so no storage question is asked.
-        Folder.Write("GLIMRA4.INI", "[SystemInfo]\r\nVersion= 0.1\r\n\r\n");
-    }
-    void TearDown() override { SetMessageBoxes(nullptr); }
-
-    std::unique_ptr<TFourthGlimraControl> MakeHub(std::vector<std::string> commandLine = {}) {
-        auto store = std::make_unique<TRegWork>(StripSlash(Folder.Path("")), 1024, 768,
-                                                TFontData{"DejaVu Sans", clWhite, 9},
-                                                TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
-        return std::make_unique<TFourthGlimraControl>(std::move(commandLine), std::move(store));
-    }
     static std::string StripSlash(std::string s) {
         s.pop_back();
         return s;
