@@ -146,11 +146,14 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
     painter.setPen(ToQColor(TextColor));
     painter.setBrush(Qt::NoBrush);
     if (!CaptionText.isEmpty()) {
-        if (CaptionLayout.text() != CaptionText) {
+        // Preparing shapes the text again every time: only a new caption or font does it.
+        if (CaptionLayout.text() != CaptionText || CaptionFont != Base::font()) {
             CaptionLayout.setText(CaptionText);
             CaptionLayout.setTextFormat(Qt::PlainText);
+            CaptionLayout.prepare(QTransform(), Base::font());
+            CaptionFont = Base::font();
+            ++CaptionLayouts;
         }
-        CaptionLayout.prepare(QTransform(), Base::font());
         const QFontMetrics metrics(Base::font());
         const TPoint at = CaptionPosition(Base::width(), Base::height(),
                                           static_cast<int>(CaptionLayout.size().width()),

@@ -2,6 +2,7 @@
 #include "common/color.h"
 #include "graphics/control_geometry.h"
 
+#include <QFont>
 #include <QImage>
 #include <QStaticText>
 #include <QString>
@@ -63,6 +64,8 @@ public:
 
     const QImage& Composed() const { return ComposedImage; }
     const QImage& BackImage() const { return Back; }
+    // Times the caption was laid out, for the tests.
+    long long CaptionLayoutCount() const { return CaptionLayouts; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -75,6 +78,8 @@ private:
     QString CaptionText;
     // The caption laid out once for the font it was last painted with.
     mutable QStaticText CaptionLayout;
+    mutable QFont CaptionFont;
+    mutable long long CaptionLayouts = 0;
     std::uint8_t Level = 1;
     TColor FrameColor = clYellow;
     bool Frame = false;
