@@ -53,10 +53,11 @@ public:
     void SetFontColor(TColor value);
 
     // Takes the part of source under the control, blends the picture, composes
-    // and asks for a paint. source covers the parent's client area.
-    void UpdateBackground(const QImage& source);
+    // and asks for a paint. source covers the parent's client area. False when the
+    // control's picture came out as it was: nothing is composed or painted then.
+    bool UpdateBackground(const QImage& source);
     // The same from the parent's bitmap, when the parent is a TBitmapOwner.
-    void UpdateBackground();
+    bool UpdateBackground();
     void Compose(std::uint8_t level);
     void BlendPicture(bool lighten, double alpha);
     void BlendPictureMasked(bool lighten, double alpha);
@@ -95,6 +96,10 @@ private:
     TColor TextColor = clBlack;
     QImage ComposedImage;
     QImage Back;
+    QImage LastBack; // the background the composed image was made from
+    // What else the composed image was made with: level, lighten, colour, size.
+    std::uint64_t ComposedKey = 0;
+    std::uint64_t KeyFor(std::uint8_t level) const;
 };
 
 } // namespace glimra
