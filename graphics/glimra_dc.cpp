@@ -12,6 +12,7 @@ TGlimraDC::TGlimraDC(QWidget* owner) : TSkinned<QWidget>(owner) {
 void TGlimraDC::paintEvent(QPaintEvent*) {
     if (!IsInParent())
         return;
+    ++Paints;
     QPainter painter(this);
     PaintSkin(painter);
 }

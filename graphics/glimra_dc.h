@@ -13,6 +13,9 @@ class TGlimraDC : public TSkinned<QWidget> {
 public:
     explicit TGlimraDC(QWidget* owner);
 
+    // Paints so far, for the tests.
+    long long PaintCount() const { return Paints; }
+
 signals:
     void Click();
     void DblClick(QMouseEvent* event);
@@ -26,6 +29,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    long long Paints = 0;
 };
 
 } // namespace glimra

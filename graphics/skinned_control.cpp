@@ -87,11 +87,12 @@ template <class Base> bool TSkinned<Base>::IsInParent() const {
     return parent && glimra::IsInParent(Bounds(), parent->width(), parent->height());
 }
 
-template <class Base> void TSkinned<Base>::UpdateBackground(const QImage& source) {
+template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source) {
     if (!IsInParent())
-        return;
+        return true;
     const TBounds bounds = Bounds();
     const TZoomInsets insets = ZoomInsets(bounds.Width, bounds.Height, ZoomValue);
+    std::swap(Back, LastBack);
     EnsureBitmap(Back, bounds.Width - 2 * insets.A, bounds.Height - 2 * insets.Z);
     FillBitmap(Back, BackColor);
     const TRect from = BackgroundSource(bounds, insets);
@@ -103,13 +104,24 @@ template <class Base> void TSkinned<Base>::UpdateBackground(const QImage& source
         BlendPictureMasked(Lighter, Blend / 100.0);
     else
         BlendPicture(Lighter, Blend / 100.0);
+    // Most frames change nothing under the controls: their pictures stay as painted.
+    if (Back == LastBack && ComposedKey == KeyFor(Level) && !ComposedImage.isNull())
+        return false;
     Compose(Level);
     Base::update();
+    return true;
 }
 
-template <class Base> void TSkinned<Base>::UpdateBackground() {
+template <class Base> bool TSkinned<Base>::UpdateBackground() {
     if (auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget()))
-        UpdateBackground(owner->OwnerBitmap());
+        return UpdateBackground(owner->OwnerBitmap());
+    return true;
+}
+
+template <class Base> std::uint64_t TSkinned<Base>::KeyFor(std::uint8_t level) const {
+    return std::uint64_t{level} | std::uint64_t{Lighten} << 8 |
+           std::uint64_t{static_cast<std::uint32_t>(BackColor)} << 9 |
+           std::uint64_t(Base::width() & 0xfff) << 41 | std::uint64_t(Base::height() & 0x7ff) << 53;
 }
 
 template <class Base> void TSkinned<Base>::BlendPicture(bool lighten, double alpha) {
@@ -126,6 +138,7 @@ template <class Base> void TSkinned<Base>::Compose(std::uint8_t level) {
     if (!IsInParent())
         return;
     EnsureBitmap(ComposedImage, Base::width(), Base::height());
+    ComposedKey = KeyFor(level);
     FillBitmap(ComposedImage, BackColor);
     TPixelView composed = ViewOf(ComposedImage);
     StretchCopy(composed, composed.Rect(), ViewOf(std::as_const(Back)),
@@ -146,11 +159,14 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
     painter.setPen(ToQColor(TextColor));
     painter.setBrush(Qt::NoBrush);
     if (!CaptionText.isEmpty()) {
-        if (CaptionLayout.text() != CaptionText) {
+        // Preparing shapes the text again every time: only a new caption or font does it.
+        if (CaptionLayout.text() != CaptionText || CaptionFont != Base::font()) {
             CaptionLayout.setText(CaptionText);
             CaptionLayout.setTextFormat(Qt::PlainText);
+            CaptionLayout.prepare(QTransform(), Base::font());
+            CaptionFont = Base::font();
+            ++CaptionLayouts;
         }
-        CaptionLayout.prepare(QTransform(), Base::font());
         const QFontMetrics metrics(Base::font());
         const TPoint at = CaptionPosition(Base::width(), Base::height(),
                                           static_cast<int>(CaptionLayout.size().width()),

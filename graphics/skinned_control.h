@@ -2,6 +2,7 @@
 #include "common/color.h"
 #include "graphics/control_geometry.h"
 
+#include <QFont>
 #include <QImage>
 #include <QStaticText>
 #include <QString>
@@ -52,10 +53,11 @@ public:
     void SetFontColor(TColor value);
 
     // Takes the part of source under the control, blends the picture, composes
-    // and asks for a paint. source covers the parent's client area.
-    void UpdateBackground(const QImage& source);
+    // and asks for a paint. source covers the parent's client area. False when the
+    // control's picture came out as it was: nothing is composed or painted then.
+    bool UpdateBackground(const QImage& source);
     // The same from the parent's bitmap, when the parent is a TBitmapOwner.
-    void UpdateBackground();
+    bool UpdateBackground();
     void Compose(std::uint8_t level);
     void BlendPicture(bool lighten, double alpha);
     void BlendPictureMasked(bool lighten, double alpha);
@@ -63,6 +65,8 @@ public:
 
     const QImage& Composed() const { return ComposedImage; }
     const QImage& BackImage() const { return Back; }
+    // Times the caption was laid out, for the tests.
+    long long CaptionLayoutCount() const { return CaptionLayouts; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -75,6 +79,8 @@ private:
     QString CaptionText;
     // The caption laid out once for the font it was last painted with.
     mutable QStaticText CaptionLayout;
+    mutable QFont CaptionFont;
+    mutable long long CaptionLayouts = 0;
     std::uint8_t Level = 1;
     TColor FrameColor = clYellow;
     bool Frame = false;
@@ -90,6 +96,10 @@ private:
     TColor TextColor = clBlack;
     QImage ComposedImage;
     QImage Back;
+    QImage LastBack; // the background the composed image was made from
+    // What else the composed image was made with: level, lighten, colour, size.
+    std::uint64_t ComposedKey = 0;
+    std::uint64_t KeyFor(std::uint8_t level) const;
 };
 
 } // namespace glimra

@@ -285,26 +285,31 @@ void TForm2::Redraw() {
     }
     // The controls first: a control asking for a paint after the window would
     // be painted a second time, the window under it too.
-    ComposeControls();
-    update();
+    update(QRegion(rect()).subtracted(ComposeControls()));
 }
 
-void TForm2::ComposeControls() {
-    for (int n = 1; n <= 5; ++n) {
-        Button(n)->UpdateBackground();
-        Button(n)->update();
-    }
+QRegion TForm2::ComposeControls() {
+    // A control whose picture came out as it was keeps what the window system shows:
+    // neither it nor the window under it is painted again.
+    QRegion kept;
+    const auto compose = [&kept](auto* control) {
+        if (!control->UpdateBackground() && control->isVisible())
+            kept += control->geometry();
+        else
+            control->update();
+    };
+    for (int n = 1; n <= 5; ++n)
+        compose(Button(n));
     if (!GlimraEdit1->isHidden()) {
         GlimraEdit1->UpdateBackground();
         GlimraEdit1->update();
     }
     for (TGlimraDC* badge : {GlimraDC1, GlimraDC3})
-        if (!badge->isHidden()) {
-            badge->UpdateBackground();
-            badge->update();
-        }
+        if (!badge->isHidden())
+            compose(badge);
     if (MemoView)
         WordWrapper->viewport()->update();
+    return kept;
 }
 
 void TForm2::OpeningStep() {

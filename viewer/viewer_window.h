@@ -14,8 +14,9 @@
 
 #include <QImage>
 #include <QList>
-#include <QUrl>
+#include <QRegion>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -229,7 +230,8 @@ private:
     void UpdateEnergy(const TRegIniRec& settings);
     void DrawLines();
     void OpeningStep();
-    void ComposeControls();
+    // Composes the controls from the window's picture; the area of those left as painted.
+    QRegion ComposeControls();
     void CreateMenus();
     void DrawMenus();
     void CloseMenus();

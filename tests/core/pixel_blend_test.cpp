@@ -146,6 +146,31 @@ TEST(BlendPremultiplied, SourceOverClippedToThePicture) {
     EXPECT_EQ(back.Pixel(0, 0)[0], 100);
 }
 
+// A line wider than one group of four: clear groups are skipped, mixed groups and
+// the leftover pixels blended one by one, every pixel as the rule for one pixel says.
+TEST(BlendPremultiplied, WideLinesBlendEveryPixelLikeOne) {
+    constexpr int width = 11;
+    std::uint8_t bgra[width * 4] = {};
+    for (int x : {4, 6, 9, 10}) {
+        const std::uint8_t a = static_cast<std::uint8_t>(x == 6 ? 255 : 40 * x % 256);
+        bgra[x * 4 + 0] = static_cast<std::uint8_t>(a / 2);
+        bgra[x * 4 + 1] = static_cast<std::uint8_t>(a / 3);
+        bgra[x * 4 + 2] = a;
+        bgra[x * 4 + 3] = a;
+    }
+    TGuardedBitmap wide(width, 1, 200);
+    BlendPremultiplied(wide.View(), 0, 0, bgra, width, 1, sizeof bgra);
+    for (int x = 0; x < width; ++x) {
+        TGuardedBitmap one(1, 1, 200);
+        BlendPremultiplied(one.View(), 0, 0, bgra + x * 4, 1, 1, 4);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(wide.Pixel(x, 0)[c], one.Pixel(0, 0)[c]) << "pixel " << x;
+    }
+    EXPECT_EQ(wide.Pixel(0, 0)[0], 200);
+    EXPECT_EQ(wide.Pixel(6, 0)[2], 255);
+    EXPECT_NE(wide.Pixel(10, 0)[2], 200);
+}
+
 TEST(CopyToXrgb, CopiesOnlyTheRectangleAsOpaqueWords) {
     TGuardedBitmap src(3, 2);
     src.Set(1, 1, 1, 2, 3);

@@ -186,6 +186,36 @@ TEST(GlimraDC, PaintingShowsComposedImageAndFrame) {
     EXPECT_EQ(qBlue(shot.pixel(3, 3)), 100 - 21);
 }
 
+// Frames repaint the controls often: the caption is laid out again only when its
+// text or font changed, and the text still shows after every change.
+TEST(GlimraDC, CaptionIsLaidOutOncePerTextAndFont) {
+    TOwner owner(200, 100, 0);
+    TGlimraDC dc(&owner);
+    dc.setGeometry(10, 10, 75, 25);
+    dc.UpdateBackground();
+    dc.SetFontColor(clWhite);
+    dc.SetCaption(QStringLiteral("Auto"));
+    const auto lit = [](const QImage& shot) {
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += qGreen(shot.pixel(x, y)) > 128;
+        return count;
+    };
+    const QImage first = dc.grab().toImage();
+    EXPECT_GT(lit(first), 0);
+    EXPECT_EQ(dc.grab().toImage(), first);
+    EXPECT_EQ(dc.CaptionLayoutCount(), 1);
+    QFont bigger = dc.font();
+    bigger.setPointSize(bigger.pointSize() + 4);
+    dc.setFont(bigger);
+    EXPECT_GT(lit(dc.grab().toImage()), lit(first));
+    dc.SetCaption(QStringLiteral("Auto scroll"));
+    dc.grab();
+    dc.grab();
+    EXPECT_EQ(dc.CaptionLayoutCount(), 3);
+}
+
 TEST(GlimraEdit, BottomAlignmentInItsOwner) {
     TOwner owner(472, 323, 0);
     owner.show();

@@ -185,6 +185,9 @@ TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
 
     const long long drawn = w->LineImages.Drawn();
     const long long paints = w->Paints;
+    long long buttonPaints[5];
+    for (int n = 1; n <= 5; ++n)
+        buttonPaints[n - 1] = w->Button(n)->PaintCount();
     w->Redraws = 0;
     for (int frame = 0; frame < 5; ++frame) {
         w->AutoTimerTimer();
@@ -195,6 +198,12 @@ TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
     // ScrollWait 0: every step brings one new line in at the bottom.
     EXPECT_LE(w->LineImages.Drawn() - drawn, 5);
     EXPECT_GT(w->LineImages.Reused(), 0);
+
+    // The short lines scroll under the first button only: it is composed and painted
+    // with every step, the others whose background stayed are not painted again.
+    EXPECT_GE(w->Button(1)->PaintCount() - buttonPaints[0], 5);
+    for (int n = 2; n <= 5; ++n)
+        EXPECT_EQ(w->Button(n)->PaintCount(), buttonPaints[n - 1]) << "button " << n;
 
     // The last step moved the top line on: one redraw brings the next line in,
     // the one after it finds every line drawn.
