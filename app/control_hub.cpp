@@ -51,13 +51,7 @@ TFourthGlimraControl::~TFourthGlimraControl() {
     FormDestroy();
 }
 
-void TFourthGlimraControl::FormCreate() {
-    AvB = AvG = AvR = 0;
-    AvReverse = false;
-    Updates = std::make_unique<TUpdateThread>(*this);
-    setGeometry(0, 0, 2, 2);
-    if (!SettingsStore)
-        SettingsStore = CreateProgramRegWork(font());
+void TFourthGlimraControl::LoadSettingsAndModules() {
     SettingsStore->Load();
     SharedBlendLevel = Settings().BlendLevel;
     SharedLightLevel = Settings().LightLevel;
@@ -65,6 +59,16 @@ void TFourthGlimraControl::FormCreate() {
     ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(),
                                               SettingsStore->ModuleFolder() + "/crash.rec");
     ModuleList->LoadModules(*SettingsStore);
+}
+
+void TFourthGlimraControl::FormCreate() {
+    AvB = AvG = AvR = 0;
+    AvReverse = false;
+    Updates = std::make_unique<TUpdateThread>(*this);
+    setGeometry(0, 0, 2, 2);
+    if (!SettingsStore)
+        SettingsStore = CreateProgramRegWork(font());
+    LoadSettingsAndModules();
     QSize screen = ScreenSize();
     SurfaceDib = std::make_unique<TCdib>(screen.width(), screen.height());
     if (!SurfaceDib->IsValid()) {

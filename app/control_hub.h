@@ -119,6 +119,8 @@ private:
     // Removes a closing window or dialog and ends the program after the last.
     void ForgetWindow(TForm2& window);
     void FormDestroy();
+    // Loads the store, hands out the shared levels and loads the enabled modules in order.
+    void LoadSettingsAndModules();
     void FreeWindows();
     void CopyTints();
     void CreateSetupDialog();

@@ -206,12 +206,7 @@ void TFourthGlimraControl::ReloadAll() {
     ModuleList.reset();
     ActiveWindow = nullptr;
     SettingsStore = std::move(next);
-    SettingsStore->Load();
-    SharedBlendLevel = Settings().BlendLevel;
-    SharedLightLevel = Settings().LightLevel;
-    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(),
-                                              SettingsStore->ModuleFolder() + "/crash.rec");
-    ModuleList->LoadModules(*SettingsStore);
+    LoadSettingsAndModules(); // the order and flags just written
     NewWindow();
     Updates->ResetCursor();
 }
