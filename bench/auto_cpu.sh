@@ -3,7 +3,7 @@
 # and in five 480 x 350 windows, beside an anchor that only puts the same number of
 # 480 x 350 frames on the same X server (bench/x_frame_anchor), in the same run.
 #   bash bench/auto_cpu.sh build/app/glimra4 [seconds]
-source "$(dirname "$0")/../tests/e2e/lib.sh"
+source "$(dirname "$0")/lib.sh"
 period=${2:-10}
 anchor=$(dirname "$GLIMRA_BIN")/../bench/x_frame_anchor
 hz=$(getconf CLK_TCK)
@@ -48,15 +48,10 @@ measure() {
     local anchorPid=$!
     PIDS+=("$anchorPid")
     sleep 0.5
-    local g0 a0 g1 a1
-    g0=$(ticks "$GLIMRA_PID")
-    a0=$(ticks "$anchorPid")
-    sleep "$period"
-    g1=$(ticks "$GLIMRA_PID")
-    a1=$(ticks "$anchorPid")
-    local ours theirs
-    ours=$(percent $((g1 - g0)))
-    theirs=$(percent $((a1 - a0)))
+    local g a ours theirs
+    read -r g a < <(sample_pair ticks "$GLIMRA_PID" "$anchorPid")
+    ours=$(percent "$g")
+    theirs=$(percent "$a")
     kill "$anchorPid" "$GLIMRA_PID" 2>/dev/null || true
     wait "$GLIMRA_PID" 2>/dev/null || true
     printf 'Auto, %d window(s), 60 steps/s: glimra4 %5s %% of a core   anchor (%d x 480x350 frames/s to X) %5s %%  (%d s)\n' \

@@ -3,7 +3,7 @@
 # all the program's threads over a period, with GWatch on and off, beside `tail -F`
 # following the same log in the same period.
 #   bash bench/idle_wakeups.sh build/app/glimra4 [seconds]
-source "$(dirname "$0")/../tests/e2e/lib.sh"
+source "$(dirname "$0")/lib.sh"
 period=${2:-10}
 
 mkdir -p "$WORK/logs"
@@ -35,15 +35,11 @@ measure() {
     local tailPid=$!
     PIDS+=("$tailPid")
     sleep 0.5
-    local g0 t0 g1 t1
-    g0=$(switches "$GLIMRA_PID")
-    t0=$(switches "$tailPid")
-    sleep "$period"
-    g1=$(switches "$GLIMRA_PID")
-    t1=$(switches "$tailPid")
+    local g t
+    read -r g t < <(sample_pair switches "$GLIMRA_PID" "$tailPid")
     kill "$tailPid" "$GLIMRA_PID" 2>/dev/null || true
     wait "$GLIMRA_PID" 2>/dev/null || true
-    awk -v g=$((g1 - g0)) -v t=$((t1 - t0)) -v s="$period" -v w="$gwatch" 'BEGIN {
+    awk -v g="$g" -v t="$t" -v s="$period" -v w="$gwatch" 'BEGIN {
         printf "idle, Notify on, GWatch=%-5s glimra4 %6.1f wake-ups/s   tail -F %4.1f wake-ups/s  (%d s)\n",
             w, g / s, t / s, s }'
 }
