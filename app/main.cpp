@@ -39,12 +39,6 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
              std::optional<TExitWatchdog>& watchdog) {
     std::unique_ptr<TFourthGlimraControl> hub;
-    // Caught before the first window shows: a signal during the start is handled once
-    // the event loop runs, instead of ending the program unsaved.
-    TTerminationSignals stopSignals([&hub](int) {
-        if (hub)
-            CloseAllWindows(*hub);
-    });
     // Senders wait in the queue until the hub can open their windows.
     if (!channel.Listen())
         std::cerr << "glimra4: cannot listen for other starts; they will fail\n";
@@ -56,6 +50,7 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
         hub->BringForward();
         return true;
     });
+    TTerminationSignals stopSignals([&hub](int) { CloseAllWindows(*hub); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, hub.get(),
                      [&hub](QSessionManager&) { CloseAllWindows(*hub); });
     const int code = QApplication::exec();
