@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
+#include <QWidget>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -39,6 +41,20 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
              std::optional<TExitWatchdog>& watchdog) {
     std::unique_ptr<TFourthGlimraControl> hub;
+    // Caught before the hub opens its first window, so a stop during the start is never
+    // the default one that ends the program unsaved. A question the start is asking
+    // holds its own event loop: it is closed as if dismissed, and the windows close once
+    // the hub stands.
+    bool stopPending = false;
+    TTerminationSignals stopSignals([&hub, &stopPending](int) {
+        if (hub) {
+            CloseAllWindows(*hub);
+            return;
+        }
+        stopPending = true;
+        if (QWidget* question = QApplication::activeModalWidget())
+            question->close();
+    });
     // Senders wait in the queue until the hub can open their windows.
     if (!channel.Listen())
         std::cerr << "glimra4: cannot listen for other starts; they will fail\n";
@@ -50,7 +66,8 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
         hub->BringForward();
         return true;
     });
-    TTerminationSignals stopSignals([&hub](int) { CloseAllWindows(*hub); });
+    if (stopPending)
+        QTimer::singleShot(0, hub.get(), [&hub] { CloseAllWindows(*hub); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, hub.get(),
                      [&hub](QSessionManager&) { CloseAllWindows(*hub); });
     const int code = QApplication::exec();

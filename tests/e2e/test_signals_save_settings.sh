@@ -25,4 +25,17 @@ for _ in $(seq 80); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; do
 status=0
 wait "$GLIMRA_PID" || status=$?
 [ "$status" -eq 0 ] || fail "SIGHUP: exit status $status"
+
+# Without settings the start asks where to keep them; a SIGHUP while it asks dismisses
+# the question and closes the program cleanly once its window is up.
+rm -f "$WORK/app/GLIMRA4.INI"
+start_glimra "$WORK/s.log"
+wait_window "4th Glimra" >/dev/null || fail "the start did not ask where to keep the settings"
+kill -HUP "$GLIMRA_PID"
+for _ in $(seq 80); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$GLIMRA_PID" 2>/dev/null && fail "program did not end on a SIGHUP during the start"
+status=0
+wait "$GLIMRA_PID" || status=$?
+[ "$status" -eq 0 ] || fail "SIGHUP during the start: exit status $status"
+[ -f "$WORK/app/GLIMRA4.INI" ] || fail "settings were not written after a SIGHUP during the start"
 echo "signals save settings: ok"
