@@ -2,8 +2,12 @@
 
 #include "graphics/pixel_ops.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QPalette>
+#include <QWidget>
 
 namespace glimra {
 
@@ -39,6 +43,45 @@ void FillBitmap(QImage& image, TColor color) {
     TPixelView view = ViewOf(image);
     FillRect(view, view.Rect(), static_cast<std::uint8_t>(c.blue()),
              static_cast<std::uint8_t>(c.green()), static_cast<std::uint8_t>(c.red()));
+}
+
+namespace {
+
+// The window system's picture of widget when painter paints straight into it, one
+// device pixel per pixel, 32 bits per pixel, unshared (writing cannot copy it).
+QImage* WindowPicture(QWidget& widget, QPainter& painter) {
+    QBackingStore* store = widget.isWindow() ? widget.backingStore() : nullptr;
+    auto* image = store ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
+    if (!image || !painter.paintEngine() || painter.paintEngine()->paintDevice() != image)
+        return nullptr;
+    const QImage::Format format = image->format();
+    const bool plain = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                       format == QImage::Format_ARGB32_Premultiplied;
+    if (!plain || !image->isDetached() || image->devicePixelRatio() != 1.0 ||
+        !painter.deviceTransform().isIdentity() || image->width() < widget.width() ||
+        image->height() < widget.height())
+        return nullptr;
+    return image;
+}
+
+} // namespace
+
+void ShowPicture(const QImage& picture, const QRegion& region, QWidget& widget, QPainter& painter,
+                 QImage& scratch) {
+    const TConstPixelView source = ViewOf(picture);
+    if (QImage* target = WindowPicture(widget, painter)) {
+        uchar* bits = target->bits();
+        for (const QRect& r : region)
+            CopyToXrgb(source, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, bits,
+                       target->bytesPerLine());
+        return;
+    }
+    if (scratch.size() != picture.size())
+        scratch = QImage(picture.size(), QImage::Format_RGB32);
+    const QRect bounds = region.boundingRect();
+    CopyToXrgb(source, {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1},
+               scratch.bits(), scratch.bytesPerLine());
+    painter.drawImage(bounds, scratch, bounds);
 }
 
 } // namespace glimra

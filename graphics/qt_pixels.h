@@ -1,10 +1,14 @@
 #pragma once
-#include "common/qt_color.h"
 #include "common/color.h"
+#include "common/qt_color.h"
 #include "graphics/pixel_view.h"
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
+
+class QPainter;
+class QWidget;
 
 namespace glimra {
 
@@ -36,5 +40,13 @@ void EnsureBitmap(QImage& image, int width, int height);
 
 // The same colour filled into a 24-bit image region.
 void FillBitmap(QImage& image, TColor color);
+
+// Shows the region of a 24-bit picture as the window of the painter begun on widget in
+// its paint event. Where the painter paints straight into the window system's picture
+// of the window (not a grab, not a scaled screen), the pixels are converted into it on
+// this thread: no second copy, no painter helper threads. Otherwise the painter draws
+// a converted copy, kept in scratch.
+void ShowPicture(const QImage& picture, const QRegion& region, QWidget& widget, QPainter& painter,
+                 QImage& scratch);
 
 } // namespace glimra

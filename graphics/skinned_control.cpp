@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWidget>
+
+#include <cstring>
 #include <utility>
 
 namespace glimra {
@@ -92,24 +94,53 @@ template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source
         return true;
     const TBounds bounds = Bounds();
     const TZoomInsets insets = ZoomInsets(bounds.Width, bounds.Height, ZoomValue);
-    std::swap(Back, LastBack);
-    EnsureBitmap(Back, bounds.Width - 2 * insets.A, bounds.Height - 2 * insets.Z);
-    FillBitmap(Back, BackColor);
-    const TRect from = BackgroundSource(bounds, insets);
-    if (source.format() == QImage::Format_BGR888)
-        CopyRect(ViewOf(Back), 0, 0, ViewOf(source), from);
-    else if (!source.isNull())
-        CopyRect(ViewOf(Back), 0, 0, ViewOf(source.convertToFormat(QImage::Format_BGR888)), from);
-    if (Masked)
-        BlendPictureMasked(Lighter, Blend / 100.0);
-    else
-        BlendPicture(Lighter, Blend / 100.0);
-    // Most frames change nothing under the controls: their pictures stay as painted.
-    if (Back == LastBack && ComposedKey == KeyFor(Level) && !ComposedImage.isNull())
+    const int w = bounds.Width - 2 * insets.A, h = bounds.Height - 2 * insets.Z;
+    // Most frames change nothing under the controls: then the picture is neither
+    // blended nor composed again, and the control is not painted again.
+    const bool sameSource = SourceMatches(source, BackgroundSource(bounds, insets), w, h) &&
+                            SourceInputs == BlendInputs();
+    if (sameSource && ComposedKey == KeyFor(Level) && !ComposedImage.isNull() &&
+        Back.size() == QSize(w, h))
         return false;
+    if (!sameSource) {
+        EnsureBitmap(Back, w, h);
+        FillBitmap(Back, BackColor);
+        const TRect from = BackgroundSource(bounds, insets);
+        if (source.format() == QImage::Format_BGR888)
+            CopyRect(ViewOf(Back), 0, 0, ViewOf(source), from);
+        else if (!source.isNull())
+            CopyRect(ViewOf(Back), 0, 0, ViewOf(source.convertToFormat(QImage::Format_BGR888)),
+                     from);
+        Source = Back.copy();
+        SourceInputs = BlendInputs();
+        if (Masked)
+            BlendPictureMasked(Lighter, Blend / 100.0);
+        else
+            BlendPicture(Lighter, Blend / 100.0);
+    }
     Compose(Level);
     Base::update();
     return true;
+}
+
+template <class Base>
+bool TSkinned<Base>::SourceMatches(const QImage& source, TRect from, int w, int h) const {
+    if (Source.size() != QSize(w, h) || source.format() != QImage::Format_BGR888)
+        return false;
+    // What the copy would hold: the window's pixels where they overlap, the back
+    // colour elsewhere (a control reaching past the window).
+    if (Intersect(from, ViewOf(source).Rect()) != from || from.Width() != w || from.Height() != h)
+        return false;
+    const TConstPixelView now = ViewOf(source), then = ViewOf(Source);
+    const std::size_t bytes = static_cast<std::size_t>(w) * 3;
+    for (int y = 0; y < h; ++y)
+        if (std::memcmp(now.Row(from.Top + y) + from.Left * 3, then.Row(y), bytes) != 0)
+            return false;
+    return true;
+}
+
+template <class Base> typename TSkinned<Base>::TBlendInputs TSkinned<Base>::BlendInputs() const {
+    return {PictureImage.cacheKey(), MaskImage.cacheKey(), Blend, Lighter, Masked, BackColor};
 }
 
 template <class Base> bool TSkinned<Base>::UpdateBackground() {
@@ -125,13 +156,13 @@ template <class Base> std::uint64_t TSkinned<Base>::KeyFor(std::uint8_t level) c
 }
 
 template <class Base> void TSkinned<Base>::BlendPicture(bool lighten, double alpha) {
-    glimra::BlendPicture(ViewOf(Back), ViewOf(PictureImage), lighten, alpha);
+    glimra::BlendPicture(ViewOf(Back), ViewOf(std::as_const(PictureImage)), lighten, alpha);
 }
 
 template <class Base> void TSkinned<Base>::BlendPictureMasked(bool lighten, double alpha) {
     if (Masked)
-        glimra::BlendPictureMasked(ViewOf(Back), ViewOf(PictureImage), MaskViewOf(MaskImage),
-                                   lighten, alpha);
+        glimra::BlendPictureMasked(ViewOf(Back), ViewOf(std::as_const(PictureImage)),
+                                   MaskViewOf(MaskImage), lighten, alpha);
 }
 
 template <class Base> void TSkinned<Base>::Compose(std::uint8_t level) {

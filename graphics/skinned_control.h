@@ -96,7 +96,21 @@ private:
     TColor TextColor = clBlack;
     QImage ComposedImage;
     QImage Back;
-    QImage LastBack; // the background the composed image was made from
+    // The window's pixels under the control and what they were blended with, as they
+    // were when Back was made: the same again needs no blending.
+    struct TBlendInputs {
+        qint64 Picture = 0;
+        qint64 Mask = 0;
+        std::uint8_t Level = 0;
+        bool Lighter = false;
+        bool Masked = false;
+        TColor BackColor = 0;
+        bool operator==(const TBlendInputs&) const = default;
+    };
+    QImage Source;
+    TBlendInputs SourceInputs;
+    TBlendInputs BlendInputs() const;
+    bool SourceMatches(const QImage& source, TRect from, int w, int h) const;
     // What else the composed image was made with: level, lighten, colour, size.
     std::uint64_t ComposedKey = 0;
     std::uint64_t KeyFor(std::uint8_t level) const;

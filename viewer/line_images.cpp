@@ -1,47 +1,48 @@
 #include "viewer/line_images.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace glimra {
 
-bool TLineImages::BeginFrame(const TKey& key) {
-    const bool same = valid_ && key == key_;
-    if (!same) {
+void TLineImages::BeginFrame(const TKey& key) {
+    if (!valid_ || !(key == key_)) {
         current_.clear();
         key_ = key;
         valid_ = true;
     }
     previous_ = std::move(current_);
     current_.clear();
-    return same;
 }
 
-const QImage& TLineImages::Line(std::size_t index, const std::function<QString()>& text) {
-    if (auto it = current_.find(index); it != current_.end()) {
+const TInkPicture& TLineImages::Line(std::size_t index, const QString& text) {
+    if (auto it = current_.find(index); it != current_.end() && it->second.Text == text) {
         ++reused_;
-        return it->second;
+        return it->second.Ink;
     }
-    if (auto it = previous_.find(index); it != previous_.end()) {
+    if (auto it = previous_.find(index); it != previous_.end() && it->second.Text == text) {
         ++reused_;
-        return current_[index] = std::move(it->second);
+        return (current_[index] = std::move(it->second)).Ink;
     }
     ++drawn_;
-    const QString line = text();
-    // As wide as the text, not the window: blending a frame walks these pixels.
-    const QFontMetrics metrics(key_.Font, &probe_);
-    const int width = std::clamp(metrics.horizontalAdvance(line) + metrics.maxWidth(), 1,
-                                 std::max(1, key_.Width));
-    QImage& image = current_[index];
-    image = QImage(width, std::max(1, key_.Height), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setFont(key_.Font);
-    painter.setPen(key_.Color);
-    painter.drawText(0, painter.fontMetrics().ascent(), line);
-    return image;
+    // Drawn as wide as the window's text may reach, so the text is shaped once: the
+    // ink picture keeps only the pixels the text covered.
+    const int width = std::max(1, key_.Width);
+    const int height = std::max(1, key_.Height);
+    if (canvas_.size() != QSize(width, height))
+        canvas_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    canvas_.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas_);
+        painter.setFont(key_.Font);
+        painter.setPen(key_.Color);
+        painter.drawText(0, painter.fontMetrics().ascent(), text);
+    }
+    TEntry& entry = current_[index];
+    entry.Text = text;
+    entry.Ink = TInkPicture(canvas_.constBits(), width, height, canvas_.bytesPerLine());
+    return entry.Ink;
 }
 
 } // namespace glimra

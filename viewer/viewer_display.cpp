@@ -341,15 +341,7 @@ void TForm2::DrawLines() {
     int rows = (WindowBitmap.height() - 30) / LineHeight;
     if (AutoMode)
         rows = std::max(rows, 1);
-    const bool reuse = LineImages.BeginFrame(
-        {Store.Version(), font(), TextColor, WindowBitmap.width() - 15, LineHeight});
-    std::optional<QPainter> painter;
-    if (!reuse) {
-        painter.emplace(&WindowBitmap);
-        painter->setFont(font());
-        painter->setPen(TextColor);
-    }
-    const int ascent = QFontMetrics(font(), &WindowBitmap).ascent();
+    LineImages.BeginFrame({font(), TextColor, WindowBitmap.width() - 15, LineHeight});
     TPixelView bitmap = ViewOf(WindowBitmap);
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
@@ -357,17 +349,9 @@ void TForm2::DrawLines() {
             index %= count;
         else if (index >= count)
             break;
-        auto text = [this, index] {
-            std::u32string line = Store.DisplayLine(index);
-            return QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size()));
-        };
-        if (painter) {
-            painter->drawText(15, y + ascent, text());
-            continue;
-        }
-        const QImage& line = LineImages.Line(index, text);
-        BlendPremultiplied(bitmap, 15, y, line.constBits(), line.width(), line.height(),
-                           line.bytesPerLine());
+        const std::u32string line = Store.DisplayLine(index);
+        LineImages.Line(index, QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size())))
+            .BlendOnto(bitmap, 15, y);
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;
@@ -445,15 +429,7 @@ void TForm2::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // The window system takes 32-bit pixels: converted here, row by row, only for
-    // what is painted, rather than by the painter on helper threads.
-    if (ScreenImage.size() != WindowBitmap.size())
-        ScreenImage = QImage(WindowBitmap.size(), QImage::Format_RGB32);
-    const QRect r = event->rect();
-    CopyToXrgb(ViewOf(std::as_const(WindowBitmap)),
-               {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, ScreenImage.bits(),
-               ScreenImage.bytesPerLine());
-    painter.drawImage(r, ScreenImage, r);
+    ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage);
     ++Paints;
 }
 

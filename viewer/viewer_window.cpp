@@ -157,6 +157,11 @@ void TForm2::ShowBadge(TGlimraDC* badge) {
     TPoint at = CentreIn(width(), height(), GlimraDC1->width(), GlimraDC1->height());
     badge->move(at.X, at.Y);
     badge->show();
+    // A held redraw composes the shown badge with the rest of the controls.
+    if (RedrawHolds > 0) {
+        RedrawPending = true;
+        return;
+    }
     badge->UpdateBackground();
     badge->update();
 }

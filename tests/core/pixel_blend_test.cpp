@@ -1,10 +1,13 @@
 #include "graphics/blend.h"
+#include "graphics/ink_picture.h"
 #include "graphics/pixel_ops.h"
 #include "guarded_bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace glimra {
 namespace {
@@ -180,6 +183,62 @@ TEST(CopyToXrgb, CopiesOnlyTheRectangleAsOpaqueWords) {
     const std::uint8_t row1[12] = {0, 0, 0, 0, 1, 2, 3, 255, 4, 5, 6, 255};
     EXPECT_TRUE(std::equal(row1, row1 + 12, xrgb[1]));
     EXPECT_TRUE(std::all_of(xrgb[0], xrgb[0] + 12, [](std::uint8_t b) { return b == 0; }));
+}
+
+// Any picture the converter is given: rows of every width around a group of four,
+// every pixel opaque and in its place, nothing outside the rectangle written.
+TEST(CopyToXrgb, EveryWidthConvertsEveryPixel) {
+    for (int width = 1; width <= 9; ++width) {
+        TGuardedBitmap src(width, 2);
+        for (int x = 0; x < width; ++x)
+            src.Set(x, 1, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x + 100),
+                    static_cast<std::uint8_t>(x + 200));
+        std::vector<std::uint8_t> xrgb(static_cast<std::size_t>(width + 2) * 4 * 2, 7);
+        const std::ptrdiff_t stride = (width + 2) * 4;
+        CopyToXrgb(src.View(), {0, 1, width, 2}, xrgb.data(), stride);
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = xrgb.data() + stride + x * 4;
+            EXPECT_EQ(p[0], x) << width;
+            EXPECT_EQ(p[1], x + 100) << width;
+            EXPECT_EQ(p[2], x + 200) << width;
+            EXPECT_EQ(p[3], 255) << width;
+        }
+        EXPECT_EQ(xrgb[static_cast<std::size_t>(stride + width * 4)], 7) << width;
+        EXPECT_EQ(xrgb[0], 7) << width;
+    }
+}
+
+// Text pictures of clear, solid and mixed pixels: laid through their ink alone they
+// give exactly what blending the whole picture gives, wherever they land, partly
+// outside the bitmap included, and keep far fewer pixels than the picture has.
+TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
+    constexpr int w = 37, h = 9;
+    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(w) * h * 4, 0);
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < w * h; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const unsigned pick = (seed >> 16) % 10;
+        // Mostly clear, the rest solid or an edge; runs broken by short and long gaps.
+        const std::uint8_t a = pick < 6 ? 0 : pick < 8 ? 255 : static_cast<std::uint8_t>(seed >> 8);
+        std::uint8_t* p = &bgra[static_cast<std::size_t>(i) * 4];
+        p[0] = static_cast<std::uint8_t>(a * 3 / 4);
+        p[1] = static_cast<std::uint8_t>(a / 2);
+        p[2] = a;
+        p[3] = a;
+    }
+    const TInkPicture ink(bgra.data(), w, h, w * 4);
+    EXPECT_LT(ink.Pixels(), static_cast<std::size_t>(w * h));
+    for (const auto& [dx, dy] : {std::pair{0, 0}, {5, 3}, {-7, -2}, {20, 12}, {-40, 0}}) {
+        TGuardedBitmap whole(30, 14, 90), runs(30, 14, 90);
+        BlendPremultiplied(whole.View(), dx, dy, bgra.data(), w, h, w * 4);
+        ink.BlendOnto(runs.View(), dx, dy);
+        for (int y = 0; y < 14; ++y)
+            EXPECT_TRUE(std::equal(whole.Row(y), whole.Row(y) + 90, runs.Row(y)))
+                << "row " << y << " at " << dx << "," << dy;
+        EXPECT_TRUE(runs.GuardsIntact());
+    }
+    const std::uint8_t clear[16] = {};
+    EXPECT_EQ(TInkPicture(clear, 4, 1, 16).Pixels(), 0u);
 }
 
 } // namespace

@@ -172,6 +172,38 @@ TEST(GlimraDC, MaskedPictureAndOutsideParent) {
     EXPECT_EQ(dc.size(), QSize(20, 20));
 }
 
+// Over the same window pixels a control keeps its picture; a new blend level, a new
+// picture or a change under it alone make it blend again.
+TEST(GlimraDC, BlendsAgainOnlyWhenWhatItBlendsChanged) {
+    TOwner owner(100, 100, 100);
+    TGlimraDC dc(&owner);
+    dc.setGeometry(10, 10, 20, 20);
+    QImage pic(20, 20, QImage::Format_RGB32);
+    pic.fill(QColor(200, 200, 200));
+    dc.SetPicture(pic);
+    dc.SetTransparent(0);
+    dc.SetReverse(true);
+    dc.SetBlendLevel(50);
+    ASSERT_TRUE(dc.UpdateBackground());
+    EXPECT_EQ(BlueAt(dc.BackImage(), 5, 5), 150);
+    EXPECT_FALSE(dc.UpdateBackground());
+
+    dc.SetBlendLevel(100);
+    EXPECT_TRUE(dc.UpdateBackground());
+    EXPECT_EQ(BlueAt(dc.BackImage(), 5, 5), 200);
+
+    pic.fill(QColor(0, 0, 0));
+    dc.SetPicture(pic);
+    EXPECT_TRUE(dc.UpdateBackground());
+    EXPECT_EQ(BlueAt(dc.BackImage(), 5, 5), 0);
+
+    dc.SetBlendLevel(50);
+    owner.Bitmap.setPixel(15, 15, qRgb(50, 50, 50));
+    EXPECT_TRUE(dc.UpdateBackground());
+    EXPECT_EQ(BlueAt(dc.BackImage(), 5, 5), 25);
+    EXPECT_EQ(BlueAt(dc.BackImage(), 6, 6), 50);
+}
+
 TEST(GlimraDC, PaintingShowsComposedImageAndFrame) {
     TOwner owner(200, 100, 100);
     TGlimraDC dc(&owner);

@@ -16,6 +16,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace glimra {
 namespace {
 
@@ -211,13 +213,43 @@ TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
     const long long before = w->LineImages.Drawn();
     w->Redraw();
     EXPECT_EQ(w->LineImages.Drawn(), before);
-    // A change draws its frame straight away and keeps pictures from the next on.
+    // A new colour draws every line again.
     w->TextColor = Qt::yellow;
-    w->Redraw();
-    EXPECT_EQ(w->LineImages.Drawn(), before);
     w->Redraw();
     const int rows = (w->height() - 30) / w->LineHeight;
     EXPECT_GE(w->LineImages.Drawn() - before, rows);
+}
+
+// A followed log that grows by a line: the frame that shows it shapes the new line
+// only; every line already on screen is laid from its kept picture, moved up a row.
+TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
+    auto w = MakeWindow<TCountingForm>(Host);
+    const std::string path = ManyLines(200);
+    w->OpenFile(path);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->SetScrollPosition(w->ScrollMax());
+    w->Redraw();
+    const int rows = (w->height() - 30) / w->LineHeight;
+    ASSERT_GT(rows, 3);
+
+    const long long drawn = w->LineImages.Drawn();
+    const long long reused = w->LineImages.Reused();
+    std::ofstream(path, std::ios::binary | std::ios::app) << "one more line\n";
+    w->Follower->FileSysChanged();
+    ASSERT_TRUE(WaitFor([&] { return w->Store.LineCount() == 201u; }));
+    w->SetScrollPosition(w->ScrollMax());
+    w->Redraw();
+    EXPECT_LE(w->LineImages.Drawn() - drawn, 1);
+    EXPECT_GE(w->LineImages.Reused() - reused, rows - 2);
+
+    // A line whose text changed under the same index is drawn again, not reused.
+    const long long before = w->LineImages.Drawn();
+    w->OpenFile(Folder.Write("other.log", "line 0 changed\n"));
+    ASSERT_EQ(w->Store.Line(0), "line 0 changed");
+    w->SetScrollPosition(0);
+    w->Redraw();
+    EXPECT_GE(w->LineImages.Drawn() - before, 1);
 }
 
 } // namespace

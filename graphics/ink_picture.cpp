@@ -1,0 +1,59 @@
+#include "graphics/ink_picture.h"
+
+#include "graphics/pixel_ops.h"
+
+#include <cstring>
+
+namespace glimra {
+namespace {
+
+// Clear stretches shorter than this stay inside a run: a run costs more to start
+// than a few clear pixels cost to skip.
+constexpr int JoinGap = 4;
+
+bool Clear(const std::uint8_t* row, int x) {
+    return row[x * 4 + 3] == 0;
+}
+
+} // namespace
+
+TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t stride) {
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = bgra + y * stride;
+        int x = 0;
+        while (x < w) {
+            while (x < w && Clear(row, x))
+                ++x;
+            if (x == w)
+                break;
+            const int left = x;
+            int end = x; // one past the last inked pixel of the run
+            for (int gap = 0; x < w && gap < JoinGap; ++x) {
+                gap = Clear(row, x) ? gap + 1 : 0;
+                if (gap == 0)
+                    end = x + 1;
+            }
+            Runs.push_back({y, left, end - left, Bgra.size()});
+            Bgra.insert(Bgra.end(), row + left * 4, row + end * 4);
+            x = end;
+        }
+    }
+}
+
+void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy) const {
+    if (dst.Empty())
+        return;
+    for (const TRun& run : Runs) {
+        const int y = dy + run.Row;
+        if (y < 0 || y >= dst.Height)
+            continue;
+        const int left = std::max(dx + run.Left, 0);
+        const int right = std::min(dx + run.Left + run.Count, dst.Width);
+        if (left >= right)
+            continue;
+        const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
+        BlendPremultipliedRow(dst.Row(y) + left * 3, s, right - left);
+    }
+}
+
+} // namespace glimra

@@ -1,0 +1,37 @@
+#pragma once
+#include "graphics/pixel_view.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace glimra {
+
+// A picture of text kept as its inked pixels only: most of a line's picture is clear,
+// and a frame that lays the line again then touches nothing but the ink.
+class TInkPicture {
+public:
+    TInkPicture() = default;
+    // From a premultiplied picture (rows of blue, green, red, alpha bytes, w x h, stride
+    // bytes apart); its clear pixels are left out.
+    TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t stride);
+
+    // Source over onto dst with the picture's top-left corner at (dx, dy); what falls
+    // outside dst is skipped.
+    void BlendOnto(TPixelView dst, int dx, int dy) const;
+
+    // Pixels kept, clear ones inside a run included.
+    std::size_t Pixels() const { return Bgra.size() / 4; }
+
+private:
+    struct TRun {
+        int Row = 0;
+        int Left = 0;
+        int Count = 0;
+        std::size_t First = 0; // byte offset of the run's pixels in Bgra
+    };
+    std::vector<TRun> Runs; // row by row, left to right
+    std::vector<std::uint8_t> Bgra;
+};
+
+} // namespace glimra
