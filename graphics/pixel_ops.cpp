@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
 
 namespace glimra {
 
@@ -164,32 +167,66 @@ void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra
     }
 }
 
+namespace {
+
+// One row of count 24-bit pixels as opaque 32-bit words.
+void CopyRowToXrgb(const std::uint8_t* s, std::uint8_t* d, int count) {
+    constexpr std::uint32_t opaque = 0xff000000u;
+    int x = 0;
+    // Four pixels are three whole words: read as words, they never run past the row.
+    for (; x + 4 <= count; x += 4, s += 12, d += 16) {
+        std::uint32_t in[3];
+        std::memcpy(in, s, sizeof in);
+        const std::uint32_t out[4] = {in[0] | opaque, (in[0] >> 24) | (in[1] << 8) | opaque,
+                                      (in[1] >> 16) | (in[2] << 16) | opaque,
+                                      (in[2] >> 8) | opaque};
+        std::memcpy(d, out, sizeof out);
+    }
+    for (; x < count; ++x, s += 3, d += 4) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        d[3] = 0xff;
+    }
+}
+
+#if defined(__x86_64__)
+// The same with one byte shuffle per four pixels, where the processor has it.
+__attribute__((target("ssse3"))) void CopyRowToXrgbShuffled(const std::uint8_t* s, std::uint8_t* d,
+                                                            int count) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
+    int x = 0;
+    // A load takes sixteen bytes for twelve: two pixels more must follow in the row.
+    for (; x + 6 <= count; x += 4, s += 12, d += 16) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                         _mm_or_si128(_mm_shuffle_epi8(in, spread), opaque));
+    }
+    CopyRowToXrgb(s, d, count - x);
+}
+#endif
+
+using TRowCopy = void (*)(const std::uint8_t*, std::uint8_t*, int);
+
+TRowCopy RowToXrgb() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("ssse3"))
+        return &CopyRowToXrgbShuffled;
+#endif
+    return &CopyRowToXrgb;
+}
+
+} // namespace
+
 void CopyToXrgb(TConstPixelView src, TRect r, std::uint8_t* xrgb, std::ptrdiff_t stride) {
     static_assert(std::endian::native == std::endian::little);
+    static const TRowCopy copyRow = RowToXrgb();
     r = Intersect(r, src.Rect());
     if (r.IsEmpty())
         return;
-    constexpr std::uint32_t opaque = 0xff000000u;
-    for (int y = r.Top; y < r.Bottom; ++y) {
-        const std::uint8_t* s = src.Row(y) + r.Left * 3;
-        std::uint8_t* d = xrgb + y * stride + r.Left * 4;
-        int x = r.Left;
-        // Four pixels are three whole words: read as words, they never run past the row.
-        for (; x + 4 <= r.Right; x += 4, s += 12, d += 16) {
-            std::uint32_t in[3];
-            std::memcpy(in, s, sizeof in);
-            const std::uint32_t out[4] = {in[0] | opaque, (in[0] >> 24) | (in[1] << 8) | opaque,
-                                          (in[1] >> 16) | (in[2] << 16) | opaque,
-                                          (in[2] >> 8) | opaque};
-            std::memcpy(d, out, sizeof out);
-        }
-        for (; x < r.Right; ++x, s += 3, d += 4) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-            d[3] = 0xff;
-        }
-    }
+    for (int y = r.Top; y < r.Bottom; ++y)
+        copyRow(src.Row(y) + r.Left * 3, xrgb + y * stride + r.Left * 4, r.Width());
 }
 
 } // namespace glimra

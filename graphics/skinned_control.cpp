@@ -104,8 +104,10 @@ template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source
         return false;
     if (!sameSource) {
         EnsureBitmap(Back, w, h);
-        FillBitmap(Back, BackColor);
         const TRect from = BackgroundSource(bounds, insets);
+        // The back colour shows only where the control reaches past the window.
+        if (source.isNull() || Intersect(from, {0, 0, source.width(), source.height()}) != from)
+            FillBitmap(Back, BackColor);
         if (source.format() == QImage::Format_BGR888)
             CopyRect(ViewOf(Back), 0, 0, ViewOf(source), from);
         else if (!source.isNull())
@@ -170,7 +172,8 @@ template <class Base> void TSkinned<Base>::Compose(std::uint8_t level) {
         return;
     EnsureBitmap(ComposedImage, Base::width(), Base::height());
     ComposedKey = KeyFor(level);
-    FillBitmap(ComposedImage, BackColor);
+    if (Back.isNull())
+        FillBitmap(ComposedImage, BackColor);
     TPixelView composed = ViewOf(ComposedImage);
     StretchCopy(composed, composed.Rect(), ViewOf(std::as_const(Back)),
                 ViewOf(std::as_const(Back)).Rect());
