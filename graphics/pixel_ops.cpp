@@ -122,9 +122,7 @@ inline __m128i BlendTwo(__m128i s, __m128i d) {
     return _mm_add_epi16(_mm_andnot_si128(clear, s), t);
 }
 
-} // namespace
-
-void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
     const __m128i zero = _mm_setzero_si128();
     int x = 0;
     for (; x + 4 <= count; x += 4, bgra += 16, d += 12) {
@@ -136,6 +134,56 @@ void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count)
     }
     for (; x < count; ++x, bgra += 4, d += 3)
         BlendPixel(bgra, d);
+}
+
+#if defined(__x86_64__)
+// The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
+// are loaded and stored for twelve, the last four put back as they were, so two more
+// pixels of the row must follow. The next group is loaded before this one is stored:
+// a load over bytes just stored would wait for the store.
+__attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* bgra,
+                                                       int count) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m128i tail = _mm_setr_epi32(0, 0, 0, -1);
+    int x = 0;
+    if (count >= 6) {
+        __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        for (bool more = true; more; x += 4, bgra += 16, d += 12) {
+            more = x + 10 <= count;
+            const __m128i next =
+                more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 12)) : was;
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
+            const __m128i back = _mm_shuffle_epi8(was, spread);
+            const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero));
+            const __m128i high =
+                BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero));
+            const __m128i blended = _mm_shuffle_epi8(_mm_packus_epi16(low, high), pack);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                             _mm_or_si128(blended, _mm_and_si128(was, tail)));
+            was = next;
+        }
+    }
+    BlendRowWords(d, bgra, count - x);
+}
+#endif
+
+using TRowBlend = void (*)(std::uint8_t*, const std::uint8_t*, int);
+
+TRowBlend RowBlend() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("ssse3"))
+        return &BlendRowShuffled;
+#endif
+    return &BlendRowWords;
+}
+
+} // namespace
+
+void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+    static const TRowBlend blendRow = RowBlend();
+    blendRow(d, bgra, count);
 }
 
 #else

@@ -185,6 +185,37 @@ TEST(CopyToXrgb, CopiesOnlyTheRectangleAsOpaqueWords) {
     EXPECT_TRUE(std::all_of(xrgb[0], xrgb[0] + 12, [](std::uint8_t b) { return b == 0; }));
 }
 
+// Rows of every length up to well past the groups the row blend takes at once: each
+// pixel ends as blending it alone gives, and nothing after the row is touched.
+TEST(BlendPremultiplied, RowsOfEveryLengthBlendLikeOnePixelAtATime) {
+    for (int count = 1; count <= 23; ++count) {
+        std::vector<std::uint8_t> bgra(static_cast<std::size_t>(count) * 4);
+        for (int x = 0; x < count; ++x) {
+            const auto a = static_cast<std::uint8_t>(x % 3 == 0 ? 0 : x % 3 == 1 ? 255 : 37 * x);
+            bgra[x * 4 + 0] = static_cast<std::uint8_t>(a / 2);
+            bgra[x * 4 + 1] = static_cast<std::uint8_t>(a / 5);
+            bgra[x * 4 + 2] = a;
+            bgra[x * 4 + 3] = a;
+        }
+        TGuardedBitmap row(count + 8, 1, 90), one(1, 1, 90);
+        for (int x = 0; x < count + 8; ++x)
+            row.Set(x, 0, static_cast<std::uint8_t>(x * 7), 90, static_cast<std::uint8_t>(200 - x));
+        TGuardedBitmap before = row;
+        BlendPremultipliedRow(row.Pixel(0, 0), bgra.data(), count);
+        for (int x = 0; x < count; ++x) {
+            TGuardedBitmap alone(1, 1);
+            std::copy_n(before.Pixel(x, 0), 3, alone.Pixel(0, 0));
+            BlendPremultipliedRow(alone.Pixel(0, 0), &bgra[x * 4], 1);
+            EXPECT_TRUE(std::equal(alone.Pixel(0, 0), alone.Pixel(0, 0) + 3, row.Pixel(x, 0)))
+                << "pixel " << x << " of " << count;
+        }
+        for (int x = count; x < count + 8; ++x)
+            EXPECT_TRUE(std::equal(row.Pixel(x, 0), row.Pixel(x, 0) + 3, before.Pixel(x, 0)))
+                << "after the row: " << x << " of " << count;
+        EXPECT_TRUE(row.GuardsIntact());
+    }
+}
+
 // Any picture the converter is given: rows of every width around a group of four,
 // every pixel opaque and in its place, nothing outside the rectangle written.
 TEST(CopyToXrgb, EveryWidthConvertsEveryPixel) {
