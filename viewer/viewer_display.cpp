@@ -285,7 +285,11 @@ void TForm2::Redraw() {
     }
     // The controls first: a control asking for a paint after the window would
     // be painted a second time, the window under it too.
-    update(QRegion(rect()).subtracted(ComposeControls()));
+    const QRegion changed = QRegion(rect()).subtracted(ComposeControls());
+    if (PaintAtOnce && isVisible())
+        repaint(changed);
+    else
+        update(changed);
 }
 
 QRegion TForm2::ComposeControls() {

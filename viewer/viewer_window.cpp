@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QScopedValueRollback>
 
 namespace glimra {
 namespace {
@@ -256,6 +257,8 @@ void TForm2::OpenFile(const std::string& path) {
 }
 
 void TForm2::FileChanged() {
+    // What the followed file brings reaches the screen before anything else is done.
+    const QScopedValueRollback<bool> now(PaintAtOnce, true);
     TRedrawHold hold(*this);
     ShowBadge(GlimraDC1);
     int position = ScrollPosition();

@@ -258,6 +258,8 @@ private:
     bool DrawingModules = false;
     int RedrawHolds = 0;
     bool RedrawPending = false;
+    // A redraw paints the screen at once instead of when the event loop comes round.
+    bool PaintAtOnce = false;
     // What the view shows: its top file line and row, or the end.
     std::size_t AnchorLine = 0;
     std::size_t AnchorRow = 0;

@@ -243,6 +243,13 @@ TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
     EXPECT_LE(w->LineImages.Drawn() - drawn, 1);
     EXPECT_GE(w->LineImages.Reused() - reused, rows - 2);
 
+    // The change reached the screen before the event loop came round again.
+    const long long paints = w->Paints;
+    std::ofstream(path, std::ios::binary | std::ios::app) << "and one more\n";
+    w->Follower->FileSysChanged();
+    EXPECT_EQ(w->Store.LineCount(), 202u);
+    EXPECT_GT(w->Paints, paints);
+
     // A line whose text changed under the same index is drawn again, not reused.
     const long long before = w->LineImages.Drawn();
     w->OpenFile(Folder.Write("other.log", "line 0 changed\n"));
