@@ -4,10 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #if defined(__x86_64__)
+#include <emmintrin.h>
 #include <tmmintrin.h>
 #endif
 
@@ -88,11 +86,16 @@ inline void BlendPixel(const std::uint8_t* s, std::uint8_t* d) {
     }
 }
 
-} // namespace
+// The shuffled form of a row operation where the processor has the byte shuffle.
+template <class F> F Fastest(F plain, [[maybe_unused]] F shuffled) {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("ssse3"))
+        return shuffled;
+#endif
+    return plain;
+}
 
-#if defined(__SSE2__)
-
-namespace {
+#if defined(__x86_64__)
 
 // Four 24-bit pixels as four words (the top byte is whatever followed) and back.
 inline __m128i LoadFour(const std::uint8_t* d) {
@@ -136,7 +139,6 @@ void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
         BlendPixel(bgra, d);
 }
 
-#if defined(__x86_64__)
 // The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
 // are loaded and stored for twelve, the last four put back as they were, so two more
 // pixels of the row must follow. The next group is loaded before this one is stored:
@@ -167,33 +169,22 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
     }
     BlendRowWords(d, bgra, count - x);
 }
-#endif
+#else
 
-using TRowBlend = void (*)(std::uint8_t*, const std::uint8_t*, int);
-
-TRowBlend RowBlend() {
-#if defined(__x86_64__)
-    if (__builtin_cpu_supports("ssse3"))
-        return &BlendRowShuffled;
-#endif
-    return &BlendRowWords;
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+    for (int x = 0; x < count; ++x, bgra += 4, d += 3)
+        BlendPixel(bgra, d);
 }
+constexpr auto& BlendRowShuffled = BlendRowWords;
+
+#endif
 
 } // namespace
 
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count) {
-    static const TRowBlend blendRow = RowBlend();
+    static const auto blendRow = Fastest(&BlendRowWords, &BlendRowShuffled);
     blendRow(d, bgra, count);
 }
-
-#else
-
-void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count) {
-    for (int x = 0; x < count; ++x, bgra += 4, d += 3)
-        BlendPixel(bgra, d);
-}
-
-#endif
 
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,
                         std::ptrdiff_t stride) {
@@ -253,23 +244,15 @@ __attribute__((target("ssse3"))) void CopyRowToXrgbShuffled(const std::uint8_t* 
     }
     CopyRowToXrgb(s, d, count - x);
 }
+#else
+constexpr auto& CopyRowToXrgbShuffled = CopyRowToXrgb;
 #endif
-
-using TRowCopy = void (*)(const std::uint8_t*, std::uint8_t*, int);
-
-TRowCopy RowToXrgb() {
-#if defined(__x86_64__)
-    if (__builtin_cpu_supports("ssse3"))
-        return &CopyRowToXrgbShuffled;
-#endif
-    return &CopyRowToXrgb;
-}
 
 } // namespace
 
 void CopyToXrgb(TConstPixelView src, TRect r, std::uint8_t* xrgb, std::ptrdiff_t stride) {
     static_assert(std::endian::native == std::endian::little);
-    static const TRowCopy copyRow = RowToXrgb();
+    static const auto copyRow = Fastest(&CopyRowToXrgb, &CopyRowToXrgbShuffled);
     r = Intersect(r, src.Rect());
     if (r.IsEmpty())
         return;
