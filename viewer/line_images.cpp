@@ -3,27 +3,45 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace glimra {
 
 void TLineImages::BeginFrame(const TKey& key) {
     if (!valid_ || !(key == key_)) {
-        current_.clear();
+        lines_.clear();
+        pixels_ = 0;
         key_ = key;
         valid_ = true;
     }
-    previous_ = std::move(current_);
-    current_.clear();
+    ++frame_;
+    if (pixels_ > BudgetPixels)
+        Trim();
+}
+
+void TLineImages::Trim() {
+    // Lines of this frame and the last stay: they are on screen or about to return.
+    std::vector<std::pair<long long, std::size_t>> unseen;
+    for (const auto& [index, entry] : lines_)
+        if (entry.Frame < frame_ - 1)
+            unseen.emplace_back(entry.Frame, index);
+    std::sort(unseen.begin(), unseen.end());
+    for (const auto& [frame, index] : unseen) {
+        if (pixels_ <= BudgetPixels / 2)
+            break;
+        auto it = lines_.find(index);
+        pixels_ -= it->second.Ink.Pixels();
+        lines_.erase(it);
+    }
 }
 
 const TInkPicture& TLineImages::Line(std::size_t index, const QString& text) {
-    if (auto it = current_.find(index); it != current_.end() && it->second.Text == text) {
+    TEntry& entry = lines_[index];
+    if (entry.Frame > 0 && entry.Text == text) {
         ++reused_;
-        return it->second.Ink;
-    }
-    if (auto it = previous_.find(index); it != previous_.end() && it->second.Text == text) {
-        ++reused_;
-        return (current_[index] = std::move(it->second)).Ink;
+        entry.Frame = frame_;
+        return entry.Ink;
     }
     ++drawn_;
     // Drawn as wide as the window's text may reach, so the text is shaped once: the
@@ -39,9 +57,11 @@ const TInkPicture& TLineImages::Line(std::size_t index, const QString& text) {
         painter.setPen(key_.Color);
         painter.drawText(0, painter.fontMetrics().ascent(), text);
     }
-    TEntry& entry = current_[index];
+    pixels_ -= entry.Ink.Pixels();
     entry.Text = text;
     entry.Ink = TInkPicture(canvas_.constBits(), width, height, canvas_.bytesPerLine());
+    entry.Frame = frame_;
+    pixels_ += entry.Ink.Pixels();
     return entry.Ink;
 }
 

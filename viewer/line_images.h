@@ -14,7 +14,8 @@ namespace glimra {
 // The display lines of a window drawn once each: a frame that shows the same lines
 // again, moved or not, lays the ink kept here instead of shaping and rasterising the
 // text again. A picture is kept with its text, so an append or a rewrap draws only the
-// lines whose text changed. Only the lines of the last two frames are kept.
+// lines whose text changed. Lines left behind are kept up to a budget, the longest
+// unseen going first: a ticker running through a short log draws each line once.
 class TLineImages {
 public:
     // What every picture depends on besides its text; a change empties the cache.
@@ -39,11 +40,17 @@ private:
     struct TEntry {
         QString Text;
         TInkPicture Ink;
+        long long Frame = 0; // the last frame that showed it
     };
+    // Ink pixels kept at most (four bytes each); trimmed to half when exceeded.
+    static constexpr std::size_t BudgetPixels = std::size_t{2} << 20;
+    void Trim();
+
     TKey key_;
     bool valid_ = false;
-    std::unordered_map<std::size_t, TEntry> current_;
-    std::unordered_map<std::size_t, TEntry> previous_;
+    std::unordered_map<std::size_t, TEntry> lines_;
+    std::size_t pixels_ = 0;
+    long long frame_ = 0;
     QImage canvas_{1, 1, QImage::Format_ARGB32_Premultiplied}; // where a line is drawn
     long long drawn_ = 0;
     long long reused_ = 0;

@@ -1,0 +1,50 @@
+#include "viewer/line_images.h"
+
+#include <QFont>
+#include <gtest/gtest.h>
+
+namespace glimra {
+namespace {
+
+TLineImages::TKey WideKey() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(30);
+    return {font, Qt::white, 2000, 40};
+}
+
+QString Solid(int n) {
+    return QString(60, QLatin1Char('M')) + QString::number(n);
+}
+
+// A ticker running through a short log draws each line once however often it comes
+// round; a long run of big lines stays within the budget, the longest unseen going
+// first, while the lines of the last frame are never dropped.
+TEST(LineImages, KeepsLinesThatComeBackWithinABudget) {
+    TLineImages images;
+    const TLineImages::TKey key = WideKey();
+    for (int frame = 0; frame < 30; ++frame) {
+        images.BeginFrame(key);
+        for (int row = 0; row < 3; ++row) {
+            const int index = (frame + row) % 10;
+            images.Line(static_cast<std::size_t>(index), Solid(index));
+        }
+    }
+    EXPECT_EQ(images.Drawn(), 10);
+
+    // Lines of some 20 000 ink pixels each: more than the budget holds.
+    for (int index = 100; index < 300; ++index) {
+        images.BeginFrame(key);
+        const TInkPicture& ink = images.Line(static_cast<std::size_t>(index), Solid(index));
+        ASSERT_GT(ink.Pixels(), 15000u);
+    }
+    const long long drawn = images.Drawn();
+    images.BeginFrame(key);
+    images.Line(299, Solid(299));
+    images.Line(298, Solid(298));
+    EXPECT_EQ(images.Drawn(), drawn);
+    images.Line(100, Solid(100));
+    EXPECT_EQ(images.Drawn(), drawn + 1);
+}
+
+} // namespace
+} // namespace glimra
