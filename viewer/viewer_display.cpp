@@ -4,7 +4,6 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
-#include "graphics/pixel_ops.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
 #include "viewer/glimra_memo.h"

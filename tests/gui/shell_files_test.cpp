@@ -1,4 +1,5 @@
 #include "gui_test_util.h"
+#include "opened_urls.h"
 #include "platform/shell_files.h"
 
 #include <QDesktopServices>
@@ -11,15 +12,6 @@
 
 namespace glimra {
 namespace {
-
-// Stands in for the desktop's opener of local files.
-class TOpenedUrls : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> Urls;
-public slots:
-    void Open(const QUrl& url) { Urls.push_back(url); }
-};
 
 class ShellFilesTest : public ::testing::Test {
 protected:
@@ -150,5 +142,3 @@ TEST_F(ShellFilesTest, ShellOpenRunsProgramsAndHandsTheRestToTheDesktop) {
 
 } // namespace
 } // namespace glimra
-
-#include "shell_files_test.moc"

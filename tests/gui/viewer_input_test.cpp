@@ -3,6 +3,7 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_popup_menu.h"
 #include "gui_test_util.h"
+#include "opened_urls.h"
 #include "viewer/glimra_memo.h"
 
 #include <QDesktopServices>
@@ -37,15 +38,6 @@ protected:
     static QPoint RowPoint(const TGlimraCPopupMenu& menu, int row) {
         return {menu.X + 30, menu.Y + row * menu.Layout().ItemHeight + 3};
     }
-};
-
-// What the window asks the desktop to open.
-class TOpenedUrls : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> Urls;
-public slots:
-    void Open(const QUrl& url) { Urls.push_back(url); }
 };
 
 bool IsYellow(const QImage& image, int x, int y) {
@@ -265,5 +257,3 @@ TEST_F(ViewerInputTest, OpenFileShowsTheFilesFolderAndHelpTheManualBesideTheProg
 }
 
 } // namespace glimra
-
-#include "viewer_input_test.moc"
