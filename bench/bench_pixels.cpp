@@ -3,9 +3,11 @@
 #include "graphics/brightness.h"
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
+#include "graphics/ink_picture.h"
 #include "memcpy_anchor.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <benchmark/benchmark.h>
 #include <cstring>
 
@@ -62,6 +64,33 @@ void BM_ButtonUpdate(benchmark::State& state) {
     Measure(state, bytes, [&] { button.UpdateBackground(owner.Bitmap); });
 }
 BENCHMARK(BM_ButtonUpdate)->Unit(benchmark::kNanosecond);
+
+// The text of a 480 x 350 window: 21 drawn lines laid through their ink.
+void BM_InkLines(benchmark::State& state) {
+    QImage line(465, 15, QImage::Format_ARGB32_Premultiplied);
+    line.fill(Qt::transparent);
+    {
+        QPainter painter(&line);
+        QFont font;
+        font.setPointSize(9);
+        painter.setFont(font);
+        painter.setPen(QColor(230, 230, 230));
+        painter.drawText(0, 12,
+                         QStringLiteral("ticker line 123: the quick brown fox jumps over "
+                                        "the lazy dog"));
+    }
+    const TInkPicture ink(line.constBits(), line.width(), line.height(), line.bytesPerLine());
+    TCdib window(480, 350);
+    std::memset(window.Bits(), 0x80, static_cast<std::size_t>(window.Stride()) * 350);
+    const std::size_t bytes = static_cast<std::size_t>(window.Stride()) * 350;
+    Measure(state, bytes, [&] {
+        for (int row = 0; row < 21; ++row)
+            ink.BlendOnto(window.View(), 15, 30 + row * 15);
+        benchmark::ClobberMemory();
+    });
+    state.counters["ink_pixels"] = static_cast<double>(ink.Pixels()) * 21;
+}
+BENCHMARK(BM_InkLines)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace glimra

@@ -33,8 +33,12 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
                 if (gap == 0)
                     end = x + 1;
             }
-            Runs.push_back({y, left, end - left, Bgra.size()});
+            // Whole groups of four clear-padded pixels: the blend takes four at a time
+            // and a clear pixel changes nothing under it.
+            const int count = (end - left + 3) / 4 * 4;
+            Runs.push_back({y, left, count, Bgra.size()});
             Bgra.insert(Bgra.end(), row + left * 4, row + end * 4);
+            Bgra.resize(Bgra.size() + static_cast<std::size_t>(count - (end - left)) * 4, 0);
             x = end;
         }
     }
@@ -52,7 +56,7 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy) const {
         if (left >= right)
             continue;
         const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
-        BlendPremultipliedRow(dst.Row(y) + left * 3, s, right - left);
+        BlendPremultipliedRow(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "graphics/pixel_ops.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -115,17 +116,20 @@ inline void StoreFour(std::uint8_t* d, __m128i pixels) {
     std::memcpy(d, out, sizeof out);
 }
 
-// BlendPixel on two pixels widened to 16-bit lanes.
-inline __m128i BlendTwo(__m128i s, __m128i d) {
-    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xff), 0xff);
+// BlendPixel on two pixels widened to 16-bit lanes, alpha spread over each pixel's
+// lanes. x / 255 rounded is (x + 128) * 257 >> 16 for every product of two bytes.
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i alpha) {
     const __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
     const __m128i clear = _mm_cmpeq_epi16(alpha, _mm_setzero_si128());
-    __m128i t = _mm_add_epi16(_mm_mullo_epi16(d, keep), _mm_set1_epi16(128));
-    t = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-    return _mm_add_epi16(_mm_andnot_si128(clear, s), t);
+    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(d, keep), _mm_set1_epi16(128));
+    return _mm_add_epi16(_mm_andnot_si128(clear, s), _mm_mulhi_epu16(t, _mm_set1_epi16(257)));
 }
 
-void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+inline __m128i BlendTwo(__m128i s, __m128i d) {
+    return BlendTwo(s, d, _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xff), 0xff));
+}
+
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count, int = 0) {
     const __m128i zero = _mm_setzero_si128();
     int x = 0;
     for (; x + 4 <= count; x += 4, bgra += 16, d += 12) {
@@ -141,26 +145,33 @@ void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
 
 // The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
 // are loaded and stored for twelve, the last four put back as they were, so two more
-// pixels of the row must follow. The next group is loaded before this one is stored:
-// a load over bytes just stored would wait for the store.
+// pixels of the row must follow: the spare ones after count, or the row's own last
+// ones. The next group is loaded before this one is stored: a load over bytes just
+// stored would wait for the store.
 __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* bgra,
-                                                       int count) {
+                                                       int count, int spare) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m128i tail = _mm_setr_epi32(0, 0, 0, -1);
+    const __m128i lowAlpha = _mm_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m128i highAlpha =
+        _mm_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    const int reach = count + std::min(spare, 2);
+    const auto fits = [count, reach](int at) { return at + 4 <= count && at + 6 <= reach; };
     int x = 0;
-    if (count >= 6) {
+    if (fits(0)) {
         __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
         for (bool more = true; more; x += 4, bgra += 16, d += 12) {
-            more = x + 10 <= count;
+            more = fits(x + 4);
             const __m128i next =
                 more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 12)) : was;
             const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
             const __m128i back = _mm_shuffle_epi8(was, spread);
-            const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero));
-            const __m128i high =
-                BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero));
+            const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
+                                         _mm_shuffle_epi8(s, lowAlpha));
+            const __m128i high = BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero),
+                                          _mm_shuffle_epi8(s, highAlpha));
             const __m128i blended = _mm_shuffle_epi8(_mm_packus_epi16(low, high), pack);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
                              _mm_or_si128(blended, _mm_and_si128(was, tail)));
@@ -171,7 +182,7 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
 }
 #else
 
-void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count, int = 0) {
     for (int x = 0; x < count; ++x, bgra += 4, d += 3)
         BlendPixel(bgra, d);
 }
@@ -181,9 +192,9 @@ constexpr auto& BlendRowShuffled = BlendRowWords;
 
 } // namespace
 
-void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count) {
+void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare) {
     static const auto blendRow = Fastest(&BlendRowWords, &BlendRowShuffled);
-    blendRow(d, bgra, count);
+    blendRow(d, bgra, count, spare);
 }
 
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,

@@ -19,8 +19,10 @@ void StretchCopy(TPixelView dst, TRect dstRect, TConstPixelView src, TRect srcRe
 // What falls outside dst is skipped.
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,
                         std::ptrdiff_t stride);
-// The same for count pixels of one row: bgra over the 24-bit pixels at d.
-void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count);
+// The same for count pixels of one row: bgra over the 24-bit pixels at d. The spare
+// pixels of the row after them may be read and are written back as they were, which
+// lets the whole row go in wide steps.
+void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare = 0);
 
 // Copies the part of r inside src to the same place of a 32-bit picture (rows of
 // blue, green, red, 0xFF bytes, as wide and high as src, stride bytes apart).

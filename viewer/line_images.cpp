@@ -36,7 +36,7 @@ void TLineImages::Trim() {
     }
 }
 
-const TInkPicture& TLineImages::Line(std::size_t index, const QString& text) {
+const TInkPicture& TLineImages::Line(std::size_t index, const std::u32string& text) {
     TEntry& entry = lines_[index];
     if (entry.Frame > 0 && entry.Text == text) {
         ++reused_;
@@ -55,7 +55,8 @@ const TInkPicture& TLineImages::Line(std::size_t index, const QString& text) {
         QPainter painter(&canvas_);
         painter.setFont(key_.Font);
         painter.setPen(key_.Color);
-        painter.drawText(0, painter.fontMetrics().ascent(), text);
+        painter.drawText(0, painter.fontMetrics().ascent(),
+                         QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
     }
     pixels_ -= entry.Ink.Pixels();
     entry.Text = text;

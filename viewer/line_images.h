@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 
 namespace glimra {
@@ -30,7 +31,7 @@ public:
     // Starts a frame drawn under key.
     void BeginFrame(const TKey& key);
     // The ink of display line index showing text, the baseline at the font's ascent.
-    const TInkPicture& Line(std::size_t index, const QString& text);
+    const TInkPicture& Line(std::size_t index, const std::u32string& text);
 
     // Lines drawn and lines found, for the tests and the benchmarks.
     long long Drawn() const { return drawn_; }
@@ -38,7 +39,7 @@ public:
 
 private:
     struct TEntry {
-        QString Text;
+        std::u32string Text;
         TInkPicture Ink;
         long long Frame = 0; // the last frame that showed it
     };

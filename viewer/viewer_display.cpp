@@ -352,9 +352,7 @@ void TForm2::DrawLines() {
             index %= count;
         else if (index >= count)
             break;
-        const std::u32string line = Store.DisplayLine(index);
-        LineImages.Line(index, QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size())))
-            .BlendOnto(bitmap, 15, y);
+        LineImages.Line(index, Store.DisplayLine(index)).BlendOnto(bitmap, 15, y);
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;

@@ -185,8 +185,9 @@ TEST(CopyToXrgb, CopiesOnlyTheRectangleAsOpaqueWords) {
     EXPECT_TRUE(std::all_of(xrgb[0], xrgb[0] + 12, [](std::uint8_t b) { return b == 0; }));
 }
 
-// Rows of every length up to well past the groups the row blend takes at once: each
-// pixel ends as blending it alone gives, and nothing after the row is touched.
+// Rows of every length up to well past the groups the row blend takes at once, with
+// and without spare pixels after them: each pixel ends as blending it alone gives,
+// and nothing after the row is changed.
 TEST(BlendPremultiplied, RowsOfEveryLengthBlendLikeOnePixelAtATime) {
     for (int count = 1; count <= 23; ++count) {
         std::vector<std::uint8_t> bgra(static_cast<std::size_t>(count) * 4);
@@ -197,22 +198,26 @@ TEST(BlendPremultiplied, RowsOfEveryLengthBlendLikeOnePixelAtATime) {
             bgra[x * 4 + 2] = a;
             bgra[x * 4 + 3] = a;
         }
-        TGuardedBitmap row(count + 8, 1, 90), one(1, 1, 90);
-        for (int x = 0; x < count + 8; ++x)
-            row.Set(x, 0, static_cast<std::uint8_t>(x * 7), 90, static_cast<std::uint8_t>(200 - x));
-        TGuardedBitmap before = row;
-        BlendPremultipliedRow(row.Pixel(0, 0), bgra.data(), count);
-        for (int x = 0; x < count; ++x) {
-            TGuardedBitmap alone(1, 1);
-            std::copy_n(before.Pixel(x, 0), 3, alone.Pixel(0, 0));
-            BlendPremultipliedRow(alone.Pixel(0, 0), &bgra[x * 4], 1);
-            EXPECT_TRUE(std::equal(alone.Pixel(0, 0), alone.Pixel(0, 0) + 3, row.Pixel(x, 0)))
-                << "pixel " << x << " of " << count;
+        for (int spare : {0, 1, 2, 3}) {
+            // The guards sit right after the spare pixels.
+            TGuardedBitmap row(count + spare, 1, 90);
+            for (int x = 0; x < count + spare; ++x)
+                row.Set(x, 0, static_cast<std::uint8_t>(x * 7), 90,
+                        static_cast<std::uint8_t>(200 - x));
+            TGuardedBitmap before = row;
+            BlendPremultipliedRow(row.Pixel(0, 0), bgra.data(), count, spare);
+            for (int x = 0; x < count; ++x) {
+                TGuardedBitmap alone(1, 1);
+                std::copy_n(before.Pixel(x, 0), 3, alone.Pixel(0, 0));
+                BlendPremultipliedRow(alone.Pixel(0, 0), &bgra[x * 4], 1);
+                EXPECT_TRUE(std::equal(alone.Pixel(0, 0), alone.Pixel(0, 0) + 3, row.Pixel(x, 0)))
+                    << "pixel " << x << " of " << count << ", spare " << spare;
+            }
+            for (int x = count; x < count + spare; ++x)
+                EXPECT_TRUE(std::equal(row.Pixel(x, 0), row.Pixel(x, 0) + 3, before.Pixel(x, 0)))
+                    << "after the row: " << x << " of " << count;
+            EXPECT_TRUE(row.GuardsIntact()) << count << ", spare " << spare;
         }
-        for (int x = count; x < count + 8; ++x)
-            EXPECT_TRUE(std::equal(row.Pixel(x, 0), row.Pixel(x, 0) + 3, before.Pixel(x, 0)))
-                << "after the row: " << x << " of " << count;
-        EXPECT_TRUE(row.GuardsIntact());
     }
 }
 

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace glimra {
 namespace {
 
@@ -12,8 +14,11 @@ TLineImages::TKey WideKey() {
     return {font, Qt::white, 2000, 40};
 }
 
-QString Solid(int n) {
-    return QString(60, QLatin1Char('M')) + QString::number(n);
+std::u32string Solid(int n) {
+    std::u32string text(60, U'M');
+    for (char c : std::to_string(n))
+        text += static_cast<char32_t>(c);
+    return text;
 }
 
 // A ticker running through a short log draws each line once however often it comes
