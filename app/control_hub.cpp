@@ -313,10 +313,9 @@ void TFourthGlimraControl::RefreshBackground() {
     ShowHiddenWindows();
 }
 
-void TFourthGlimraControl::ComposeOverlaps(TForm2& target) {
-    TForm2* window = &target;
-    if (LayeredActive(window) || Windows.size() < 2)
-        return;
+std::vector<TOverlapStep> TFourthGlimraControl::OverlapSteps(const TForm2& window) const {
+    if (LayeredActive(&window) || Windows.size() < 2)
+        return {};
     std::vector<TStackedWindow> stack;
     for (const auto& w : Windows) {
         if (!w)
@@ -324,15 +323,36 @@ void TFourthGlimraControl::ComposeOverlaps(TForm2& target) {
         stack.push_back({{w->x(), w->y(), w->width(), w->height()},
                          {w->WindowBitmap.width(), w->WindowBitmap.height()},
                          w->isMinimized(),
-                         w == window});
+                         w == &window});
     }
-    TBounds front{window->x(), window->y(), window->width(), window->height()};
-    TSize bitmap{window->WindowBitmap.width(), window->WindowBitmap.height()};
+    TBounds front{window.x(), window.y(), window.width(), window.height()};
+    TSize bitmap{window.WindowBitmap.width(), window.WindowBitmap.height()};
+    return OverlapCopies(stack, front, bitmap);
+}
+
+void TFourthGlimraControl::ComposeOverlaps(TForm2& window) {
     TTint tint{AvB, AvG, AvR, AvReverse};
-    for (const TOverlapStep& step : OverlapCopies(stack, front, bitmap))
-        ApplyOverlap(ViewOf(window->WindowBitmap),
+    for (const TOverlapStep& step : ShowingSteps(OverlapSteps(window)))
+        ApplyOverlap(ViewOf(window.WindowBitmap),
                      ViewOf(std::as_const(Windows[step.Index]->WindowBitmap)), step.Copy,
                      static_cast<std::uint8_t>(Settings().LightLevel), tint);
+}
+
+TRect TFourthGlimraControl::OverlapFilled(const TForm2& window) const {
+    return FilledRect(OverlapSteps(window));
+}
+
+std::vector<std::int64_t> TFourthGlimraControl::OverlapKey(const TForm2& window) const {
+    std::vector<std::int64_t> key;
+    for (const TOverlapStep& step : OverlapSteps(window)) {
+        const TRect& s = step.Copy.Source;
+        const TRect& d = step.Copy.Dest;
+        key.insert(key.end(), {Windows[step.Index]->WindowBitmap.cacheKey(), s.Left, s.Top, s.Right,
+                               s.Bottom, d.Left, d.Top, d.Right, d.Bottom});
+    }
+    if (!key.empty())
+        key.insert(key.end(), {Settings().LightLevel, AvB, AvG, AvR, AvReverse});
+    return key;
 }
 
 bool TFourthGlimraControl::WantsStep(int index) const {

@@ -2,6 +2,7 @@
 #include "app/activation_filter.h"
 #include "app/update_sweep.h"
 #include "common/forward_record.h"
+#include "graphics/overlaps.h"
 #include "settings/reg_work.h"
 #include "settings/shared_levels.h"
 #include "viewer/window_host.h"
@@ -53,6 +54,8 @@ public:
     const TRegIniRec& Settings() const override { return SettingsStore->Settings; }
     const TCdib* Surface() const override { return SurfaceDib.get(); }
     void ComposeOverlaps(TForm2& window) override;
+    std::vector<std::int64_t> OverlapKey(const TForm2& window) const override;
+    TRect OverlapFilled(const TForm2& window) const override;
     void CloseWindow(TForm2& window) override;
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
     TModuleSet& Modules() override { return *ModuleList; }
@@ -128,6 +131,8 @@ private:
     void RebuildWindows();
     // The desktop's compositor blends the windows instead of the captured surface.
     bool LayeredActive(const TForm2* window) const;
+    // The parts of the windows behind window that show through it.
+    std::vector<TOverlapStep> OverlapSteps(const TForm2& window) const;
     void ApplicationStateChanged(Qt::ApplicationState state);
 };
 

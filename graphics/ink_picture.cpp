@@ -44,7 +44,7 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
     }
 }
 
-void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy) const {
+void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, std::vector<TRect>* touched) const {
     if (dst.Empty())
         return;
     for (const TRun& run : Runs) {
@@ -57,6 +57,8 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy) const {
             continue;
         const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
         BlendPremultipliedRow(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
+        if (touched)
+            touched->push_back({left, y, right, y + 1});
     }
 }
 

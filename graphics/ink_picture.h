@@ -17,8 +17,8 @@ public:
     TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t stride);
 
     // Source over onto dst with the picture's top-left corner at (dx, dy); what falls
-    // outside dst is skipped.
-    void BlendOnto(TPixelView dst, int dx, int dy) const;
+    // outside dst is skipped. The pixels it may have changed are added to touched.
+    void BlendOnto(TPixelView dst, int dx, int dy, std::vector<TRect>* touched = nullptr) const;
 
     // Pixels kept, clear ones inside a run included.
     std::size_t Pixels() const { return Bgra.size() / 4; }

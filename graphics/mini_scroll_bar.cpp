@@ -133,6 +133,13 @@ void TMiniScrollBar::MouseUp() {
     PositionSet = false;
 }
 
+TRect TMiniScrollBar::Painted() const {
+    // The thumb's cross reaches four pixels either side of the line.
+    if (!Lying)
+        return {Left + W / 2 - 4, Top, Left + W / 2 + 5, Top + std::max(H, ThumbYValue + 1)};
+    return {Left, Top + H / 2 - 4, Left + std::max(W, ThumbXValue + 1), Top + H / 2 + 5};
+}
+
 void TMiniScrollBar::PaintTo(TPixelView target) const {
     if (!Visible)
         return;

@@ -55,6 +55,8 @@ public:
 
     // Draws track and thumb in the parent's coordinates, clipped to the bitmap.
     void PaintTo(TPixelView target) const;
+    // Where PaintTo may draw.
+    TRect Painted() const;
 
 private:
     int Extent() const { return Lying ? W : H; }

@@ -3,6 +3,7 @@
 #include "graphics/pixel_ops.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace glimra {
 
@@ -58,6 +59,57 @@ std::vector<TOverlapStep> OverlapCopies(const std::vector<TStackedWindow>& windo
             steps.push_back({i, *copy});
     }
     return steps;
+}
+
+namespace {
+
+// An unstretched copy writes every pixel of its destination.
+bool Fills(const TOverlapCopy& copy) {
+    return !copy.Dest.IsEmpty() && copy.Source.Width() == copy.Dest.Width() &&
+           copy.Source.Height() == copy.Dest.Height();
+}
+
+bool Holds(TRect outer, TRect inner) {
+    return Intersect(outer, inner) == inner;
+}
+
+} // namespace
+
+std::vector<TOverlapStep> ShowingSteps(const std::vector<TOverlapStep>& steps) {
+    std::vector<TOverlapStep> showing;
+    for (auto it = steps.begin(); it != steps.end(); ++it) {
+        const TRect dest = it->Copy.Dest;
+        const bool hidden = std::any_of(it + 1, steps.end(), [dest](const TOverlapStep& later) {
+            return Fills(later.Copy) && Holds(later.Copy.Dest, dest);
+        });
+        if (!hidden)
+            showing.push_back(*it);
+    }
+    return showing;
+}
+
+TRect FilledRect(const std::vector<TOverlapStep>& steps) {
+    TRect filled;
+    for (const TOverlapStep& step : steps)
+        if (Fills(step.Copy) &&
+            step.Copy.Dest.Width() * static_cast<long long>(step.Copy.Dest.Height()) >
+                filled.Width() * static_cast<long long>(filled.Height()))
+            filled = step.Copy.Dest;
+    return filled;
+}
+
+std::vector<TRect> Around(TRect whole, TRect hole) {
+    hole = Intersect(hole, whole);
+    if (hole.IsEmpty())
+        return {whole};
+    const std::vector<TRect> parts{{whole.Left, whole.Top, whole.Right, hole.Top},
+                                   {whole.Left, hole.Bottom, whole.Right, whole.Bottom},
+                                   {whole.Left, hole.Top, hole.Left, hole.Bottom},
+                                   {hole.Right, hole.Top, whole.Right, hole.Bottom}};
+    std::vector<TRect> around;
+    std::copy_if(parts.begin(), parts.end(), std::back_inserter(around),
+                 [](TRect r) { return !r.IsEmpty(); });
+    return around;
 }
 
 void ApplyOverlap(TPixelView front, TConstPixelView back, const TOverlapCopy& copy,

@@ -39,6 +39,14 @@ struct TOverlapStep {
 std::vector<TOverlapStep> OverlapCopies(const std::vector<TStackedWindow>& windows, TBounds front,
                                         TSize frontBitmap);
 
+// The steps whose pieces show: a step is left out when a later one fills a
+// destination holding its own, since that one paints over every pixel it laid.
+std::vector<TOverlapStep> ShowingSteps(const std::vector<TOverlapStep>& steps);
+// The largest destination a step fills whole; whatever was under it does not show.
+TRect FilledRect(const std::vector<TOverlapStep>& steps);
+// The parts of whole outside hole: up to four rectangles.
+std::vector<TRect> Around(TRect whole, TRect hole);
+
 // Copies one piece (stretching if the rectangles differ) and shades it again.
 void ApplyOverlap(TPixelView front, TConstPixelView back, const TOverlapCopy& copy,
                   std::uint8_t level, TTint tint);

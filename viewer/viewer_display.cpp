@@ -4,6 +4,7 @@
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
+#include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
 #include "viewer/glimra_memo.h"
@@ -153,6 +154,7 @@ void TForm2::DrawProgress() {
     const int y = height() - 9;
     painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
     painter.fillRect(15, y, static_cast<int>(TextWidth() * done), 2, TextColor);
+    Base.Drew({15, y, 15 + TextWidth(), y + 2});
 }
 
 void TForm2::PlaceMemo() {
@@ -237,22 +239,32 @@ void TForm2::ToggleMemoView() {
     MiniScrollBar1Change();
 }
 
-void TForm2::Redraw() {
-    const TCdib* surface = Host.Surface();
-    if (Closing || DrawingModules || !surface || !surface->IsValid() || !WordWrapper ||
-        width() <= 0 || height() <= 0)
-        return;
-    RedrawPending = false;
-    if (OpeningActive)
-        Host.WakeUpdates();
-    EnsureBitmap(WindowBitmap, width(), height());
+std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface) const {
+    // Modules may draw something else in every frame, the opening band grows.
+    if (OpeningActive || !ModuleInstances.empty())
+        return std::nullopt;
+    const TRegIniRec& settings = Host.Settings();
+    TFrameBase::TKey key{Host.OverlapKey(*this),
+                         QFile::decodeName(QByteArray::fromStdString(TitlePath)), font()};
+    key.Values.insert(key.Values.end(),
+                      {surface.Picture().cacheKey(), x(), y(), width(), height(), MemoView,
+                       IsActiveWindow(), static_cast<std::int64_t>(settings.ActiveColor),
+                       static_cast<std::int64_t>(settings.DeActiveColor),
+                       static_cast<std::int64_t>(settings.FileColor)});
+    return key;
+}
+
+void TForm2::ComposeBase(const TCdib& surface) {
     if (OpeningActive) {
         // Outside the band nothing is drawn yet: black, never what the memory held.
         WindowBitmap.fill(Qt::black);
-        surface->Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
-                      y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
+        surface.Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
+                     y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
     } else {
-        surface->Draw(WindowBitmap, 0, 0, x(), y(), width(), height());
+        // What the windows behind will paint over needs no desktop under it.
+        for (const TRect& r : Around({0, 0, width(), height()}, Host.OverlapFilled(*this)))
+            surface.Draw(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
+                         r.Height());
     }
     Host.ComposeOverlaps(*this);
     if (!OpeningActive && !ModuleInstances.empty()) {
@@ -268,23 +280,49 @@ void TForm2::Redraw() {
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap);
+}
+
+void TForm2::Redraw() {
+    const TCdib* surface = Host.Surface();
+    if (Closing || DrawingModules || !surface || !surface->IsValid() || !WordWrapper ||
+        width() <= 0 || height() <= 0)
+        return;
+    RedrawPending = false;
+    if (OpeningActive)
+        Host.WakeUpdates();
+    EnsureBitmap(WindowBitmap, width(), height());
+    const std::optional<TFrameBase::TKey> key = BaseKey(*surface);
+    if (!Base.Restore(WindowBitmap, key)) {
+        ComposeBase(*surface);
+        Base.Composed(WindowBitmap, key);
+    }
+    const TRegIniRec& settings = Host.Settings();
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
     PlaceMemo();
     DrawLines();
     DrawProgress();
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
-    if (MiniScrollBar1.Visible)
+    if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
-    if ((AutoMode || SweepActive) && !DemoTimer->Enabled())
+        Base.Drew(MiniScrollBar1.Painted());
+    }
+    if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
+        Base.Drew({Light.GetPosition(), Light.GetTop(), Light.GetPosition() + Light.GetBandWidth(),
+                   Light.GetTop() + Light.GetBandHeight()});
         Light.Step(ViewOf(WindowBitmap));
+    }
+    if (MenuShows())
+        Base.DrewEverywhere();
     DrawMenus();
+    Base.FrameDone(WindowBitmap);
     if (OpeningActive) {
         OpeningStep();
         return;
     }
     // The controls first: a control asking for a paint after the window would
-    // be painted a second time, the window under it too.
-    const QRegion changed = QRegion(rect()).subtracted(ComposeControls());
+    // be painted a second time, the window under it too. Of the window, only what
+    // changed since the last frame.
+    const QRegion changed = QRegion(Base.Changed()).subtracted(ComposeControls());
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -352,7 +390,7 @@ void TForm2::DrawLines() {
             index %= count;
         else if (index >= count)
             break;
-        LineImages.Line(index, Store.DisplayLine(index)).BlendOnto(bitmap, 15, y);
+        LineImages.Line(index, Store.DisplayLine(index)).BlendOnto(bitmap, 15, y, Base.Drawn());
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;

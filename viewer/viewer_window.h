@@ -8,6 +8,7 @@
 #include "modules/location_control.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
+#include "viewer/frame_base.h"
 #include "viewer/line_images.h"
 #include "viewer/line_store.h"
 #include "viewer/store_worker.h"
@@ -19,10 +20,12 @@
 #include <QUrl>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace glimra {
 
+class TCdib;
 class TGlimraButton;
 class TGlimraCPopupMenu;
 class TGlimraDC;
@@ -150,6 +153,8 @@ public:
     std::unique_ptr<TStoreWorker> Worker;
     // The shaped and drawn text of the lines on show.
     TLineImages LineImages;
+    // The picture under the text, kept while it stays the same.
+    TFrameBase Base;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -229,6 +234,10 @@ private:
     void SetWordWrap(bool on);
     void UpdateEnergy(const TRegIniRec& settings);
     void DrawLines();
+    // The picture under the text: desktop, windows behind, modules, frame; and what
+    // it is made of, none when it cannot be kept.
+    void ComposeBase(const TCdib& surface);
+    std::optional<TFrameBase::TKey> BaseKey(const TCdib& surface) const;
     void OpeningStep();
     // Composes the controls from the window's picture; the area of those left as painted.
     QRegion ComposeControls();

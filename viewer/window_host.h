@@ -1,9 +1,11 @@
 #pragma once
+#include "common/geometry.h"
 #include "settings/reg_ini_rec.h"
 
 #include <QPointer>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace glimra {
 
@@ -24,6 +26,10 @@ public:
     virtual const TCdib* Surface() const = 0;
     // Lays the parts of the windows behind this one into its bitmap.
     virtual void ComposeOverlaps(TForm2& window) = 0;
+    // What ComposeOverlaps would lay into the window: equal keys, equal pixels.
+    virtual std::vector<std::int64_t> OverlapKey(const TForm2& window) const = 0;
+    // Where ComposeOverlaps paints over every pixel: what lies under it never shows.
+    virtual TRect OverlapFilled(const TForm2& window) const = 0;
     // The number of open windows and dialogs.
     virtual int WindowCount() const = 0;
     // The update thread: run sweeps again, starting at the first window.

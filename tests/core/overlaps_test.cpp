@@ -75,5 +75,53 @@ TEST(OverlapCopies, ApplyCopiesAndShadesAgain) {
     EXPECT_TRUE(front.GuardsIntact());
 }
 
+// A staircase of windows, one behind the front stretched to a smaller bitmap: laying
+// only the showing steps over the desktop around the filled part gives the picture
+// laying every step over the whole desktop gives, with the hidden steps left out.
+TEST(OverlapCopies, HiddenStepsAndTheDesktopUnderThemAreLeftOut) {
+    const TBounds front{300, 180, 120, 90};
+    std::vector<TStackedWindow> list;
+    for (int i = 0; i < 3; ++i)
+        list.push_back({{i * 100, i * 60, 120, 90}, {120, 90}});
+    list.push_back({{250, 150, 120, 90}, {60, 45}}); // drawn smaller: stretched
+    list.push_back({{280, 170, 120, 90}, {120, 90}});
+    list.push_back({front, {120, 90}, false, true});
+    const std::vector<TOverlapStep> steps = OverlapCopies(list, front, {120, 90});
+    ASSERT_EQ(steps.size(), 3u);
+    const std::vector<TOverlapStep> showing = ShowingSteps(steps);
+    ASSERT_EQ(showing.size(), 1u);
+    EXPECT_EQ(showing[0].Index, 4u);
+
+    std::vector<TGuardedBitmap> backs;
+    for (const TStackedWindow& w : list) {
+        backs.emplace_back(w.Bitmap.Width, w.Bitmap.Height);
+        for (int y = 0; y < w.Bitmap.Height; ++y)
+            for (int x = 0; x < w.Bitmap.Width; ++x)
+                backs.back().Set(x, y, static_cast<std::uint8_t>(x * 2 + backs.size() * 40),
+                                 static_cast<std::uint8_t>(y * 3), 200);
+    }
+    const auto desktop = [](TGuardedBitmap& into, TRect r) {
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                into.Set(x, y, 17, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y));
+    };
+    TGuardedBitmap all(120, 90, 0), few(120, 90, 0);
+    desktop(all, {0, 0, 120, 90});
+    for (const TOverlapStep& step : steps)
+        ApplyOverlap(all.View(), backs[step.Index].View(), step.Copy, 1, {});
+    for (const TRect& r : Around({0, 0, 120, 90}, FilledRect(steps)))
+        desktop(few, r);
+    for (const TOverlapStep& step : showing)
+        ApplyOverlap(few.View(), backs[step.Index].View(), step.Copy, 1, {});
+    for (int y = 0; y < 90; ++y)
+        EXPECT_TRUE(std::equal(all.Row(y), all.Row(y) + 360, few.Row(y))) << "row " << y;
+
+    // A stretched step is not taken to fill: what lies under it is still laid.
+    EXPECT_EQ(ShowingSteps({steps[0], steps[1]}).size(), 2u);
+    EXPECT_TRUE(FilledRect({steps[1]}).IsEmpty());
+    EXPECT_EQ(Around({0, 0, 10, 10}, {}).size(), 1u);
+    EXPECT_EQ(Around({0, 0, 10, 10}, {2, 2, 5, 5}).size(), 4u);
+}
+
 } // namespace
 } // namespace glimra

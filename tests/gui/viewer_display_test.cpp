@@ -10,6 +10,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QTest>
 #include <QTextBlock>
@@ -260,4 +261,73 @@ TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
 }
 
 } // namespace
+
+namespace {
+
+// A desktop that differs at every place, so a piece taken from the wrong place shows.
+void PaintGradient(TFakeWindowHost& host, int shift) {
+    QImage desktop(host.SurfaceDib.Width(), host.SurfaceDib.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < desktop.height(); ++y)
+        for (int x = 0; x < desktop.width(); ++x)
+            desktop.setPixel(x, y, qRgb((x + shift) & 255, (y * 3) & 255, (x + y) & 255));
+    host.SurfaceDib.Assign(desktop);
+}
+
+} // namespace
+
+// A frame laid on the kept picture under the text is the frame composed anew: after
+// scrolling, in Auto with the glint moving, after something drew into the picture
+// between frames, and after the desktop, the active window or the file changed.
+TEST_F(ViewerDisplayTest, AFrameOnTheKeptBaseIsTheFrameComposedAnew) {
+    PaintGradient(Host, 0);
+    auto w = MakeWindow(Host);
+    w->move(30, 40);
+    w->OpenFile(ManyLines(200));
+    ActiveWindow = w.get();
+    const auto settle = [&] {
+        w->Redraw();
+        w->Redraw();
+    };
+    // The next frame, as the kept base gives it and as composed from nothing.
+    const auto expectComposedAnew = [&](const char* what, bool kept) {
+        const TWarningLight light = w->Light;
+        const long long restored = w->Base.Restored();
+        w->Redraw();
+        EXPECT_EQ(w->Base.Restored() - restored, kept ? 1 : 0) << what;
+        const QImage fromBase = w->WindowBitmap.copy();
+        w->Light = light;
+        w->Base = TFrameBase();
+        w->Redraw();
+        EXPECT_TRUE(fromBase == w->WindowBitmap) << what;
+    };
+
+    settle();
+    w->SetScrollPosition(5);
+    expectComposedAnew("scrolled", true);
+    settle();
+    w->SetScrollPosition(40);
+    expectComposedAnew("scrolled further", true);
+
+    w->GlimraButton3Click();
+    ASSERT_TRUE(w->AutoMode);
+    settle();
+    for (int step = 0; step < 3; ++step)
+        w->AutoTimerTimer();
+    expectComposedAnew("Auto", true);
+
+    settle();
+    QPainter(&w->WindowBitmap).fillRect(100, 100, 50, 50, Qt::red);
+    expectComposedAnew("drawn over between frames", true);
+
+    settle();
+    PaintGradient(Host, 7);
+    expectComposedAnew("another desktop", false);
+    settle();
+    ActiveWindow = nullptr;
+    expectComposedAnew("no longer active", false);
+    settle();
+    w->OpenFile(Folder.Write("other.log", "another file\n"));
+    expectComposedAnew("another file", false);
+}
+
 } // namespace glimra

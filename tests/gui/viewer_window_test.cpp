@@ -61,6 +61,38 @@ TEST_F(HubTest, WindowsCascadeFromTheStoredPlaceAndFollowTheStack) {
     EXPECT_TRUE(second->isVisible() && third->isVisible());
 }
 
+// A window in front keeps its picture under the text while the one behind it stays
+// as it was; once the one behind shows something else, the front one composes again
+// and shows it through as a window composed from nothing would.
+TEST_F(HubTest, AWindowInFrontTakesAgainWhatChangedBehindIt) {
+    auto hub = MakeHub();
+    TForm2* back = hub->WindowList()[0];
+    back->OpeningActive = false;
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "behind " + std::to_string(i) + "\n";
+    back->OpenFile(Folder.Write("back.log", text));
+    back->Redraw();
+    TForm2* front = hub->NewWindow();
+    front->OpeningActive = false;
+    ASSERT_TRUE(front->ModuleInstances.empty());
+    ASSERT_TRUE(front->geometry().intersects(back->geometry()));
+    front->Redraw();
+    front->Redraw();
+    const long long restored = front->Base.Restored();
+    front->Redraw();
+    EXPECT_EQ(front->Base.Restored() - restored, 1);
+
+    back->SetScrollPosition(50);
+    back->Redraw();
+    front->Redraw();
+    EXPECT_EQ(front->Base.Restored() - restored, 1);
+    const QImage composed = front->WindowBitmap.copy();
+    front->Base = TFrameBase();
+    front->Redraw();
+    EXPECT_TRUE(composed == front->WindowBitmap);
+}
+
 TEST_F(HubTest, ClosingStoresBoundsAndTheLastWindowEndsTheProgram) {
     auto hub = MakeHub();
     TForm2* first = hub->WindowList()[0];

@@ -1,0 +1,66 @@
+#include "viewer/frame_base.h"
+
+#include "graphics/pixel_ops.h"
+#include "graphics/qt_pixels.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace glimra {
+
+bool TFrameBase::Restore(QImage& bitmap, const std::optional<TKey>& key) {
+    if (!key || !kept_ || !(key == key_) || base_.size() != bitmap.size() ||
+        base_.format() != bitmap.format())
+        return false;
+    // Before the view is taken: taking it changes the key.
+    const bool whole = everywhere_ || bitmap.cacheKey() != frameKey_;
+    const TConstPixelView base = ViewOf(std::as_const(base_));
+    TPixelView target = ViewOf(bitmap);
+    if (whole) {
+        CopyRect(target, 0, 0, base, base.Rect());
+        changed_ = bitmap.rect();
+    } else {
+        for (const TRect& r : drawn_)
+            CopyRect(target, r.Left, r.Top, base, r);
+        changed_ = Bounds(drawn_);
+    }
+    drawn_.clear();
+    everywhere_ = false;
+    ++restored_;
+    return true;
+}
+
+void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
+    drawn_.clear();
+    everywhere_ = false;
+    changed_ = bitmap.rect();
+    // A base that changes with every frame (a window behind ticking) is not worth a
+    // copy: it is kept once it came out the same twice running.
+    kept_ = key && key == key_;
+    key_ = key;
+    if (!kept_)
+        return;
+    if (base_.size() != bitmap.size() || base_.format() != bitmap.format())
+        base_ = QImage(bitmap.size(), bitmap.format());
+    CopyRect(ViewOf(base_), 0, 0, ViewOf(bitmap), ViewOf(bitmap).Rect());
+}
+
+void TFrameBase::FrameDone(const QImage& bitmap) {
+    frameKey_ = bitmap.cacheKey();
+    changed_ = everywhere_ ? bitmap.rect() : changed_.united(Bounds(drawn_));
+}
+
+QRect TFrameBase::Bounds(const std::vector<TRect>& rects) {
+    TRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const TRect& r : rects) {
+        if (r.IsEmpty())
+            continue;
+        bounds = {std::min(bounds.Left, r.Left), std::min(bounds.Top, r.Top),
+                  std::max(bounds.Right, r.Right), std::max(bounds.Bottom, r.Bottom)};
+    }
+    return bounds.IsEmpty() ? QRect()
+                            : QRect(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+}
+
+} // namespace glimra
