@@ -83,9 +83,11 @@ void BM_InkLines(benchmark::State& state) {
     TCdib window(480, 350);
     std::memset(window.Bits(), 0x80, static_cast<std::size_t>(window.Stride()) * 350);
     const std::size_t bytes = static_cast<std::size_t>(window.Stride()) * 350;
+    TRowExtents drawn;
     Measure(state, bytes, [&] {
+        drawn.Reset(350);
         for (int row = 0; row < 21; ++row)
-            ink.BlendOnto(window.View(), 15, 30 + row * 15);
+            ink.BlendOnto(window.View(), 15, 30 + row * 15, &drawn);
         benchmark::ClobberMemory();
     });
     state.counters["ink_pixels"] = static_cast<double>(ink.Pixels()) * 21;

@@ -44,21 +44,24 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
     }
 }
 
-void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, std::vector<TRect>* touched) const {
+void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched) const {
     if (dst.Empty())
         return;
+    const TRowBlend blend = RowBlend();
     for (const TRun& run : Runs) {
         const int y = dy + run.Row;
-        if (y < 0 || y >= dst.Height)
+        if (y < 0)
             continue;
+        if (y >= dst.Height)
+            break; // the runs go row by row
         const int left = std::max(dx + run.Left, 0);
         const int right = std::min(dx + run.Left + run.Count, dst.Width);
         if (left >= right)
             continue;
         const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
-        BlendPremultipliedRow(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
+        blend(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
         if (touched)
-            touched->push_back({left, y, right, y + 1});
+            touched->Add(y, left, right);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "graphics/pixel_view.h"
+#include "graphics/row_extents.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,7 @@ public:
 
     // Source over onto dst with the picture's top-left corner at (dx, dy); what falls
     // outside dst is skipped. The pixels it may have changed are added to touched.
-    void BlendOnto(TPixelView dst, int dx, int dy, std::vector<TRect>* touched = nullptr) const;
+    void BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched = nullptr) const;
 
     // Pixels kept, clear ones inside a run included.
     std::size_t Pixels() const { return Bgra.size() / 4; }

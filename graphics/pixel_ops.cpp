@@ -192,9 +192,13 @@ constexpr auto& BlendRowShuffled = BlendRowWords;
 
 } // namespace
 
+TRowBlend RowBlend() {
+    static const TRowBlend blendRow = Fastest<TRowBlend>(&BlendRowWords, &BlendRowShuffled);
+    return blendRow;
+}
+
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare) {
-    static const auto blendRow = Fastest(&BlendRowWords, &BlendRowShuffled);
-    blendRow(d, bgra, count, spare);
+    RowBlend()(d, bgra, count, spare);
 }
 
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,

@@ -23,6 +23,10 @@ void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra
 // pixels of the row after them may be read and are written back as they were, which
 // lets the whole row go in wide steps.
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare = 0);
+// BlendPremultipliedRow as the fastest form this processor has, for loops calling it
+// run after run.
+using TRowBlend = void (*)(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare);
+TRowBlend RowBlend();
 
 // Copies the part of r inside src to the same place of a 32-bit picture (rows of
 // blue, green, red, 0xFF bytes, as wide and high as src, stride bytes apart).

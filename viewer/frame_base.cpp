@@ -21,18 +21,19 @@ bool TFrameBase::Restore(QImage& bitmap, const std::optional<TKey>& key) {
         CopyRect(target, 0, 0, base, base.Rect());
         changed_ = bitmap.rect();
     } else {
-        for (const TRect& r : drawn_)
-            CopyRect(target, r.Left, r.Top, base, r);
-        changed_ = Bounds(drawn_);
+        drawn_.ForEach([&](int y, int left, int right) {
+            CopyRect(target, left, y, base, {left, y, right, y + 1});
+        });
+        changed_ = ToQRect(drawn_.Bounds());
     }
-    drawn_.clear();
+    drawn_.Reset(bitmap.height());
     everywhere_ = false;
     ++restored_;
     return true;
 }
 
 void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
-    drawn_.clear();
+    drawn_.Reset(bitmap.height());
     everywhere_ = false;
     changed_ = bitmap.rect();
     // A base that changes with every frame (a window behind ticking) is not worth a
@@ -48,19 +49,11 @@ void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) 
 
 void TFrameBase::FrameDone(const QImage& bitmap) {
     frameKey_ = bitmap.cacheKey();
-    changed_ = everywhere_ ? bitmap.rect() : changed_.united(Bounds(drawn_));
+    changed_ = everywhere_ ? bitmap.rect() : changed_.united(ToQRect(drawn_.Bounds()));
 }
 
-QRect TFrameBase::Bounds(const std::vector<TRect>& rects) {
-    TRect bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (const TRect& r : rects) {
-        if (r.IsEmpty())
-            continue;
-        bounds = {std::min(bounds.Left, r.Left), std::min(bounds.Top, r.Top),
-                  std::max(bounds.Right, r.Right), std::max(bounds.Bottom, r.Bottom)};
-    }
-    return bounds.IsEmpty() ? QRect()
-                            : QRect(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+QRect TFrameBase::ToQRect(TRect r) {
+    return r.IsEmpty() ? QRect() : QRect(r.Left, r.Top, r.Width(), r.Height());
 }
 
 } // namespace glimra

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/geometry.h"
+#include "graphics/row_extents.h"
 
 #include <QFont>
 #include <QImage>
@@ -31,9 +32,9 @@ public:
     // The base was just composed into bitmap under key; without a key nothing is kept.
     void Composed(const QImage& bitmap, const std::optional<TKey>& key);
 
-    // What this frame draws over the base, rectangle by rectangle.
-    void Drew(TRect r) { drawn_.push_back(r); }
-    std::vector<TRect>* Drawn() { return &drawn_; }
+    // What this frame draws over the base.
+    void Drew(TRect r) { drawn_.Add(r); }
+    TRowExtents* Drawn() { return &drawn_; }
     void DrewEverywhere() { everywhere_ = true; }
     // The frame is finished. Whatever else writes bitmap before the next frame
     // makes that frame copy the whole base back.
@@ -45,12 +46,12 @@ public:
     long long Restored() const { return restored_; }
 
 private:
-    static QRect Bounds(const std::vector<TRect>& rects);
+    static QRect ToQRect(TRect r);
 
     QImage base_;
     std::optional<TKey> key_; // the last base composed
     bool kept_ = false;       // base_ holds it
-    std::vector<TRect> drawn_;
+    TRowExtents drawn_;
     bool everywhere_ = true;
     std::int64_t frameKey_ = 0;
     QRect changed_;

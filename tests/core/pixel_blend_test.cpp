@@ -1,11 +1,13 @@
 #include "graphics/blend.h"
 #include "graphics/ink_picture.h"
 #include "graphics/pixel_ops.h"
+#include "graphics/row_extents.h"
 #include "guarded_bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -275,6 +277,32 @@ TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
     }
     const std::uint8_t clear[16] = {};
     EXPECT_EQ(TInkPicture(clear, 4, 1, 16).Pixels(), 0u);
+}
+
+} // namespace
+} // namespace glimra
+
+namespace glimra {
+namespace {
+
+// Pieces drawn in a row widen its one span; rows outside the picture and empty pieces
+// are left out; the bounds hold every span and nothing else.
+TEST(RowExtents, OneSpanPerRowFromTheLeftmostToTheRightmost) {
+    TRowExtents drawn;
+    drawn.Reset(10);
+    EXPECT_TRUE(drawn.Bounds().IsEmpty());
+    drawn.Add(3, 40, 50);
+    drawn.Add(3, 10, 12);
+    drawn.Add(5, 20, 20);
+    drawn.Add(-1, 0, 99);
+    drawn.Add(10, 0, 99);
+    drawn.Add(TRect{30, 6, 35, 8});
+    std::vector<std::array<int, 3>> rows;
+    drawn.ForEach([&rows](int y, int left, int right) { rows.push_back({y, left, right}); });
+    EXPECT_EQ(rows, (std::vector<std::array<int, 3>>{{3, 10, 50}, {6, 30, 35}, {7, 30, 35}}));
+    EXPECT_EQ(drawn.Bounds(), (TRect{10, 3, 50, 8}));
+    drawn.Reset(10);
+    EXPECT_TRUE(drawn.Bounds().IsEmpty());
 }
 
 } // namespace
