@@ -1,5 +1,7 @@
 #include "graphics/brightness.h"
 
+#include "graphics/pixel_ops.h"
+
 #include <algorithm>
 
 namespace glimra {
@@ -50,6 +52,18 @@ void ApplyRow(std::uint8_t* __restrict row, int bytes, const std::uint8_t* __res
         row[i] = Apply<Lighten>(row[i], pattern[k]);
 }
 
+// The same from another picture's row.
+template <bool Lighten>
+void ApplyRow(const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int bytes,
+              const std::uint8_t* __restrict pattern) {
+    int i = 0;
+    for (; i + PatternBytes <= bytes; i += PatternBytes)
+        for (int k = 0; k < PatternBytes; ++k)
+            out[i + k] = Apply<Lighten>(in[i + k], pattern[k]);
+    for (int k = 0; i < bytes; ++i, ++k)
+        out[i] = Apply<Lighten>(in[i], pattern[k]);
+}
+
 void ApplyRows(TPixelView view, TRect r, const TAmounts& a) {
     const int bytes = r.Width() * 3;
     for (int y = r.Top; y < r.Bottom; ++y) {
@@ -76,6 +90,25 @@ void ShadeRect(TPixelView view, TRect r, std::uint8_t level, TTint tint) {
     if (r.IsEmpty())
         return;
     ApplyRows(view, r, MakeAmounts(level, tint));
+}
+
+void ShadeCopy(TPixelView view, TRect r, TConstPixelView src, TRect from, std::uint8_t level,
+               TTint tint) {
+    // A piece too thin to be shaded is only copied.
+    if (r.Width() < 2 || r.Height() < 2) {
+        CopyRect(view, r.Left, r.Top, src, from);
+        return;
+    }
+    const TAmounts a = MakeAmounts(level, tint);
+    const int bytes = r.Width() * 3;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const std::uint8_t* in = src.Row(from.Top + y - r.Top) + from.Left * 3;
+        std::uint8_t* out = view.Row(y) + r.Left * 3;
+        if (a.Lighten)
+            ApplyRow<true>(in, out, bytes, a.Pattern);
+        else
+            ApplyRow<false>(in, out, bytes, a.Pattern);
+    }
 }
 
 } // namespace glimra

@@ -19,5 +19,9 @@ void AdjustBrightness(TPixelView view, std::uint8_t level, TTint tint);
 // The same on the part of r inside the bitmap; a rectangle narrower or lower
 // than 2 pixels is left alone.
 void ShadeRect(TPixelView view, TRect r, std::uint8_t level, TTint tint);
+// Copies the pieces at from in src to the same-sized r of view and shades them as
+// ShadeRect does, in one pass; r and from must lie inside their pictures.
+void ShadeCopy(TPixelView view, TRect r, TConstPixelView src, TRect from, std::uint8_t level,
+               TTint tint);
 
 } // namespace glimra

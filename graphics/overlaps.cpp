@@ -114,6 +114,10 @@ std::vector<TRect> Around(TRect whole, TRect hole) {
 
 void ApplyOverlap(TPixelView front, TConstPixelView back, const TOverlapCopy& copy,
                   std::uint8_t level, TTint tint) {
+    if (Fills(copy) && Holds(front.Rect(), copy.Dest) && Holds(back.Rect(), copy.Source)) {
+        ShadeCopy(front, copy.Dest, back, copy.Source, level, tint);
+        return;
+    }
     StretchCopy(front, copy.Dest, back, copy.Source);
     ShadeRect(front, copy.Dest, level, tint);
 }

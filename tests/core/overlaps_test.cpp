@@ -1,4 +1,5 @@
 #include "graphics/overlaps.h"
+#include "graphics/pixel_ops.h"
 #include "guarded_bitmap.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,31 @@ TEST(OverlapCopies, HiddenStepsAndTheDesktopUnderThemAreLeftOut) {
     EXPECT_TRUE(FilledRect({steps[1]}).IsEmpty());
     EXPECT_EQ(Around({0, 0, 10, 10}, {}).size(), 1u);
     EXPECT_EQ(Around({0, 0, 10, 10}, {2, 2, 5, 5}).size(), 4u);
+}
+
+// A piece laid whole is copied and shaded in one pass: the same pixels as copying,
+// then shading, darkening or lightening, and a piece too thin to shade only copied.
+TEST(OverlapCopies, OnePassGivesTheCopyShadedAgain) {
+    TGuardedBitmap back(30, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x)
+            back.Set(x, y, static_cast<std::uint8_t>(x * 9), static_cast<std::uint8_t>(y * 13),
+                     static_cast<std::uint8_t>(250 - x - y));
+    const TTint tints[] = {{3, 0, 9, false}, {3, 0, 9, true}};
+    const TOverlapCopy copies[] = {{{4, 2, 27, 19}, {1, 0, 24, 17}},
+                                   {{0, 5, 30, 6}, {0, 3, 30, 4}}};
+    for (const TTint& tint : tints) {
+        for (const TOverlapCopy& copy : copies) {
+            TGuardedBitmap once(30, 20, 60), twice(30, 20, 60);
+            ApplyOverlap(once.View(), back.View(), copy, 2, tint);
+            CopyRect(twice.View(), copy.Dest.Left, copy.Dest.Top, back.View(), copy.Source);
+            ShadeRect(twice.View(), copy.Dest, 2, tint);
+            for (int y = 0; y < 20; ++y)
+                EXPECT_TRUE(std::equal(once.Row(y), once.Row(y) + 90, twice.Row(y)))
+                    << "row " << y << (tint.AvReverse ? " lightened" : " darkened");
+            EXPECT_TRUE(once.GuardsIntact());
+        }
+    }
 }
 
 } // namespace
