@@ -48,6 +48,12 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched
     if (dst.Empty())
         return;
     const TRowBlend blend = RowBlend();
+    // The runs of a row go left to right: the row's span is noted once, when it ends.
+    int rowY = -1, rowLeft = 0, rowRight = 0;
+    const auto noteRow = [&] {
+        if (touched && rowY >= 0)
+            touched->Add(rowY, rowLeft, rowRight);
+    };
     for (const TRun& run : Runs) {
         const int y = dy + run.Row;
         if (y < 0)
@@ -60,9 +66,14 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched
             continue;
         const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
         blend(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
-        if (touched)
-            touched->Add(y, left, right);
+        if (y != rowY) {
+            noteRow();
+            rowY = y;
+            rowLeft = left;
+        }
+        rowRight = right;
     }
+    noteRow();
 }
 
 } // namespace glimra

@@ -269,10 +269,23 @@ TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
     for (const auto& [dx, dy] : {std::pair{0, 0}, {5, 3}, {-7, -2}, {20, 12}, {-40, 0}}) {
         TGuardedBitmap whole(30, 14, 90), runs(30, 14, 90);
         BlendPremultiplied(whole.View(), dx, dy, bgra.data(), w, h, w * 4);
-        ink.BlendOnto(runs.View(), dx, dy);
+        TRowExtents touched;
+        touched.Reset(14);
+        ink.BlendOnto(runs.View(), dx, dy, &touched);
         for (int y = 0; y < 14; ++y)
             EXPECT_TRUE(std::equal(whole.Row(y), whole.Row(y) + 90, runs.Row(y)))
                 << "row " << y << " at " << dx << "," << dy;
+        // Every pixel the ink changed lies in its row's noted span.
+        std::vector<std::pair<int, int>> spans(14, {0, 0});
+        touched.ForEach([&spans](int y, int left, int right) { spans[y] = {left, right}; });
+        const std::uint8_t untouched[3] = {90, 90, 90};
+        for (int y = 0; y < 14; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                const bool changed = !std::equal(untouched, untouched + 3, runs.Pixel(x, y));
+                EXPECT_TRUE(!changed || (x >= spans[y].first && x < spans[y].second))
+                    << x << "," << y << " at " << dx << "," << dy;
+            }
+        }
         EXPECT_TRUE(runs.GuardsIntact());
     }
     const std::uint8_t clear[16] = {};
