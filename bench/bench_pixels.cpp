@@ -4,12 +4,14 @@
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
 #include "graphics/ink_picture.h"
+#include "graphics/pixel_ops.h"
 #include "memcpy_anchor.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <benchmark/benchmark.h>
 #include <cstring>
+#include <vector>
 
 namespace glimra {
 namespace {
@@ -42,6 +44,18 @@ void BM_ShadeRect(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_ShadeRect)->Unit(benchmark::kMicrosecond);
+
+// A window's picture converted for the screen, as every paint does.
+void BM_CopyToXrgb(benchmark::State& state) {
+    TCdib bitmap(480, 350);
+    std::memset(bitmap.Bits(), 0x80, static_cast<std::size_t>(bitmap.Stride()) * 350);
+    std::vector<std::uint8_t> screen(480 * 4 * 350);
+    Measure(state, screen.size(), [&] {
+        CopyToXrgb(bitmap.View(), {0, 0, 480, 350}, screen.data(), 480 * 4);
+        benchmark::ClobberMemory();
+    });
+}
+BENCHMARK(BM_CopyToXrgb)->Unit(benchmark::kMicrosecond);
 
 class TBenchOwner : public QWidget, public TBitmapOwner {
 public:

@@ -178,7 +178,8 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
             was = next;
         }
     }
-    BlendRowWords(d, bgra, count - x);
+    if (x < count)
+        BlendRowWords(d, bgra, count - x);
 }
 #else
 
