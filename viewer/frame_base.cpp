@@ -24,17 +24,17 @@ bool TFrameBase::Restore(QImage& bitmap, const std::optional<TKey>& key) {
         drawn_.ForEach([&](int y, int left, int right) {
             CopyRect(target, left, y, base, {left, y, right, y + 1});
         });
-        changed_ = ToQRect(drawn_.Bounds());
+        for (const TRect& r : pieces_)
+            CopyRect(target, r.Left, r.Top, base, r);
+        changed_ = DrawnRegion(bitmap);
     }
-    drawn_.Reset(bitmap.height());
-    everywhere_ = false;
+    Forget(bitmap);
     ++restored_;
     return true;
 }
 
 void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
-    drawn_.Reset(bitmap.height());
-    everywhere_ = false;
+    Forget(bitmap);
     changed_ = bitmap.rect();
     // A base that changes with every frame (a window behind ticking) is not worth a
     // copy: it is kept once it came out the same twice running.
@@ -49,11 +49,26 @@ void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) 
 
 void TFrameBase::FrameDone(const QImage& bitmap) {
     frameKey_ = bitmap.cacheKey();
-    changed_ = everywhere_ ? bitmap.rect() : changed_.united(ToQRect(drawn_.Bounds()));
+    changed_ = everywhere_ ? QRegion(bitmap.rect()) : changed_.united(DrawnRegion(bitmap));
 }
 
-QRect TFrameBase::ToQRect(TRect r) {
-    return r.IsEmpty() ? QRect() : QRect(r.Left, r.Top, r.Width(), r.Height());
+QRegion TFrameBase::DrawnRegion(const QImage& bitmap) const {
+    const auto toQRect = [&bitmap](TRect r) {
+        return QRect(r.Left, r.Top, r.Width(), r.Height()).intersected(bitmap.rect());
+    };
+    QRegion region;
+    if (const TRect text = drawn_.Bounds(); !text.IsEmpty())
+        region += toQRect(text);
+    for (const TRect& r : pieces_)
+        if (!r.IsEmpty())
+            region += toQRect(r);
+    return region;
+}
+
+void TFrameBase::Forget(const QImage& bitmap) {
+    drawn_.Reset(bitmap.height());
+    pieces_.clear();
+    everywhere_ = false;
 }
 
 } // namespace glimra

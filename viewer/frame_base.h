@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
 #include <cstdint>
@@ -32,29 +33,33 @@ public:
     // The base was just composed into bitmap under key; without a key nothing is kept.
     void Composed(const QImage& bitmap, const std::optional<TKey>& key);
 
-    // What this frame draws over the base.
-    void Drew(TRect r) { drawn_.Add(r); }
+    // What this frame draws over the base: small pieces apart, so that what goes to
+    // the screen is the text and they, not everything between them; text row by row.
+    void Drew(TRect r) { pieces_.push_back(r); }
     TRowExtents* Drawn() { return &drawn_; }
     void DrewEverywhere() { everywhere_ = true; }
     // The frame is finished. Whatever else writes bitmap before the next frame
     // makes that frame copy the whole base back.
     void FrameDone(const QImage& bitmap);
     // The part of bitmap this frame changed from the last one.
-    QRect Changed() const { return changed_; }
+    const QRegion& Changed() const { return changed_; }
 
     // Frames that found the base kept, for the tests.
     long long Restored() const { return restored_; }
 
 private:
-    static QRect ToQRect(TRect r);
+    // What was drawn over the base, clipped to bitmap.
+    QRegion DrawnRegion(const QImage& bitmap) const;
+    void Forget(const QImage& bitmap);
 
     QImage base_;
     std::optional<TKey> key_; // the last base composed
     bool kept_ = false;       // base_ holds it
     TRowExtents drawn_;
+    std::vector<TRect> pieces_;
     bool everywhere_ = true;
     std::int64_t frameKey_ = 0;
-    QRect changed_;
+    QRegion changed_;
     long long restored_ = 0;
 };
 

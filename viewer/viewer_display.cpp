@@ -322,7 +322,7 @@ void TForm2::Redraw() {
     // The controls first: a control asking for a paint after the window would
     // be painted a second time, the window under it too. Of the window, only what
     // changed since the last frame.
-    const QRegion changed = QRegion(Base.Changed()).subtracted(ComposeControls());
+    const QRegion changed = Base.Changed().subtracted(ComposeControls());
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else

@@ -292,9 +292,16 @@ TEST_F(ViewerDisplayTest, AFrameOnTheKeptBaseIsTheFrameComposedAnew) {
     const auto expectComposedAnew = [&](const char* what, bool kept) {
         const TWarningLight light = w->Light;
         const long long restored = w->Base.Restored();
+        const QImage before = w->WindowBitmap.copy();
         w->Redraw();
         EXPECT_EQ(w->Base.Restored() - restored, kept ? 1 : 0) << what;
         const QImage fromBase = w->WindowBitmap.copy();
+        // What goes to the screen holds every pixel that changed.
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                if (before.pixel(x, y) != fromBase.pixel(x, y) &&
+                    !w->Base.Changed().contains({x, y}))
+                    ADD_FAILURE() << what << ": " << x << "," << y << " changed, not sent";
         w->Light = light;
         w->Base = TFrameBase();
         w->Redraw();
@@ -304,6 +311,11 @@ TEST_F(ViewerDisplayTest, AFrameOnTheKeptBaseIsTheFrameComposedAnew) {
     settle();
     w->SetScrollPosition(5);
     expectComposedAnew("scrolled", true);
+    // Only the text and the bar went to the screen, not the frame around them.
+    settle();
+    w->SetScrollPosition(6);
+    EXPECT_FALSE(w->Base.Changed().contains(QPoint(2, w->height() - 3)));
+    EXPECT_FALSE(w->Base.Changed().contains(QPoint(w->width() / 2, 3)));
     settle();
     w->SetScrollPosition(40);
     expectComposedAnew("scrolled further", true);
