@@ -338,21 +338,21 @@ void TFourthGlimraControl::ComposeOverlaps(TForm2& window) {
                      static_cast<std::uint8_t>(Settings().LightLevel), tint);
 }
 
-TRect TFourthGlimraControl::OverlapFilled(const TForm2& window) const {
-    return FilledRect(OverlapSteps(window));
-}
-
-std::vector<std::int64_t> TFourthGlimraControl::OverlapKey(const TForm2& window) const {
-    std::vector<std::int64_t> key;
-    for (const TOverlapStep& step : OverlapSteps(window)) {
+TOverlapPlan TFourthGlimraControl::OverlapPlan(const TForm2& window) const {
+    const std::vector<TOverlapStep> steps = OverlapSteps(window);
+    TOverlapPlan plan;
+    plan.Filled = FilledRect(steps);
+    for (const TOverlapStep& step : steps) {
         const TRect& s = step.Copy.Source;
         const TRect& d = step.Copy.Dest;
-        key.insert(key.end(), {Windows[step.Index]->WindowBitmap.cacheKey(), s.Left, s.Top, s.Right,
-                               s.Bottom, d.Left, d.Top, d.Right, d.Bottom});
+        plan.Layout.insert(plan.Layout.end(),
+                           {s.Left, s.Top, s.Right, s.Bottom, d.Left, d.Top, d.Right, d.Bottom});
+        plan.Pictures.push_back(Windows[step.Index]->WindowBitmap.cacheKey());
+        plan.Area = plan.Area.IsEmpty() ? d : Bounding(plan.Area, d);
     }
-    if (!key.empty())
-        key.insert(key.end(), {Settings().LightLevel, AvB, AvG, AvR, AvReverse});
-    return key;
+    if (!steps.empty())
+        plan.Layout.insert(plan.Layout.end(), {Settings().LightLevel, AvB, AvG, AvR, AvReverse});
+    return plan;
 }
 
 bool TFourthGlimraControl::WantsStep(int index) const {

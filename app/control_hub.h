@@ -54,8 +54,7 @@ public:
     const TRegIniRec& Settings() const override { return SettingsStore->Settings; }
     const TCdib* Surface() const override { return SurfaceDib.get(); }
     void ComposeOverlaps(TForm2& window) override;
-    std::vector<std::int64_t> OverlapKey(const TForm2& window) const override;
-    TRect OverlapFilled(const TForm2& window) const override;
+    TOverlapPlan OverlapPlan(const TForm2& window) const override;
     void CloseWindow(TForm2& window) override;
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
     TModuleSet& Modules() override { return *ModuleList; }

@@ -41,4 +41,9 @@ inline TRect Intersect(TRect a, TRect b) {
             std::min(a.Bottom, b.Bottom)};
 }
 
+inline TRect Bounding(TRect a, TRect b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}
+
 } // namespace glimra

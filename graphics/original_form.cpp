@@ -108,11 +108,14 @@ void TOriginalForm::SkinMouseUp(Qt::MouseButton, int, int) {
     dragMode_ = TSkinDrag::None;
 }
 
-void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
+void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& clip) {
     if (!form_ || bitmap.isNull())
         return;
+    const QRect area = clip.isNull() ? bitmap.rect() : clip.intersected(bitmap.rect());
     const TSkinLayout layout = SkinLayout(bitmap.width(), bitmap.height());
     QPainter painter(&bitmap);
+    if (!clip.isNull())
+        painter.setClipRect(area);
     painter.setBrush(Qt::NoBrush);
     const QPen glyphPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap);
     painter.setPen(glyphPen);
@@ -137,8 +140,9 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
     for (int i = 0; i + 1 < static_cast<int>(layout.TitleFrame.size()); ++i) {
         const TSkinPoint a = f[i], b = f[i + 1];
         FillRect(ViewOf(bitmap),
-                 {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
-                  std::max(a.Y, b.Y) + 1},
+                 Intersect({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
+                            std::max(a.Y, b.Y) + 1},
+                           {area.left(), area.top(), area.right() + 1, area.bottom() + 1}),
                  blue, green, red);
     }
 
@@ -149,13 +153,13 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap) {
     font.setPointSize(9);
     painter.setFont(font);
     painter.setPen(ToQColor(FileColor));
-    const QRect clip(t.Left, t.Top, t.Width(), t.Height());
-    painter.setClipRect(clip);
+    const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
+    painter.setClipRect(titleRect.intersected(area));
     if (titleText_.text() != title) {
         titleText_.setText(title);
         titleText_.setTextFormat(Qt::PlainText);
     }
-    painter.drawStaticText(clip.topLeft(), titleText_);
+    painter.drawStaticText(titleRect.topLeft(), titleText_);
 }
 
 bool TOriginalForm::eventFilter(QObject* watched, QEvent* event) {

@@ -32,8 +32,9 @@ public:
     void UpdateShape();
     // Lets go of the form; every later call does nothing.
     void Detach();
-    // Draws the frame into bitmap (Format_BGR888, the form's size).
-    void DrawSkin(const QString& title, QImage& bitmap);
+    // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
+    // only the pixels inside it, each as the whole frame would have it.
+    void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);

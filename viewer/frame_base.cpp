@@ -1,5 +1,6 @@
 #include "viewer/frame_base.h"
 
+#include "graphics/overlaps.h"
 #include "graphics/pixel_ops.h"
 #include "graphics/qt_pixels.h"
 
@@ -9,42 +10,82 @@
 
 namespace glimra {
 
-bool TFrameBase::Restore(QImage& bitmap, const std::optional<TKey>& key) {
-    if (!key || !kept_ || !(key == key_) || base_.size() != bitmap.size() ||
-        base_.format() != bitmap.format())
-        return false;
+bool TFrameBase::TKey::SameButBehind(const TKey& other) const {
+    return Values == other.Values && Title == other.Title && Font == other.Font &&
+           BehindArea == other.BehindArea;
+}
+
+TFrameBase::TRestored TFrameBase::Restore(QImage& bitmap, const std::optional<TKey>& key) {
+    if (!key || !kept_ || base_.size() != bitmap.size() || base_.format() != bitmap.format())
+        return TRestored::None;
+    TRestored restored = TRestored::None;
+    if (*key == *kept_)
+        restored = TRestored::Whole;
+    else if (key->SameButBehind(*kept_))
+        restored = TRestored::Outside;
+    else
+        return TRestored::None;
+    // What lies behind is composed again whole: copying it back first is wasted.
+    CopyBack(bitmap, restored == TRestored::Outside ? key->BehindArea : TRect{});
+    if (restored == TRestored::Whole)
+        last_ = key;
+    ++restored_;
+    restoredOutside_ += restored == TRestored::Outside;
+    return restored;
+}
+
+void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
     // Before the view is taken: taking it changes the key.
     const bool whole = everywhere_ || bitmap.cacheKey() != frameKey_;
     const TConstPixelView base = ViewOf(std::as_const(base_));
     TPixelView target = ViewOf(bitmap);
+    const auto copy = [&](TRect r) {
+        for (const TRect& part : Around(r, skip))
+            CopyRect(target, part.Left, part.Top, base, part);
+    };
     if (whole) {
-        CopyRect(target, 0, 0, base, base.Rect());
+        copy(base.Rect());
         changed_ = bitmap.rect();
     } else {
-        drawn_.ForEach([&](int y, int left, int right) {
-            CopyRect(target, left, y, base, {left, y, right, y + 1});
-        });
+        drawn_.ForEach([&](int y, int left, int right) { copy({left, y, right, y + 1}); });
         for (const TRect& r : pieces_)
-            CopyRect(target, r.Left, r.Top, base, r);
+            copy(r);
         changed_ = DrawnRegion(bitmap);
     }
     Forget(bitmap);
-    ++restored_;
-    return true;
 }
 
 void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
     Forget(bitmap);
     changed_ = bitmap.rect();
-    // A base that changes with every frame (a window behind ticking) is not worth a
-    // copy: it is kept once it came out the same twice running.
-    kept_ = key && key == key_;
-    key_ = key;
-    if (!kept_)
+    // A base that changes with every frame (a window moving) is not worth a copy: it
+    // is kept once it came out the same twice running, but for the windows behind.
+    const bool same = key && last_ && key->SameButBehind(*last_);
+    last_ = key;
+    kept_.reset();
+    if (!same)
         return;
     if (base_.size() != bitmap.size() || base_.format() != bitmap.format())
         base_ = QImage(bitmap.size(), bitmap.format());
-    CopyRect(ViewOf(base_), 0, 0, ViewOf(bitmap), ViewOf(bitmap).Rect());
+    Keep(bitmap, ViewOf(bitmap).Rect());
+    kept_ = key;
+}
+
+void TFrameBase::ComposedBehind(const QImage& bitmap, const TKey& key) {
+    // Sent to the screen, and copied back (or composed again) next frame.
+    pieces_.push_back(key.BehindArea);
+    // Pictures behind that stopped changing: keep them with the rest.
+    if (last_ && last_->Behind == key.Behind) {
+        Keep(bitmap, key.BehindArea);
+        kept_ = key;
+    }
+    last_ = key;
+}
+
+void TFrameBase::Keep(const QImage& bitmap, TRect r) {
+    ++keeps_;
+    r = Intersect(r, ViewOf(bitmap).Rect());
+    CopyRect(ViewOf(base_), r.Left, r.Top, ViewOf(bitmap), r);
 }
 
 void TFrameBase::FrameDone(const QImage& bitmap) {

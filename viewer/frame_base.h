@@ -24,14 +24,25 @@ public:
         std::vector<std::int64_t> Values;
         QString Title;
         QFont Font;
+        // The pictures of the windows behind, and the part of the base they lie in.
+        std::vector<std::int64_t> Behind;
+        TRect BehindArea;
         bool operator==(const TKey&) const = default;
+        // Equal but for the pictures behind: the base differs only inside BehindArea.
+        bool SameButBehind(const TKey& other) const;
     };
 
-    // Brings bitmap back to the base last composed under key; false when the base
-    // must be composed anew (no key, another key, or none kept yet).
-    bool Restore(QImage& bitmap, const std::optional<TKey>& key);
+    enum class TRestored {
+        None,   // the base must be composed anew (no key, another key, none kept)
+        Whole,  // bitmap holds the base
+        Outside // bitmap holds it outside BehindArea; compose that part, then ComposedBehind
+    };
+    // Brings bitmap back to the base last kept, as far as key allows.
+    TRestored Restore(QImage& bitmap, const std::optional<TKey>& key);
     // The base was just composed into bitmap under key; without a key nothing is kept.
     void Composed(const QImage& bitmap, const std::optional<TKey>& key);
+    // The part inside key's BehindArea was just composed into bitmap again.
+    void ComposedBehind(const QImage& bitmap, const TKey& key);
 
     // What this frame draws over the base: small pieces apart, so that what goes to
     // the screen is the text and they, not everything between them; text row by row.
@@ -44,23 +55,31 @@ public:
     // The part of bitmap this frame changed from the last one.
     const QRegion& Changed() const { return changed_; }
 
-    // Frames that found the base kept, for the tests.
+    // Frames that found the base kept, and of those, kept but for what lies behind;
+    // copies into the kept base. For the tests.
     long long Restored() const { return restored_; }
+    long long RestoredOutside() const { return restoredOutside_; }
+    long long Keeps() const { return keeps_; }
 
 private:
     // What was drawn over the base, clipped to bitmap.
     QRegion DrawnRegion(const QImage& bitmap) const;
+    // Copies back what the last frame changed, leaving out skip.
+    void CopyBack(QImage& bitmap, TRect skip);
+    void Keep(const QImage& bitmap, TRect r);
     void Forget(const QImage& bitmap);
 
     QImage base_;
-    std::optional<TKey> key_; // the last base composed
-    bool kept_ = false;       // base_ holds it
+    std::optional<TKey> kept_; // what base_ holds
+    std::optional<TKey> last_; // the last frame's
     TRowExtents drawn_;
     std::vector<TRect> pieces_;
     bool everywhere_ = true;
     std::int64_t frameKey_ = 0;
     QRegion changed_;
     long long restored_ = 0;
+    long long restoredOutside_ = 0;
+    long long keeps_ = 0;
 };
 
 } // namespace glimra

@@ -239,13 +239,14 @@ void TForm2::ToggleMemoView() {
     MiniScrollBar1Change();
 }
 
-std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface) const {
+std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface, TOverlapPlan behind) const {
     // Modules may draw something else in every frame, the opening band grows.
     if (OpeningActive || !ModuleInstances.empty())
         return std::nullopt;
     const TRegIniRec& settings = Host.Settings();
-    TFrameBase::TKey key{Host.OverlapKey(*this),
-                         QFile::decodeName(QByteArray::fromStdString(TitlePath)), font()};
+    TFrameBase::TKey key{std::move(behind.Layout),
+                         QFile::decodeName(QByteArray::fromStdString(TitlePath)), font(),
+                         std::move(behind.Pictures), behind.Area};
     key.Values.insert(key.Values.end(),
                       {surface.Picture().cacheKey(), x(), y(), width(), height(), MemoView,
                        IsActiveWindow(), static_cast<std::int64_t>(settings.ActiveColor),
@@ -254,7 +255,7 @@ std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface) const {
     return key;
 }
 
-void TForm2::ComposeBase(const TCdib& surface) {
+void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip) {
     if (OpeningActive) {
         // Outside the band nothing is drawn yet: black, never what the memory held.
         WindowBitmap.fill(Qt::black);
@@ -262,7 +263,7 @@ void TForm2::ComposeBase(const TCdib& surface) {
                      y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
     } else {
         // What the windows behind will paint over needs no desktop under it.
-        for (const TRect& r : Around({0, 0, width(), height()}, Host.OverlapFilled(*this)))
+        for (const TRect& r : Around(clip, behind.Filled))
             surface.Draw(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
                          r.Height());
     }
@@ -279,7 +280,9 @@ void TForm2::ComposeBase(const TCdib& surface) {
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
-    Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap);
+    const bool whole = clip == TRect{0, 0, width(), height()};
+    Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap,
+                   whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
 }
 
 void TForm2::Redraw() {
@@ -291,10 +294,19 @@ void TForm2::Redraw() {
     if (OpeningActive)
         Host.WakeUpdates();
     EnsureBitmap(WindowBitmap, width(), height());
-    const std::optional<TFrameBase::TKey> key = BaseKey(*surface);
-    if (!Base.Restore(WindowBitmap, key)) {
-        ComposeBase(*surface);
+    const TOverlapPlan behind = Host.OverlapPlan(*this);
+    const std::optional<TFrameBase::TKey> key = BaseKey(*surface, behind);
+    switch (Base.Restore(WindowBitmap, key)) {
+    case TFrameBase::TRestored::None:
+        ComposeBase(*surface, behind, {0, 0, width(), height()});
         Base.Composed(WindowBitmap, key);
+        break;
+    case TFrameBase::TRestored::Outside:
+        ComposeBase(*surface, behind, key->BehindArea);
+        Base.ComposedBehind(WindowBitmap, *key);
+        break;
+    case TFrameBase::TRestored::Whole:
+        break;
     }
     const TRegIniRec& settings = Host.Settings();
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());

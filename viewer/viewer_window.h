@@ -34,6 +34,7 @@ class TGlimraMemo;
 class TIntervalTimer;
 class TOriginalForm;
 class TWindowHost;
+struct TOverlapPlan;
 
 // The shift set and the key code a module receives with an event.
 std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons,
@@ -236,8 +237,9 @@ private:
     void DrawLines();
     // The picture under the text: desktop, windows behind, modules, frame; and what
     // it is made of, none when it cannot be kept.
-    void ComposeBase(const TCdib& surface);
-    std::optional<TFrameBase::TKey> BaseKey(const TCdib& surface) const;
+    // With a clip, only that part: the rest holds the base already.
+    void ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip);
+    std::optional<TFrameBase::TKey> BaseKey(const TCdib& surface, TOverlapPlan behind) const;
     void OpeningStep();
     // Composes the controls from the window's picture; the area of those left as painted.
     QRegion ComposeControls();

@@ -13,6 +13,18 @@ class TCdib;
 class TForm2;
 class TModuleSet;
 
+// What the windows behind lay into a window, worked out once per frame.
+struct TOverlapPlan {
+    // The pieces, the light level and the tint: equal layouts lay the same pieces.
+    std::vector<std::int64_t> Layout;
+    // The pictures they come from: equal layouts and pictures, equal pixels.
+    std::vector<std::int64_t> Pictures;
+    // Painted over whole: what lies under it never shows.
+    TRect Filled;
+    // Around every piece: outside it, nothing depends on the pictures behind.
+    TRect Area;
+};
+
 // The window last activated, created or being closed; cleared when it is destroyed.
 inline QPointer<TForm2> ActiveWindow;
 
@@ -26,10 +38,8 @@ public:
     virtual const TCdib* Surface() const = 0;
     // Lays the parts of the windows behind this one into its bitmap.
     virtual void ComposeOverlaps(TForm2& window) = 0;
-    // What ComposeOverlaps would lay into the window: equal keys, equal pixels.
-    virtual std::vector<std::int64_t> OverlapKey(const TForm2& window) const = 0;
-    // Where ComposeOverlaps paints over every pixel: what lies under it never shows.
-    virtual TRect OverlapFilled(const TForm2& window) const = 0;
+    // What ComposeOverlaps would lay into the window.
+    virtual TOverlapPlan OverlapPlan(const TForm2& window) const = 0;
     // The number of open windows and dialogs.
     virtual int WindowCount() const = 0;
     // The update thread: run sweeps again, starting at the first window.

@@ -31,8 +31,7 @@ public:
     const TRegIniRec& Settings() const override { return Values; }
     const TCdib* Surface() const override { return &SurfaceDib; }
     void ComposeOverlaps(TForm2&) override {}
-    std::vector<std::int64_t> OverlapKey(const TForm2&) const override { return {}; }
-    TRect OverlapFilled(const TForm2&) const override { return {}; }
+    TOverlapPlan OverlapPlan(const TForm2&) const override { return {}; }
     int WindowCount() const override { return 1; }
     void WakeUpdates() override {}
     void ResetUpdateCursor() override {}

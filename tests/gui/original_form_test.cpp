@@ -195,6 +195,27 @@ TEST_F(OriginalFormTest, DrawSkinPaintsLampGlyphsFrameAndClippedTitle) {
     EXPECT_EQ(Px(bitmap, 100, 2), QColor(0, 0, 255));
 }
 
+// A clipped frame is the whole frame inside the clip and nothing outside it, for
+// clips cutting through the lamp, the glyphs, the frame lines and the title.
+TEST_F(OriginalFormTest, AClippedSkinIsTheWholeSkinInsideTheClipOnly) {
+    QImage desk(300, 200, QImage::Format_BGR888);
+    for (int y = 0; y < desk.height(); ++y)
+        for (int x = 0; x < desk.width(); ++x)
+            desk.setPixelColor(x, y, QColor(x % 256, y % 256, (x + y) % 256));
+    skin->IsActive = true;
+    QImage whole = desk.copy();
+    skin->DrawSkin("a title of some length", whole);
+    for (const QRect clip : {QRect(0, 0, 120, 90), QRect(30, 4, 200, 6), QRect(250, 0, 50, 200),
+                             QRect(100, 100, 300, 300), QRect(0, 150, 300, 50)}) {
+        QImage part = desk.copy();
+        skin->DrawSkin("a title of some length", part, clip);
+        for (int y = 0; y < desk.height(); ++y)
+            for (int x = 0; x < desk.width(); ++x)
+                ASSERT_EQ(part.pixel(x, y), (clip.contains(x, y) ? whole : desk).pixel(x, y))
+                    << x << "," << y << " clip " << clip.x() << "," << clip.y();
+    }
+}
+
 TEST_F(OriginalFormTest, DialogStyleDrawsNoLampAndNoMinimiseGlyph) {
     QImage bitmap(300, 200, QImage::Format_BGR888);
     bitmap.fill(Qt::black);
