@@ -47,7 +47,15 @@ void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
         copy(base.Rect());
         changed_ = bitmap.rect();
     } else {
-        drawn_.ForEach([&](int y, int left, int right) { copy({left, y, right, y + 1}); });
+        drawn_.ForEach([&](int y, int left, int right) {
+            // Row by row: the part left of the skipped one and the part right of it.
+            const bool across = y >= skip.Top && y < skip.Bottom;
+            const int leftEnd = across ? std::min(right, skip.Left) : right;
+            if (left < leftEnd)
+                CopyRect(target, left, y, base, {left, y, leftEnd, y + 1});
+            if (const int from = std::max(left, skip.Right); across && from < right)
+                CopyRect(target, from, y, base, {from, y, right, y + 1});
+        });
         for (const TRect& r : pieces_)
             copy(r);
         changed_ = DrawnRegion(bitmap);

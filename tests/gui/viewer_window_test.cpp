@@ -76,7 +76,11 @@ TEST_F(HubTest, AWindowInFrontTakesAgainWhatChangedBehindIt) {
     back->Redraw();
     TForm2* front = hub->NewWindow();
     front->OpeningActive = false;
-    front->OpenFile(Folder.Write("front.log", "in front\n"));
+    // Lines reaching past the part behind, to the right and below it.
+    std::string frontText;
+    for (int i = 0; i < 60; ++i)
+        frontText += "in front " + std::to_string(i) + std::string(60, 'W') + "\n";
+    front->OpenFile(Folder.Write("front.log", frontText));
     ASSERT_TRUE(front->ModuleInstances.empty());
     ASSERT_TRUE(front->geometry().intersects(back->geometry()));
     const auto expectFresh = [&](const char* when) {
@@ -124,6 +128,19 @@ TEST_F(HubTest, AWindowInFrontTakesAgainWhatChangedBehindIt) {
     EXPECT_EQ(front->Base.Restored() - restored, 3);
     EXPECT_EQ(front->Base.Keeps(), 2);
     expectFresh("after the window behind stopped");
+
+    // Elsewhere: the text reaches out of the part behind on its right and above it,
+    // then on its left and below it.
+    for (const QPoint offset : {QPoint(100, -40), QPoint(-40, 40)}) {
+        front->move(back->pos() + offset);
+        for (int step = 1; step <= 4; ++step) {
+            back->SetScrollPosition(50 + step);
+            back->Redraw();
+            front->Redraw();
+            expectFresh("placed elsewhere");
+        }
+    }
+    EXPECT_EQ(front->Base.Keeps(), 4);
 }
 
 TEST_F(HubTest, ClosingStoresBoundsAndTheLastWindowEndsTheProgram) {
