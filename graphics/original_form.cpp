@@ -146,20 +146,42 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
                  blue, green, red);
     }
 
+    painter.end();
+
     const TSkinRect& t = layout.TitleText;
-    if (t.Width() <= 0 || title.isEmpty())
+    const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
+    const QRect shown = titleRect.intersected(area);
+    if (shown.isEmpty() || title.isEmpty())
         return;
+    const TPixelView whole = ViewOf(bitmap);
+    const TPixelView part{whole.Row(shown.top()) + shown.left() * 3, shown.width(), shown.height(),
+                          whole.Stride};
+    TitleInk(title, titleRect.size())
+        .BlendOnto(part, titleRect.left() - shown.left(), titleRect.top() - shown.top());
+}
+
+const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
     QFont font = form_->font();
     font.setPointSize(9);
+    const QColor color = ToQColor(FileColor);
+    if (titleText_.text() == title && titleFont_ == font && titleColor_ == color &&
+        titleSize_ == size)
+        return titleInk_;
+    titleText_.setText(title);
+    titleText_.setTextFormat(Qt::PlainText);
+    titleFont_ = font;
+    titleColor_ = color;
+    titleSize_ = size;
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
     painter.setFont(font);
-    painter.setPen(ToQColor(FileColor));
-    const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
-    painter.setClipRect(titleRect.intersected(area));
-    if (titleText_.text() != title) {
-        titleText_.setText(title);
-        titleText_.setTextFormat(Qt::PlainText);
-    }
-    painter.drawStaticText(titleRect.topLeft(), titleText_);
+    painter.setPen(color);
+    painter.drawStaticText(0, 0, titleText_);
+    painter.end();
+    titleInk_ =
+        TInkPicture(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine());
+    return titleInk_;
 }
 
 bool TOriginalForm::eventFilter(QObject* watched, QEvent* event) {

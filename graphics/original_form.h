@@ -1,7 +1,10 @@
 #pragma once
 #include "common/color.h"
+#include "graphics/ink_picture.h"
 #include "graphics/skin_geometry.h"
 
+#include <QColor>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QStaticText>
@@ -62,10 +65,15 @@ protected:
 
 private:
     TSkinBounds Bounds() const;
+    // The title's ink, drawn again only when the title, its font or colour changes.
+    const TInkPicture& TitleInk(const QString& title, QSize size);
 
     QPointer<QWidget> form_;
-    // The title laid out once, not on every frame.
     QStaticText titleText_;
+    QFont titleFont_;
+    QColor titleColor_;
+    QSize titleSize_;
+    TInkPicture titleInk_;
     bool inTitleRow_ = false;
     TSkinDrag dragMode_ = TSkinDrag::None;
     TSkinPoint drag_;

@@ -216,6 +216,60 @@ TEST_F(OriginalFormTest, AClippedSkinIsTheWholeSkinInsideTheClipOnly) {
     }
 }
 
+// The title's picture is kept between frames, but never past a change of its text,
+// its colour, its font or the window's width.
+TEST_F(OriginalFormTest, TheTitleFollowsItsTextColourFontAndWidth) {
+    const auto draw = [&](const QString& title) {
+        QImage bitmap(form.width(), form.height(), QImage::Format_BGR888);
+        bitmap.fill(Qt::black);
+        skin->DrawSkin(title, bitmap);
+        return bitmap;
+    };
+    // Pixels of the title's room tinted like maroon and like aqua (the frame is pure
+    // green or blue, the glyphs white).
+    const auto tinted = [](QColor c) { return c.red() > 0 && c.green() == 0 && c.blue() == 0; };
+    const auto aqua = [](QColor c) { return c.red() == 0 && c.green() > 0 && c.blue() > 0; };
+    const auto inked = [&](const QImage& bitmap) {
+        std::pair<int, int> n;
+        for (int y = 3; y < 13; ++y)
+            for (int x = 37; x < bitmap.width() - 60; ++x) {
+                n.first += tinted(bitmap.pixelColor(x, y));
+                n.second += aqua(bitmap.pixelColor(x, y));
+            }
+        return n;
+    };
+    const QString longer = "WWW a second, longer title WWW";
+    const QImage first = draw("WWW first");
+    EXPECT_FALSE(first == draw(longer));
+    EXPECT_TRUE(draw("WWW first") == first);
+    EXPECT_EQ(inked(first).first, 0);
+    EXPECT_GT(inked(first).second, 0);
+
+    skin->FileColor = clMaroon;
+    const auto maroon = inked(draw("WWW first"));
+    EXPECT_GT(maroon.first, 0);
+    EXPECT_EQ(maroon.second, 0);
+    skin->FileColor = clAqua;
+    ASSERT_TRUE(draw("WWW first") == first);
+
+    const QFont font = form.font();
+    QFont other = font;
+    other.setPointSize(20); // the title is drawn at 9 points whatever the size
+    other.setBold(!font.bold());
+    form.setFont(other);
+    EXPECT_FALSE(draw("WWW first") == first);
+    form.setFont(font);
+
+    // The title is cut where its room ends, and shows more of itself in a wider one.
+    form.resize(200, 200);
+    const QImage narrow = draw(longer);
+    for (int y = 3; y < 13; ++y)
+        for (int x = narrow.width() - 60; x < narrow.width(); ++x)
+            EXPECT_FALSE(aqua(narrow.pixelColor(x, y))) << x << "," << y;
+    form.resize(300, 200);
+    EXPECT_GT(inked(draw(longer)).second, inked(narrow).second + 50);
+}
+
 TEST_F(OriginalFormTest, DialogStyleDrawsNoLampAndNoMinimiseGlyph) {
     QImage bitmap(300, 200, QImage::Format_BGR888);
     bitmap.fill(Qt::black);
