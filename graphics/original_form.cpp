@@ -13,6 +13,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <algorithm>
+#include <vector>
 
 namespace glimra {
 
@@ -113,40 +114,47 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
         return;
     const QRect area = clip.isNull() ? bitmap.rect() : clip.intersected(bitmap.rect());
     const TSkinLayout layout = SkinLayout(bitmap.width(), bitmap.height());
-    QPainter painter(&bitmap);
-    if (!clip.isNull())
-        painter.setClipRect(area);
-    painter.setBrush(Qt::NoBrush);
-    const QPen glyphPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap);
-    painter.setPen(glyphPen);
+    const TRect inside{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    const auto fill = [&](TRect r, TColor color) {
+        const QColor c = ToQColor(color);
+        FillRect(ViewOf(bitmap), Intersect(r, inside), static_cast<std::uint8_t>(c.blue()),
+                 static_cast<std::uint8_t>(c.green()), static_cast<std::uint8_t>(c.red()));
+    };
     if (!DialogStyle) {
         const TSkinRect& lamp = layout.Lamp;
-        painter.fillRect(QRect(lamp.Left, lamp.Top, lamp.Width(), lamp.Height()),
-                         ToQColor(MemoViewOn ? clRed : clGreen));
-        DrawSegment(painter, layout.Minimise);
+        fill({lamp.Left, lamp.Top, lamp.Right, lamp.Bottom}, MemoViewOn ? clRed : clGreen);
     }
-    for (const TSkinSegment& line : layout.Close)
-        DrawSegment(painter, line);
-    DrawSegment(painter, layout.Grip);
+    // The glyphs: a painter only when one reaches into the area.
+    std::vector<TSkinSegment> glyphs(layout.Close.begin(), layout.Close.end());
+    glyphs.push_back(layout.Grip);
+    if (!DialogStyle)
+        glyphs.push_back(layout.Minimise);
+    std::erase_if(glyphs, [&](const TSkinSegment& g) {
+        const TSkinPoint last = g.Last();
+        return Intersect({std::min(g.From.X, last.X) - 1, std::min(g.From.Y, last.Y) - 1,
+                          std::max(g.From.X, last.X) + 2, std::max(g.From.Y, last.Y) + 2},
+                         inside)
+            .IsEmpty();
+    });
+    if (!glyphs.empty()) {
+        QPainter painter(&bitmap);
+        if (!clip.isNull())
+            painter.setClipRect(area);
+        painter.setPen(QPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap));
+        for (const TSkinSegment& glyph : glyphs)
+            DrawSegment(painter, glyph);
+    }
 
     // The frame is a rectangle: filled spans draw it without the painter's line
     // rasteriser, which hands long outlines to helper threads.
     const TSkinPoint* f = layout.TitleFrame.data();
     const TColor frameColor = IsActive ? ActiveColor : DeActiveColor;
-    const QColor c = ToQColor(frameColor);
-    const auto blue = static_cast<std::uint8_t>(c.blue()),
-               green = static_cast<std::uint8_t>(c.green()),
-               red = static_cast<std::uint8_t>(c.red());
     for (int i = 0; i + 1 < static_cast<int>(layout.TitleFrame.size()); ++i) {
         const TSkinPoint a = f[i], b = f[i + 1];
-        FillRect(ViewOf(bitmap),
-                 Intersect({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
-                            std::max(a.Y, b.Y) + 1},
-                           {area.left(), area.top(), area.right() + 1, area.bottom() + 1}),
-                 blue, green, red);
+        fill({std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1,
+              std::max(a.Y, b.Y) + 1},
+             frameColor);
     }
-
-    painter.end();
 
     const TSkinRect& t = layout.TitleText;
     const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
