@@ -36,8 +36,10 @@ void TLineImages::Trim() {
     }
 }
 
-const TInkPicture& TLineImages::Line(std::size_t index, const std::u32string& text) {
+const TInkPicture& TLineImages::Line(std::size_t index, const std::u32string& text,
+                                     std::uint64_t version) {
     TEntry& entry = lines_[index];
+    entry.Version = version;
     if (entry.Frame > 0 && entry.Text == text) {
         ++reused_;
         entry.Frame = frame_;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_map>
 
@@ -19,6 +20,8 @@ namespace glimra {
 // unseen going first: a ticker running through a short log draws each line once.
 class TLineImages {
 public:
+    static constexpr std::uint64_t NoVersion = std::numeric_limits<std::uint64_t>::max();
+
     // What every picture depends on besides its text; a change empties the cache.
     struct TKey {
         QFont Font;
@@ -31,7 +34,20 @@ public:
     // Starts a frame drawn under key.
     void BeginFrame(const TKey& key);
     // The ink of display line index showing text, the baseline at the font's ascent.
-    const TInkPicture& Line(std::size_t index, const std::u32string& text);
+    // version: the lines' version the text was read under, if known.
+    const TInkPicture& Line(std::size_t index, const std::u32string& text,
+                            std::uint64_t version = NoVersion);
+    // The same, text() read only when the lines changed since the picture was drawn:
+    // under one version a display line always shows one text.
+    template <class F> const TInkPicture& Line(std::size_t index, std::uint64_t version, F&& text) {
+        if (const auto it = lines_.find(index);
+            it != lines_.end() && it->second.Frame > 0 && it->second.Version == version) {
+            ++reused_;
+            it->second.Frame = frame_;
+            return it->second.Ink;
+        }
+        return Line(index, text(), version);
+    }
 
     // Lines drawn and lines found, for the tests and the benchmarks.
     long long Drawn() const { return drawn_; }
@@ -42,6 +58,7 @@ private:
         std::u32string Text;
         TInkPicture Ink;
         long long Frame = 0; // the last frame that showed it
+        std::uint64_t Version = NoVersion;
     };
     // Ink pixels kept at most (four bytes each); trimmed to half when exceeded.
     static constexpr std::size_t BudgetPixels = std::size_t{2} << 20;

@@ -396,13 +396,16 @@ void TForm2::DrawLines() {
         rows = std::max(rows, 1);
     LineImages.BeginFrame({font(), TextColor, WindowBitmap.width() - 15, LineHeight});
     TPixelView bitmap = ViewOf(WindowBitmap);
+    // Read before any line: a text read later is never newer than the version it has.
+    const std::uint64_t version = Store.Version();
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
         if (AutoMode)
             index %= count;
         else if (index >= count)
             break;
-        LineImages.Line(index, Store.DisplayLine(index)).BlendOnto(bitmap, 15, y, Base.Drawn());
+        LineImages.Line(index, version, [&] { return Store.DisplayLine(index); })
+            .BlendOnto(bitmap, 15, y, Base.Drawn());
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;

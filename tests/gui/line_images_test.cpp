@@ -51,5 +51,37 @@ TEST(LineImages, KeepsLinesThatComeBackWithinABudget) {
     EXPECT_EQ(images.Drawn(), drawn + 1);
 }
 
+// Under one version of the lines the text is not even read; a new version reads it,
+// draws the lines whose text changed and keeps the others.
+TEST(LineImages, ReadsTheTextOnlyWhenTheLinesChanged) {
+    TLineImages images;
+    const TLineImages::TKey key = WideKey();
+    std::u32string texts[3] = {Solid(0), Solid(1), Solid(2)};
+    int reads = 0;
+    const auto frame = [&](std::uint64_t version) {
+        images.BeginFrame(key);
+        for (std::size_t i = 0; i < 3; ++i)
+            images.Line(i, version, [&] {
+                ++reads;
+                return texts[i];
+            });
+    };
+    frame(1);
+    frame(1);
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(images.Drawn(), 3);
+
+    texts[1] = Solid(7);
+    frame(2);
+    EXPECT_EQ(reads, 6);
+    EXPECT_EQ(images.Drawn(), 4);
+    // Drawn with a text of unknown version: the next frame reads it again.
+    images.BeginFrame(key);
+    images.Line(0, Solid(5));
+    frame(2);
+    EXPECT_EQ(reads, 7);
+    EXPECT_EQ(images.Drawn(), 6);
+}
+
 } // namespace
 } // namespace glimra
