@@ -65,7 +65,7 @@ protected:
 
 private:
     TSkinBounds Bounds() const;
-    // The title's ink, drawn again only when the title, its font or colour changes.
+    // The title's ink, drawn again only when the title, its font, colour or width changes.
     const TInkPicture& TitleInk(const QString& title, QSize size);
 
     QPointer<QWidget> form_;

@@ -396,7 +396,7 @@ void TForm2::DrawLines() {
         rows = std::max(rows, 1);
     LineImages.BeginFrame({font(), TextColor, WindowBitmap.width() - 15, LineHeight});
     TPixelView bitmap = ViewOf(WindowBitmap);
-    // Read before any line: a text read later is never newer than the version it has.
+    // Read before any line: a text is never older than the version it is kept under.
     const std::uint64_t version = Store.Version();
     for (int row = 0; row < rows; ++row, y += LineHeight) {
         std::size_t index = first + static_cast<std::size_t>(row);
