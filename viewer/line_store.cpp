@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace glimra {
 namespace {
@@ -37,10 +38,15 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
     // An open last line goes on; its old bytes hold no line end, so the search
     // starts at the new ones.
     std::size_t openStart = SIZE_MAX;
+    bool openKept = false;
     if (LastOpen && !Starts.empty()) {
         openStart = Starts.back();
-        TruncateLocked(Starts.size() - 1);
-        Bytes.resize(n);
+        // Rows end at the wrap limit: a line past it keeps the rows found for it.
+        openKept = oldSize - openStart >= TWrapMetrics::WrapLimit;
+        if (!openKept) {
+            TruncateLocked(Starts.size() - 1);
+            Bytes.resize(n);
+        }
     } else if (oldSize > 0 && oldSize < n && d[oldSize - 1] == '\r' && d[oldSize] == '\n') {
         ++from; // the LF of a CR LF split between two reads
     }
@@ -61,7 +67,8 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
             crValid = true;
         }
         std::size_t end = std::min(lfAt, crAt);
-        Starts.push_back(openStart != SIZE_MAX ? openStart : start);
+        if (!std::exchange(openKept, false))
+            Starts.push_back(openStart != SIZE_MAX ? openStart : start);
         openStart = SIZE_MAX;
         if (end == n) {
             LastOpen = true;
@@ -72,11 +79,11 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
             ++start;
     }
     if (openStart != SIZE_MAX) { // nothing new: the open line stays as it was
-        Starts.push_back(openStart);
+        if (!openKept)
+            Starts.push_back(openStart);
         LastOpen = true;
     }
     ExtendCountsLocked();
-    CachedLine = SIZE_MAX;
 }
 
 void TLineStore::TruncateLocked(std::size_t lines) {
@@ -85,7 +92,7 @@ void TLineStore::TruncateLocked(std::size_t lines) {
         Starts.resize(lines);
         LastOpen = false;
     }
-    CachedLine = SIZE_MAX;
+    ForgetRowsLocked();
     CountedPrefix = std::min(CountedPrefix, lines);
     if (!WrapOn || Counts.size() <= lines)
         return;
@@ -106,7 +113,7 @@ void TLineStore::ResetCountsLocked() {
     BlockFirst.clear();
     SumsValid = 0;
     CountedPrefix = 0;
-    CachedLine = SIZE_MAX;
+    ForgetRowsLocked();
     if (!WrapOn) {
         Counts.release();
         return;
@@ -141,25 +148,50 @@ void TLineStore::SetCountLocked(std::size_t line, std::uint32_t rows) const {
     ++Changes;
 }
 
-std::uint32_t TLineStore::EnsureCountLocked(std::size_t line) const {
+void TLineStore::ForgetRowsLocked() const {
+    CachedLine = SIZE_MAX;
+    PartLine = SIZE_MAX;
+}
+
+void TLineStore::EnsureCountLocked(std::size_t line) const {
+    // A giant line is counted a piece at a time here, the rest by the worker: counting
+    // it whole would hold up the window.
+    std::size_t done = 0;
     if (Counts[line] == 0)
-        SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(LineLocked(line))));
-    return Counts[line];
+        CountPieceLocked(line, SettleBudget, done);
+}
+
+bool TLineStore::CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const {
+    const std::string_view text = LineLocked(line);
+    const bool goingOn = PartLine == line;
+    const std::size_t from = goingOn ? Part.Next : 0;
+    const TWrapMetrics::TCount piece = Metrics.CountRowsSome(text, from, budget);
+    const std::uint32_t rows = (goingOn ? Part.Rows : 0) + piece.Rows;
+    if (piece.Next != std::string_view::npos) {
+        done += piece.Next - from;
+        PartLine = line;
+        Part = {rows, piece.Next};
+        return false;
+    }
+    done += std::min(text.size(), TWrapMetrics::WrapLimit) - from + 16;
+    PartLine = SIZE_MAX;
+    SetCountLocked(line, std::max<std::uint32_t>(1, rows));
+    return true;
 }
 
 bool TLineStore::WrapSomeLocked(std::size_t budget, bool openLine) const {
     if (!WrapOn)
         return false;
-    // A line still being read would be counted again with every piece.
-    const std::size_t lines = Starts.size() - (!openLine && LastOpen && !Starts.empty() ? 1 : 0);
+    // A line still being read would be counted again with every piece, unless it is
+    // past the wrap limit: its rows are found then.
+    const bool skipOpen = !openLine && LastOpen && !Starts.empty() &&
+                          LineLocked(Starts.size() - 1).size() < TWrapMetrics::WrapLimit;
+    const std::size_t lines = Starts.size() - (skipOpen ? 1 : 0);
     std::size_t done = 0;
     std::size_t j = CountedPrefix;
     for (; j < lines && done < budget; ++j)
-        if (Counts[j] == 0) {
-            std::string_view text = LineLocked(j);
-            SetCountLocked(j, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
-            done += text.size() + 16;
-        }
+        if (Counts[j] == 0 && !CountPieceLocked(j, budget - done, done))
+            break;
     CountedPrefix = j;
     return j < lines;
 }
@@ -267,7 +299,6 @@ void TLineStore::AddLine(std::string_view line) {
     LastOpen = false;
     Starts.push_back(old);
     ExtendCountsLocked();
-    CachedLine = SIZE_MAX;
     ++Changes;
     ++ContentChanges;
 }
@@ -378,9 +409,13 @@ std::u32string TLineStore::DisplayLine(std::size_t index) const {
     const std::size_t row = index - DisplayIndexLocked(line);
     std::string_view text = LineLocked(line);
     if (CachedLine != line) {
-        Metrics.RowStarts(text, CachedRows);
+        CachedRows.clear();
+        CachedAll = false;
         CachedLine = line;
     }
+    // Rows are walked only as far as the one asked for.
+    if (!CachedAll && row + 1 >= CachedRows.size())
+        CachedAll = Metrics.RowStarts(text, CachedRows, row);
     if (row >= CachedRows.size())
         return out;
     std::size_t from = CachedRows[row];

@@ -92,9 +92,14 @@ private:
     mutable std::vector<std::uint64_t> BlockFirst;
     mutable std::size_t SumsValid = 0;
     mutable std::size_t CountedPrefix = 0; // lines before it all counted
-    // The row starts of the line asked for last (a long line is asked row by row).
+    // The row starts of the line asked for last (a long line is asked row by row), as
+    // far as rows were asked for, or all of them.
     mutable std::size_t CachedLine = SIZE_MAX;
     mutable std::vector<std::uint32_t> CachedRows;
+    mutable bool CachedAll = false;
+    // A long line is counted in pieces: which line, and how far.
+    mutable std::size_t PartLine = SIZE_MAX;
+    mutable TWrapMetrics::TCount Part;
 
     std::size_t LineCountLocked() const { return Starts.size(); }
     std::string_view LineLocked(std::size_t index) const;
@@ -105,7 +110,12 @@ private:
     void ResetCountsLocked();
     void ExtendCountsLocked();
     void SetCountLocked(std::size_t line, std::uint32_t rows) const;
-    std::uint32_t EnsureCountLocked(std::size_t line) const;
+    void EnsureCountLocked(std::size_t line) const;
+    // Counts about budget bytes more of line's rows, adding them to done; true once
+    // the line is counted.
+    bool CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const;
+    // The rows found for lines whose text changed are of no use any more.
+    void ForgetRowsLocked() const;
     std::size_t RowsLocked() const;
     std::size_t DisplayIndexLocked(std::size_t line) const;
     std::size_t FileLineLocked(std::size_t displayIndex) const;

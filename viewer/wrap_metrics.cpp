@@ -120,15 +120,18 @@ int TWrapMetrics::WideWidth(std::string_view s, std::size_t i, std::size_t& len)
     return Measure(cp);
 }
 
-template <class Row> void TWrapMetrics::Walk(std::string_view line, Row&& row) {
+template <class Row> void TWrapMetrics::Walk(std::string_view line, std::size_t from, Row&& row) {
     const std::size_t n = std::min(line.size(), WrapLimit);
     const unsigned char* s = reinterpret_cast<const unsigned char*>(line.data());
-    if (!row(std::size_t{0}))
+    from = std::min(from, n);
+    if (!row(from))
         return;
-    // Even at the widest advance everything fits: one row, nothing measured.
-    if (static_cast<long long>(n) * MaxPerByte <= RowWidth && !std::memchr(s, '\t', n))
+    // Even at the widest advance the rest fits: one row, nothing measured.
+    if (static_cast<long long>(n - from) * MaxPerByte <= RowWidth &&
+        !std::memchr(s + from, '\t', n - from))
         return;
-    std::size_t start = 0, i = 0;
+    // A row starts with nothing carried over: going on from one is walking from 0.
+    std::size_t start = from, i = from;
     long long lineWidth = 0;
     while (i < n) {
         // Plain text: table look-ups, eight bytes at once while they fit (a byte of a
@@ -187,20 +190,39 @@ template <class Row> void TWrapMetrics::Walk(std::string_view line, Row&& row) {
 }
 
 std::uint32_t TWrapMetrics::CountRows(std::string_view line) {
-    std::uint32_t rows = 0;
-    Walk(line, [&rows](std::size_t) {
-        ++rows;
-        return true;
-    });
-    return rows;
+    return CountRowsSome(line, 0, SIZE_MAX).Rows;
 }
 
-void TWrapMetrics::RowStarts(std::string_view line, std::vector<std::uint32_t>& out) {
-    out.clear();
-    Walk(line, [&out](std::size_t start) {
+TWrapMetrics::TCount TWrapMetrics::CountRowsSome(std::string_view line, std::size_t from,
+                                                 std::size_t budget) {
+    TCount count;
+    Walk(line, from, [&](std::size_t start) {
+        if (start != from && start - from >= budget) {
+            count.Next = start;
+            return false;
+        }
+        ++count.Rows;
+        return true;
+    });
+    return count;
+}
+
+bool TWrapMetrics::RowStarts(std::string_view line, std::vector<std::uint32_t>& out,
+                             std::size_t last) {
+    // The last start held is where the walk goes on; it is found again as its first row.
+    const std::size_t from = out.empty() ? 0 : out.back();
+    if (!out.empty())
+        out.pop_back();
+    bool all = true;
+    Walk(line, from, [&](std::size_t start) {
+        if (!out.empty() && out.size() - 1 > last) {
+            all = false;
+            return false;
+        }
         out.push_back(static_cast<std::uint32_t>(start));
         return true;
     });
+    return all;
 }
 
 } // namespace glimra

@@ -31,12 +31,22 @@ public:
     int Width() const { return RowWidth; }
     // Rows the line takes (at least one).
     std::uint32_t CountRows(std::string_view line);
-    // Byte offset where each row starts.
-    void RowStarts(std::string_view line, std::vector<std::uint32_t>& out);
+    // A long line is counted in pieces: the rows from the row starting at from (0, or
+    // a Next found before) over about budget bytes, and the row start to go on from,
+    // npos once the line is done.
+    struct TCount {
+        std::uint32_t Rows = 0;
+        std::size_t Next = std::string_view::npos;
+    };
+    TCount CountRowsSome(std::string_view line, std::size_t from, std::size_t budget);
+    // Byte offsets where rows start, up to that of row last + 1, going on from the
+    // starts out already holds for this line; true once out holds every row's start.
+    bool RowStarts(std::string_view line, std::vector<std::uint32_t>& out, std::size_t last);
 
 private:
-    // Calls row(start) for each row; stops when it returns false.
-    template <class Row> void Walk(std::string_view line, Row&& row);
+    // Calls row(start) for each row from the one starting at from (a row start);
+    // stops when it returns false.
+    template <class Row> void Walk(std::string_view line, std::size_t from, Row&& row);
     int WideWidth(std::string_view s, std::size_t i, std::size_t& len);
     int Measure(char32_t c);
 

@@ -236,6 +236,98 @@ TEST(LineStore, WrapCountsFollowAppendsAndWidthChanges) {
     EXPECT_EQ(s.DisplayLine(99), U"");
 }
 
+// Words of varied length: rows break at blanks and inside the longest words.
+std::string Prose(std::size_t bytes, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string text;
+    text.reserve(bytes + 64);
+    while (text.size() < bytes)
+        text += std::string(1 + random() % 30, static_cast<char>('a' + random() % 26)) +
+                (random() % 9 ? " " : "  ");
+    text.resize(bytes);
+    return text;
+}
+
+TEST(LineStore, AGiantLineIsCountedInPiecesThatAddUpToTheWholeWalk) {
+    const std::string giant = Prose(TWrapMetrics::WrapLimit + 300000, 11);
+    TWrapMetrics whole(230, Fixed(7), 7);
+    const std::uint32_t rows = whole.CountRows(giant);
+    TLineStore s;
+    s.SetText(giant);
+    s.SetWrap(true, 230, Fixed(7), 7);
+    // The window's thread shows the line's start without counting all of it.
+    std::vector<std::uint32_t> starts;
+    whole.RowStarts(giant, starts, 1);
+    EXPECT_EQ(s.DisplayLine(0), std::u32string(giant.begin(), giant.begin() + starts[1]));
+    EXPECT_EQ(s.DisplayLineCount(), 1u);
+    int pieces = 1;
+    while (s.WrapSome(1 << 20))
+        ++pieces;
+    EXPECT_GE(pieces, 12);
+    ASSERT_EQ(s.DisplayLineCount(), rows);
+    // Rows asked for out of order, found as far as asked, equal those of one walk.
+    starts.clear();
+    EXPECT_TRUE(whole.RowStarts(giant, starts, SIZE_MAX - 1));
+    ASSERT_EQ(starts.size(), rows);
+    for (std::size_t row : {std::size_t{5}, std::size_t{rows / 2}, std::size_t{3},
+                            std::size_t{rows - 1}, std::size_t{rows / 2 + 1}}) {
+        const std::size_t end = row + 1 < rows ? starts[row + 1] : TWrapMetrics::WrapLimit;
+        EXPECT_EQ(s.DisplayLine(row),
+                  std::u32string(giant.begin() + starts[row], giant.begin() + end))
+            << row;
+    }
+}
+
+TEST(LineStore, RowsCountedInSmallPiecesEqualRowsCountedAtOnce) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 200; ++round) {
+        const std::string line = Prose(1 + random() % 400, round) + "\t\xe3\x81\x82 x";
+        const int width = 20 + static_cast<int>(random() % 100);
+        TWrapMetrics metrics(width, Fixed(7), 7);
+        std::vector<std::uint32_t> all, some;
+        metrics.RowStarts(line, all, SIZE_MAX - 1);
+        std::uint32_t rows = 0;
+        for (TWrapMetrics::TCount piece{0, 0}; piece.Next != std::string_view::npos;) {
+            piece = metrics.CountRowsSome(line, piece.Next, random() % 40);
+            rows += piece.Rows;
+        }
+        EXPECT_EQ(rows, all.size()) << line;
+        for (std::size_t last = 0; !metrics.RowStarts(line, some, last); last += random() % 3) {
+        }
+        EXPECT_EQ(some, all) << line;
+    }
+}
+
+TEST(LineStore, AnOpenLinePastTheWrapLimitKeepsItsRowsAsItGrows) {
+    const std::string giant = Prose(TWrapMetrics::WrapLimit + 10, 7);
+    TLineStore s;
+    s.SetWrap(true, 230, Fixed(7), 7);
+    s.Append(giant);
+    // Read on: its rows are final, so they are counted while the read goes on.
+    while (s.WrapSome(1 << 20, false)) {
+    }
+    const std::size_t rows = s.DisplayLineCount();
+    EXPECT_EQ(rows, TWrapMetrics(230, Fixed(7), 7).CountRows(giant));
+    const std::u32string lastRow = s.DisplayLine(rows - 1);
+    s.Append(" and more of the same line");
+    EXPECT_FALSE(s.WrapPending());
+    s.Append(" ending\nnext\n");
+    EXPECT_EQ(s.LineCount(), 2u);
+    EXPECT_EQ(s.DisplayLineCount(), rows + 1);
+    EXPECT_EQ(s.DisplayLine(rows - 1), lastRow);
+    EXPECT_EQ(s.DisplayLine(rows), U"next");
+    // A line that reaches the limit only now is counted again, whole.
+    const std::string shorter = giant.substr(0, TWrapMetrics::WrapLimit - 3);
+    s.SetText("");
+    s.Append(shorter);
+    while (s.WrapSome(1 << 20)) {
+    }
+    s.Append(giant.substr(shorter.size()));
+    while (s.WrapSome(1 << 20)) {
+    }
+    EXPECT_EQ(s.DisplayLineCount(), rows);
+}
+
 TEST(LineStore, LargeInputs) {
     // One 10 MB line wraps into rows that are all reachable.
     std::string big(10000000, 'x');
