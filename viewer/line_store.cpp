@@ -151,6 +151,7 @@ void TLineStore::SetCountLocked(std::size_t line, std::uint32_t rows) const {
 void TLineStore::ForgetRowsLocked() const {
     CachedLine = SIZE_MAX;
     PartLine = SIZE_MAX;
+    Marks.clear();
 }
 
 void TLineStore::EnsureCountLocked(std::size_t line) const {
@@ -171,6 +172,7 @@ bool TLineStore::CountPieceLocked(std::size_t line, std::size_t budget, std::siz
         done += piece.Next - from;
         PartLine = line;
         Part = {rows, piece.Next};
+        Marks[line].push_back(Part);
         return false;
     }
     done += std::min(text.size(), TWrapMetrics::WrapLimit) - from + 16;
@@ -406,23 +408,46 @@ std::u32string TLineStore::DisplayLine(std::size_t index) const {
     const std::size_t line = FileLineLocked(index);
     // A line on screen is counted now; only rows after it move.
     EnsureCountLocked(line);
-    const std::size_t row = index - DisplayIndexLocked(line);
-    std::string_view text = LineLocked(line);
-    if (CachedLine != line) {
+    const auto [from, to] = RowBytesLocked(line, index - DisplayIndexLocked(line));
+    DecodeForDisplay(LineLocked(line).substr(from, to - from), out, DecodeLimit);
+    return out;
+}
+
+std::pair<std::size_t, std::size_t> TLineStore::RowBytesLocked(std::size_t line,
+                                                               std::size_t row) const {
+    const std::string_view text = LineLocked(line);
+    if (CachedLine != line || row < CachedFirst) {
+        CachedLine = line;
+        CachedFirst = 0;
         CachedRows.clear();
         CachedAll = false;
-        CachedLine = line;
+    }
+    // A row past those found is walked to from the last mark before it, if that is nearer.
+    if (const auto marks = Marks.find(line); marks != Marks.end()) {
+        const auto after = std::upper_bound(
+            marks->second.begin(), marks->second.end(), row,
+            [](std::size_t r, const TWrapMetrics::TCount& m) { return r < m.Rows; });
+        if (after != marks->second.begin() &&
+            std::prev(after)->Rows > CachedFirst + CachedRows.size()) {
+            CachedFirst = std::prev(after)->Rows;
+            CachedRows.assign(1, static_cast<std::uint32_t>(std::prev(after)->Next));
+            CachedAll = false;
+        }
     }
     // Rows are walked only as far as the one asked for.
-    if (!CachedAll && row + 1 >= CachedRows.size())
-        CachedAll = Metrics.RowStarts(text, CachedRows, row);
-    if (row >= CachedRows.size())
-        return out;
-    std::size_t from = CachedRows[row];
-    std::size_t to = row + 1 < CachedRows.size() ? CachedRows[row + 1]
-                                                 : std::min(text.size(), TWrapMetrics::WrapLimit);
-    DecodeForDisplay(text.substr(from, to - from), out, DecodeLimit);
-    return out;
+    const std::size_t at = row - CachedFirst;
+    if (!CachedAll && at + 1 >= CachedRows.size())
+        CachedAll = Metrics.RowStarts(text, CachedRows, at);
+    if (at >= CachedRows.size())
+        return {0, 0};
+    return {CachedRows[at], at + 1 < CachedRows.size()
+                                ? CachedRows[at + 1]
+                                : std::min(text.size(), TWrapMetrics::WrapLimit)};
+}
+
+std::size_t TLineStore::BytesWalked() const {
+    std::lock_guard lock(Guard);
+    return Metrics.BytesWalked();
 }
 
 } // namespace glimra

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace glimra {
@@ -67,6 +69,8 @@ public:
     // Counts rows of lines not counted yet, about budget bytes of them; false when
     // none remain. openLine: count an unterminated last line too.
     bool WrapSome(std::size_t budget, bool openLine = true);
+    // Bytes walked to count rows and find where they start. For the tests.
+    std::size_t BytesWalked() const;
 
 private:
     friend class TStoreWorker;
@@ -92,14 +96,18 @@ private:
     mutable std::vector<std::uint64_t> BlockFirst;
     mutable std::size_t SumsValid = 0;
     mutable std::size_t CountedPrefix = 0; // lines before it all counted
-    // The row starts of the line asked for last (a long line is asked row by row), as
-    // far as rows were asked for, or all of them.
+    // Row starts of the line asked for last (a long line is asked row by row): of rows
+    // CachedFirst on, as far as rows were asked for, or to the line's end.
     mutable std::size_t CachedLine = SIZE_MAX;
+    mutable std::size_t CachedFirst = 0;
     mutable std::vector<std::uint32_t> CachedRows;
     mutable bool CachedAll = false;
-    // A long line is counted in pieces: which line, and how far.
+    // A long line is counted in pieces: which line, and how far. Where each piece
+    // ended is kept as a mark, so that a row far down the line is found from the last
+    // mark before it instead of from the line's start.
     mutable std::size_t PartLine = SIZE_MAX;
     mutable TWrapMetrics::TCount Part;
+    mutable std::map<std::size_t, std::vector<TWrapMetrics::TCount>> Marks;
 
     std::size_t LineCountLocked() const { return Starts.size(); }
     std::string_view LineLocked(std::size_t index) const;
@@ -116,6 +124,8 @@ private:
     bool CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const;
     // The rows found for lines whose text changed are of no use any more.
     void ForgetRowsLocked() const;
+    // The bytes of a row of line: [first, second), empty when the line has no such row.
+    std::pair<std::size_t, std::size_t> RowBytesLocked(std::size_t line, std::size_t row) const;
     std::size_t RowsLocked() const;
     std::size_t DisplayIndexLocked(std::size_t line) const;
     std::size_t FileLineLocked(std::size_t displayIndex) const;

@@ -204,6 +204,7 @@ TWrapMetrics::TCount TWrapMetrics::CountRowsSome(std::string_view line, std::siz
         ++count.Rows;
         return true;
     });
+    Walked += std::min(count.Next, std::min(line.size(), WrapLimit)) - std::min(from, line.size());
     return count;
 }
 
@@ -222,6 +223,7 @@ bool TWrapMetrics::RowStarts(std::string_view line, std::vector<std::uint32_t>& 
         out.push_back(static_cast<std::uint32_t>(start));
         return true;
     });
+    Walked += (all ? std::min(line.size(), WrapLimit) : out.back()) - std::min(from, line.size());
     return all;
 }
 

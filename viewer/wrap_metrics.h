@@ -42,6 +42,8 @@ public:
     // Byte offsets where rows start, up to that of row last + 1, going on from the
     // starts out already holds for this line; true once out holds every row's start.
     bool RowStarts(std::string_view line, std::vector<std::uint32_t>& out, std::size_t last);
+    // Bytes walked so far by both. For the tests.
+    std::size_t BytesWalked() const { return Walked; }
 
 private:
     // Calls row(start) for each row from the one starting at from (a row start);
@@ -51,6 +53,7 @@ private:
     int Measure(char32_t c);
 
     int RowWidth = 0;
+    std::size_t Walked = 0;
     TCharWidth CharWidth;
     // One-byte characters by byte; the bytes of longer sequences hold Wide.
     static constexpr int Wide = 1 << 24; // eight of them still fit an int

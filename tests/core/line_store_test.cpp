@@ -255,26 +255,31 @@ TEST(LineStore, AGiantLineIsCountedInPiecesThatAddUpToTheWholeWalk) {
     TLineStore s;
     s.SetText(giant);
     s.SetWrap(true, 230, Fixed(7), 7);
-    // The window's thread shows the line's start without counting all of it.
+    // The window's thread shows the line's start, counting only a piece of it.
     std::vector<std::uint32_t> starts;
     whole.RowStarts(giant, starts, 1);
     EXPECT_EQ(s.DisplayLine(0), std::u32string(giant.begin(), giant.begin() + starts[1]));
     EXPECT_EQ(s.DisplayLineCount(), 1u);
+    constexpr std::size_t piece = 1 << 20;
+    EXPECT_LT(s.BytesWalked(), piece + 1000);
     int pieces = 1;
-    while (s.WrapSome(1 << 20))
+    while (s.WrapSome(piece))
         ++pieces;
     EXPECT_GE(pieces, 12);
     ASSERT_EQ(s.DisplayLineCount(), rows);
-    // Rows asked for out of order, found as far as asked, equal those of one walk.
+    // Rows asked for out of order equal those of one walk, each found from the last
+    // place the count passed before it, not from the line's start.
     starts.clear();
     EXPECT_TRUE(whole.RowStarts(giant, starts, SIZE_MAX - 1));
     ASSERT_EQ(starts.size(), rows);
     for (std::size_t row : {std::size_t{5}, std::size_t{rows / 2}, std::size_t{3},
                             std::size_t{rows - 1}, std::size_t{rows / 2 + 1}}) {
+        const std::size_t walked = s.BytesWalked();
         const std::size_t end = row + 1 < rows ? starts[row + 1] : TWrapMetrics::WrapLimit;
         EXPECT_EQ(s.DisplayLine(row),
                   std::u32string(giant.begin() + starts[row], giant.begin() + end))
             << row;
+        EXPECT_LT(s.BytesWalked() - walked, piece + 1000) << row;
     }
 }
 
