@@ -1,4 +1,5 @@
 #pragma once
+#include "common/fair_mutex.h"
 #include "viewer/grow_buffer.h"
 #include "viewer/wrap_metrics.h"
 
@@ -78,9 +79,9 @@ private:
 
     // Held while the bytes may move or be freed, and by the worker while it reads
     // into the room past their end: a slow read never holds up a reader of the lines.
-    mutable std::mutex Moving;
+    mutable TFairMutex Moving;
     // Everything below is guarded by Guard.
-    mutable std::mutex Guard;
+    mutable TFairMutex Guard;
     TGrowBuffer<char> Bytes;           // the text as read
     TGrowBuffer<std::uint64_t> Starts; // offset of each line
     bool LastOpen = false;             // the last line had no line end yet
