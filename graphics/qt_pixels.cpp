@@ -49,7 +49,7 @@ namespace {
 
 // The window system's picture of widget when painter paints straight into it, one
 // device pixel per pixel, 32 bits per pixel, unshared (writing cannot copy it).
-QImage* WindowPicture(QWidget& widget, QPainter& painter) {
+QImage* WindowPicture(const QWidget& widget, QPainter& painter) {
     QBackingStore* store = widget.isWindow() ? widget.backingStore() : nullptr;
     auto* image = store ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
     if (!image || !painter.paintEngine() || painter.paintEngine()->paintDevice() != image)
@@ -66,8 +66,8 @@ QImage* WindowPicture(QWidget& widget, QPainter& painter) {
 
 } // namespace
 
-void ShowPicture(const QImage& picture, const QRegion& region, QWidget& widget, QPainter& painter,
-                 QImage& scratch) {
+void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& widget,
+                 QPainter& painter, QImage& scratch) {
     const TConstPixelView source = ViewOf(picture);
     if (QImage* target = WindowPicture(widget, painter)) {
         uchar* bits = target->bits();

@@ -46,7 +46,7 @@ void FillBitmap(QImage& image, TColor color);
 // of the window (not a grab, not a scaled screen), the pixels are converted into it on
 // this thread: no second copy, no painter helper threads. Otherwise the painter draws
 // a converted copy, kept in scratch.
-void ShowPicture(const QImage& picture, const QRegion& region, QWidget& widget, QPainter& painter,
-                 QImage& scratch);
+void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& widget,
+                 QPainter& painter, QImage& scratch);
 
 } // namespace glimra

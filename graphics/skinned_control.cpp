@@ -187,8 +187,10 @@ template <class Base> void TSkinned<Base>::resizeEvent(QResizeEvent* event) {
 }
 
 template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
-    if (!Back.isNull() || !ComposedImage.isNull())
-        painter.drawImage(0, 0, ComposedImage);
+    // Converted here: a 24-bit picture drawn as it is goes through the painter's helper
+    // threads, and a badge over the text is painted with every change under it.
+    if (!ComposedImage.isNull())
+        ShowPicture(ComposedImage, QRegion(ComposedImage.rect()), *this, painter, ShownImage);
     painter.setFont(Base::font());
     painter.setPen(ToQColor(TextColor));
     painter.setBrush(Qt::NoBrush);

@@ -95,6 +95,7 @@ private:
     TColor BackColor = SystemColorBase + 15; // button face
     TColor TextColor = clBlack;
     QImage ComposedImage;
+    mutable QImage ShownImage; // ComposedImage as the window system takes it
     QImage Back;
     // The window's pixels under the control and what they were blended with, as they
     // were when Back was made: the same again needs no blending.

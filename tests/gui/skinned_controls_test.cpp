@@ -6,7 +6,9 @@
 
 #include <QMouseEvent>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace glimra {
 namespace {
@@ -216,6 +218,28 @@ TEST(GlimraDC, PaintingShowsComposedImageAndFrame) {
     EXPECT_EQ(qBlue(shot.pixel(0, 0)), 0);
     EXPECT_EQ(qBlue(shot.pixel(74, 24)), 0);
     EXPECT_EQ(qBlue(shot.pixel(3, 3)), 100 - 21);
+}
+
+int Threads() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator()));
+}
+
+// A badge over the text is painted again with every change under it: its picture is
+// shown pixel for pixel, converted on this thread, never through the painter's helpers.
+TEST(GlimraDC, ABigBadgeIsShownExactlyWithoutHelperThreads) {
+    TOwner owner(400, 300, 0);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            owner.Bitmap.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    TGlimraDC dc(&owner);
+    dc.setGeometry(40, 30, 300, 250);
+    dc.SetBlendLevel(50);
+    ASSERT_TRUE(dc.UpdateBackground());
+    const int before = Threads();
+    const QImage shot = dc.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(Threads(), before);
+    EXPECT_EQ(shot, dc.Composed().convertToFormat(QImage::Format_RGB32));
 }
 
 // Frames repaint the controls often: the caption is laid out again only when its
