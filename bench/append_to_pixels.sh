@@ -3,7 +3,7 @@
 # view at the end; bench/x_append_pixels appends a line and times write() until the
 # window's text area changes, beside `tail -F` into a pipe in the same rounds.
 #   bash bench/append_to_pixels.sh build/app/glimra4 [log-MB] [rounds]
-source "$(dirname "$0")/../tests/e2e/lib.sh"
+source "$(dirname "$0")/lib.sh"
 megabytes=${2:-0}
 rounds=${3:-40}
 tool=$(dirname "$GLIMRA_BIN")/../bench/x_append_pixels
@@ -11,8 +11,7 @@ tool=$(dirname "$GLIMRA_BIN")/../bench/x_append_pixels
 mkdir -p "$WORK/logs"
 log=$WORK/logs/append.log
 if [ "$megabytes" -gt 0 ]; then
-    yes "2024-05-17 08:00:00.000 INFO  [worker-01] http.server: GET /api/v1/orders/123456?expand=items 200 17 ms" |
-        head -c "${megabytes}M" >"$log" || true # yes ends on the closed pipe
+    write_big_log "$log" "$megabytes"
 else
     printf 'one\ntwo\nthree\n' >"$log"
 fi

@@ -10,3 +10,9 @@ sample_pair() {
     sleep "$period"
     echo $(($("$counter" "$ours") - o0)) $(($("$counter" "$theirs") - t0))
 }
+
+# write_big_log PATH MB: a log of MB megabytes of one realistic 100-byte line.
+write_big_log() {
+    yes "2024-05-17 08:00:00.000 INFO  [worker-01] http.server: GET /api/v1/orders/123456?expand=items 200 17 ms" |
+        head -c "${2}M" >"$1" || true # yes ends on the closed pipe
+}

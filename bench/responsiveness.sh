@@ -14,8 +14,7 @@ mkdir -p "$WORK/logs"
 small=$WORK/logs/small.log
 printf 'one\ntwo\nthree\n' >"$small"
 big=$WORK/logs/big.log
-yes "2024-05-17 08:00:00.000 INFO  [worker-01] http.server: GET /api/v1/orders/123456?expand=items 200 17 ms" |
-    head -c "${megabytes}M" >"$big" || true # yes ends on the closed pipe
+write_big_log "$big" "$megabytes"
 sparse=$WORK/logs/sparse.log
 truncate -s 4G "$sparse"
 line=$WORK/logs/line.log
