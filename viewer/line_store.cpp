@@ -156,15 +156,17 @@ void TLineStore::ForgetRowsLocked() const {
 
 void TLineStore::EnsureCountLocked(std::size_t line) const {
     // A giant line is counted a piece at a time here, the rest by the worker: counting
-    // it whole would hold up the window.
+    // it whole would hold up the window. The worker's piece of another line goes on.
     std::size_t done = 0;
-    if (Counts[line] == 0)
+    if (Counts[line] == 0 && (PartLine == SIZE_MAX || PartLine == line))
         CountPieceLocked(line, SettleBudget, done);
 }
 
 bool TLineStore::CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const {
     const std::string_view text = LineLocked(line);
     const bool goingOn = PartLine == line;
+    if (!goingOn)
+        Marks.erase(line); // of a count given up
     const std::size_t from = goingOn ? Part.Next : 0;
     const TWrapMetrics::TCount piece = Metrics.CountRowsSome(text, from, budget);
     const std::uint32_t rows = (goingOn ? Part.Rows : 0) + piece.Rows;

@@ -283,6 +283,25 @@ TEST(LineStore, AGiantLineIsCountedInPiecesThatAddUpToTheWholeWalk) {
     }
 }
 
+TEST(LineStore, ShowingAnotherGiantLineLeavesTheWorkersPieceGoingOn) {
+    const std::string two = Prose(TWrapMetrics::WrapLimit + 1000, 5) + "\n" +
+                            Prose(TWrapMetrics::WrapLimit + 1000, 6) + "\n";
+    const auto piecesToCount = [&two](bool showSecond) {
+        TLineStore s;
+        s.SetText(two);
+        s.SetWrap(true, 230, Fixed(7), 7);
+        int pieces = 1;
+        s.WrapSome(1 << 20);
+        if (showSecond)
+            s.DisplayLine(1); // line 0 stands for one row until it is counted
+        while (s.WrapSome(1 << 20))
+            ++pieces;
+        EXPECT_EQ(s.LineCount(), 2u);
+        return std::pair(pieces, s.DisplayLineCount());
+    };
+    EXPECT_EQ(piecesToCount(true), piecesToCount(false));
+}
+
 TEST(LineStore, RowsCountedInSmallPiecesEqualRowsCountedAtOnce) {
     std::mt19937 random(3);
     for (int round = 0; round < 200; ++round) {
