@@ -155,10 +155,16 @@ void TLineStore::ForgetRowsLocked() const {
 }
 
 void TLineStore::EnsureCountLocked(std::size_t line) const {
-    // A giant line is counted a piece at a time here, the rest by the worker: counting
-    // it whole would hold up the window. The worker's piece of another line goes on.
+    if (Counts[line] != 0)
+        return;
+    // A line of up to a piece is counted here at once. A longer one a piece at a time, the
+    // rest by the worker: counting it whole would hold up the window. The worker's piece
+    // of another line goes on.
+    const std::string_view text = LineLocked(line);
     std::size_t done = 0;
-    if (Counts[line] == 0 && (PartLine == SIZE_MAX || PartLine == line))
+    if (text.size() <= SettleBudget)
+        SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
+    else if (PartLine == SIZE_MAX || PartLine == line)
         CountPieceLocked(line, SettleBudget, done);
 }
 

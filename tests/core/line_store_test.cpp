@@ -283,20 +283,28 @@ TEST(LineStore, AGiantLineIsCountedInPiecesThatAddUpToTheWholeWalk) {
     }
 }
 
-TEST(LineStore, ShowingAnotherGiantLineLeavesTheWorkersPieceGoingOn) {
-    const std::string two = Prose(TWrapMetrics::WrapLimit + 1000, 5) + "\n" +
-                            Prose(TWrapMetrics::WrapLimit + 1000, 6) + "\n";
-    const auto piecesToCount = [&two](bool showSecond) {
+TEST(LineStore, ShowingAnotherLineLeavesTheWorkersPieceGoingOn) {
+    const std::string shortLine = Prose(300, 4);
+    const std::string three = Prose(TWrapMetrics::WrapLimit + 1000, 5) + "\n" + shortLine + "\n" +
+                              Prose(TWrapMetrics::WrapLimit + 1000, 6) + "\n";
+    const std::uint32_t shortRows = TWrapMetrics(230, Fixed(7), 7).CountRows(shortLine);
+    ASSERT_GT(shortRows, 1u);
+    const auto piecesToCount = [&](bool show) {
         TLineStore s;
-        s.SetText(two);
+        s.SetText(three);
         s.SetWrap(true, 230, Fixed(7), 7);
         int pieces = 1;
         s.WrapSome(1 << 20);
-        if (showSecond)
-            s.DisplayLine(1); // line 0 stands for one row until it is counted
+        if (show) {
+            // Lines 0 and 2 stand for one row each until they are counted; the short
+            // line on screen is counted at once.
+            s.DisplayLine(1);
+            EXPECT_EQ(s.DisplayLineCount(), shortRows + 2);
+            s.DisplayLine(shortRows + 1);
+        }
         while (s.WrapSome(1 << 20))
             ++pieces;
-        EXPECT_EQ(s.LineCount(), 2u);
+        EXPECT_EQ(s.LineCount(), 3u);
         return std::pair(pieces, s.DisplayLineCount());
     };
     EXPECT_EQ(piecesToCount(true), piecesToCount(false));
