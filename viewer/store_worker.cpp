@@ -1,5 +1,6 @@
 #include "viewer/store_worker.h"
 
+#include "platform/memory_advice.h"
 #include "viewer/line_store.h"
 
 #include <algorithm>
@@ -163,7 +164,9 @@ bool TStoreWorker::Step(TJob& job) {
         return false;
     }
     // Past the end nobody reads, and the bytes cannot move while Moving is held.
-    std::int64_t got = job.Read(static_cast<std::int64_t>(size), to, std::min(StepBytes, room));
+    const std::size_t want = std::min(StepBytes, room);
+    Prefault(to, want);
+    std::int64_t got = job.Read(static_cast<std::int64_t>(size), to, want);
     if (got < 0) {
         job.Result = TLoadOutcome::Failed;
         return false;

@@ -4,6 +4,8 @@
 #include "viewer/store_worker.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -95,6 +97,36 @@ TEST(StoreWorker, ReadsEachByteOnceStraightIntoTheStore) {
     EXPECT_EQ(asked, file.Bytes.size());
     // The first piece went where the store keeps its first line: no copy in between.
     EXPECT_EQ(file.Targets.front(), store.Line(0).data());
+}
+
+TEST(StoreWorker, TheMemoryAReadGoesToIsThereBeforeTheRead) {
+    // Fresh memory of a big file would otherwise come page fault by page fault while
+    // the read copies into it. 64 MB is never taken from memory freed earlier.
+    const std::size_t size = std::size_t{64} << 20;
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<std::size_t> missing;
+    auto read = [&](std::int64_t at, char* to, std::size_t n) -> std::int64_t {
+        if (at >= 3 << 20)
+            return 0; // the file ends early: three steps are enough to see
+        const auto from = (reinterpret_cast<std::uintptr_t>(to) + page - 1) / page * page;
+        const auto end = (reinterpret_cast<std::uintptr_t>(to) + n) / page * page;
+        std::vector<unsigned char> resident((end - from) / page);
+        if (mincore(reinterpret_cast<void*>(from), end - from, resident.data()) != 0)
+            return -1;
+        missing.push_back(
+            static_cast<std::size_t>(std::count(resident.begin(), resident.end(), 0)));
+        std::memset(to, 'x', n - 1);
+        to[n - 1] = '\n';
+        return static_cast<std::int64_t>(n);
+    };
+    TLineStore store;
+    TStoreWorker worker(store, nullptr);
+    ASSERT_FALSE(worker.Load(read, static_cast<std::int64_t>(size), false));
+    for (int i = 0; i < 2000 && worker.Loading(); ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(missing.size(), 3u);
+    EXPECT_EQ(missing, std::vector<std::size_t>(3, 0));
+    EXPECT_EQ(store.LineCount(), 3u);
 }
 
 TEST(StoreWorker, TheWindowReadsTheLinesWhileAReadIsHeldUp) {
