@@ -2,8 +2,9 @@
 # The window's thread while big files are read: how soon the window shows, and the
 # longest wait for an answer from its event loop (bench/x_ping_window pings it every
 # 10 ms while the file is read and counted), for a 1 GB log, a 4 GiB sparse file (NUL
-# bytes, one line) and a 100 MB line, beside the same program on a 3-line log in the
-# same run. Each file is read once by `wc -l` first, so all come from the page cache.
+# bytes, one line), a 100 MB line of letters and one of blanks, beside the same program
+# on a 3-line log in the same run. Each file is read once by `wc -l` first, so all come
+# from the page cache.
 #   bash bench/responsiveness.sh build/app/glimra4 [log-MB] [seconds]
 source "$(dirname "$0")/lib.sh"
 megabytes=${2:-1024}
@@ -19,6 +20,8 @@ sparse=$WORK/logs/sparse.log
 truncate -s 4G "$sparse"
 line=$WORK/logs/line.log
 head -c 100000000 /dev/zero | tr '\0' 'x' >"$line"
+blanks=$WORK/logs/blanks.log
+head -c 100000000 /dev/zero | tr '\0' ' ' >"$blanks"
 
 write_ini Left=100 Top=100 Width=480 Height=350 GWatch=FALSE
 measure() {
@@ -38,3 +41,4 @@ measure "3-line log (anchor)" "$small"
 measure "${megabytes} MB log" "$big"
 measure "4 GiB sparse file" "$sparse"
 measure "100 MB line" "$line"
+measure "100 MB of blanks" "$blanks"

@@ -172,6 +172,16 @@ template <class Row> void TWrapMetrics::Walk(std::string_view line, std::size_t 
         const unsigned char b = s[i];
         const bool blank = b == ' ' || b == '\t';
         const int w = b < 0x80 ? Ascii[b] : WideWidth(line, i, len);
+        if (blank && lineWidth + w > RowWidth) {
+            // Blanks hang past the edge, a run of them on one row whatever its length;
+            // past the edge the row's width no longer matters.
+            while (i + 8 <= n && std::memcmp(s + i, "        ", 8) == 0)
+                i += 8;
+            while (i < n && (s[i] == ' ' || s[i] == '\t'))
+                ++i;
+            lineWidth = RowWidth + 1;
+            continue;
+        }
         if (blank || lineWidth + w <= RowWidth || i == start) {
             lineWidth += w;
             i += len;

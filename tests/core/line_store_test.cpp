@@ -62,18 +62,11 @@ std::vector<std::u32string> ReferenceRows(std::string_view line, int width, cons
 
 TEST(LineStore, RowsOnBytesMatchTheBreakRuleOnText) {
     // Blanks, tabs, wide and narrow letters, controls and broken sequences, at random.
-    const std::vector<std::string> pieces = {" ",
-                                             "  ",
-                                             "\t",
-                                             "a",
-                                             "word",
-                                             "longerword",
-                                             "\xe3\x81\x82",
-                                             "\xf0\x9f\x98\x80",
-                                             "\xff",
-                                             "\xe3\x81",
-                                             std::string(1, '\0'),
-                                             "W"};
+    const std::vector<std::string> pieces = {" ", "  ", "\t", "a", "word", "longerword",
+                                             "\xe3\x81\x82", "\xf0\x9f\x98\x80", "\xff", "\xe3\x81",
+                                             std::string(1, '\0'), "W",
+                                             // Runs of blanks longer than a row hang.
+                                             std::string(37, ' '), "  \t         \t "};
     TCharWidth width = [](char32_t c) {
         return c == U'W' ? 13 : c < 0x80 ? 7 : c == U'\uFFFD' ? 9 : 15;
     };
