@@ -165,7 +165,8 @@ bool TStoreWorker::Step(TJob& job) {
     }
     // Past the end nobody reads, and the bytes cannot move while Moving is held.
     const std::size_t want = std::min(StepBytes, room);
-    Prefault(to, want);
+    // Only what the file is expected to fill: an append of a line populates no room.
+    Prefault(to, std::min(want, job.Expected - std::min(job.Expected, size)));
     std::int64_t got = job.Read(static_cast<std::int64_t>(size), to, want);
     if (got < 0) {
         job.Result = TLoadOutcome::Failed;
