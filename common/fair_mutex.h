@@ -22,6 +22,11 @@ public:
         ++Next;
         return true;
     }
+    // Turns taken so far, for the tests.
+    std::uint64_t Turns() const {
+        std::lock_guard state(State);
+        return Next;
+    }
     void unlock() {
         {
             std::lock_guard state(State);
@@ -31,7 +36,7 @@ public:
     }
 
 private:
-    std::mutex State;
+    mutable std::mutex State;
     std::condition_variable Turn;
     std::uint64_t Next = 0;    // the ticket the next locker takes
     std::uint64_t Serving = 0; // the ticket that holds the lock, or may take it

@@ -40,13 +40,17 @@ public:
     // The same, text() read only when the lines changed since the picture was drawn:
     // under one version a display line always shows one text.
     template <class F> const TInkPicture& Line(std::size_t index, std::uint64_t version, F&& text) {
-        if (const auto it = lines_.find(index);
-            it != lines_.end() && it->second.Frame > 0 && it->second.Version == version) {
+        if (const auto it = lines_.find(index); it != lines_.end() && Holds(it->second, version)) {
             ++reused_;
             it->second.Frame = frame_;
             return it->second.Ink;
         }
         return Line(index, text(), version);
+    }
+    // Whether display line index is kept as it was under version: Line then needs no text.
+    bool Holds(std::size_t index, std::uint64_t version) const {
+        const auto it = lines_.find(index);
+        return it != lines_.end() && Holds(it->second, version);
     }
 
     // Lines drawn and lines found, for the tests and the benchmarks.
@@ -60,6 +64,9 @@ private:
         long long Frame = 0; // the last frame that showed it
         std::uint64_t Version = NoVersion;
     };
+    static bool Holds(const TEntry& entry, std::uint64_t version) {
+        return entry.Frame > 0 && entry.Version == version;
+    }
     // Ink pixels kept at most (four bytes each); trimmed to half when exceeded.
     static constexpr std::size_t BudgetPixels = std::size_t{2} << 20;
     void Trim();

@@ -405,6 +405,22 @@ std::size_t TLineStore::DisplayIndexOf(std::size_t fileLine) const {
 
 std::u32string TLineStore::DisplayLine(std::size_t index) const {
     std::lock_guard lock(Guard);
+    return DisplayLineLocked(index);
+}
+
+std::vector<std::u32string>
+TLineStore::DisplayLines(const std::vector<std::size_t>& indices) const {
+    std::vector<std::u32string> out;
+    if (indices.empty())
+        return out;
+    out.reserve(indices.size());
+    std::lock_guard lock(Guard);
+    for (std::size_t index : indices)
+        out.push_back(DisplayLineLocked(index));
+    return out;
+}
+
+std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
     std::u32string out;
     if (!WrapOn) {
         if (index < Starts.size())

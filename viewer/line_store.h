@@ -62,6 +62,9 @@ public:
     std::size_t DisplayLineCount() const;
     // The display line as text to draw (undecodable bytes shown as U+FFFD).
     std::u32string DisplayLine(std::size_t index) const;
+    // The same for several lines in one turn of the lock: while the worker takes its
+    // turns, each call waits for one, and a screenful of calls for a screenful of them.
+    std::vector<std::u32string> DisplayLines(const std::vector<std::size_t>& indices) const;
     // Which file line a display line belongs to, and the first display line of a file line.
     std::size_t FileLineOf(std::size_t displayIndex) const;
     std::size_t DisplayIndexOf(std::size_t fileLine) const;
@@ -70,8 +73,10 @@ public:
     // Counts rows of lines not counted yet, about budget bytes of them; false when
     // none remain. openLine: count an unterminated last line too.
     bool WrapSome(std::size_t budget, bool openLine = true);
-    // Bytes walked to count rows and find where they start. For the tests.
+    // Bytes walked to count rows and find where they start, and turns taken of the
+    // lock the lines are read under. For the tests.
     std::size_t BytesWalked() const;
+    std::uint64_t LockTurns() const { return Guard.Turns(); }
 
 private:
     friend class TStoreWorker;
@@ -112,6 +117,7 @@ private:
 
     std::size_t LineCountLocked() const { return Starts.size(); }
     std::string_view LineLocked(std::size_t index) const;
+    std::u32string DisplayLineLocked(std::size_t index) const;
     void ClearLocked();
     // Indexes bytes written past the old end, continuing an open last line.
     void CommitLocked(std::size_t oldSize);

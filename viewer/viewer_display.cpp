@@ -22,7 +22,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace glimra {
 
@@ -398,14 +400,25 @@ void TForm2::DrawLines() {
     TPixelView bitmap = ViewOf(WindowBitmap);
     // Read before any line: a text is never older than the version it is kept under.
     const std::uint64_t version = Store.Version();
-    for (int row = 0; row < rows; ++row, y += LineHeight) {
-        std::size_t index = first + static_cast<std::size_t>(row);
-        if (AutoMode)
-            index %= count;
-        else if (index >= count)
+    std::vector<std::size_t> shown;
+    for (int row = 0; row < rows; ++row) {
+        const std::size_t index = first + static_cast<std::size_t>(row);
+        if (!AutoMode && index >= count)
             break;
-        LineImages.Line(index, version, [&] { return Store.DisplayLine(index); })
+        shown.push_back(AutoMode ? index % count : index);
+    }
+    // The texts not kept are read in one go: a worker counting rows takes the lock
+    // between any two reads.
+    std::vector<std::size_t> missing;
+    for (std::size_t index : shown)
+        if (!LineImages.Holds(index, version))
+            missing.push_back(index);
+    const std::vector<std::u32string> texts = Store.DisplayLines(missing);
+    for (std::size_t index : shown) {
+        const auto at = std::find(missing.begin(), missing.end(), index);
+        LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
             .BlendOnto(bitmap, 15, y, Base.Drawn());
+        y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
         AutoTopLine = 0;

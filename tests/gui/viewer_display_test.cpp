@@ -221,6 +221,26 @@ TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
     EXPECT_GE(w->LineImages.Drawn() - before, rows);
 }
 
+// While a worker counts rows it takes the store's lock between any two reads of the
+// window's: a frame reads the lines it shows in one turn, not one turn each.
+TEST_F(ViewerDisplayTest, AFrameReadsItsLinesInOneTurnOfTheStoresLock) {
+    auto w = MakeWindow<TCountingForm>(Host);
+    w->OpenFile(ManyLines(200));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->Redraw();
+    const int rows = (w->height() - 30) / w->LineHeight;
+    ASSERT_GT(rows, 10);
+    // Lines of a new version are read again, every one on screen.
+    w->Store.Append("one more line\n");
+    const long long drawn = w->LineImages.Drawn();
+    const long long reused = w->LineImages.Reused();
+    const std::uint64_t turns = w->Store.LockTurns();
+    w->Redraw();
+    EXPECT_GE(w->LineImages.Drawn() + w->LineImages.Reused() - drawn - reused, rows);
+    EXPECT_LE(w->Store.LockTurns() - turns, 4u);
+}
+
 // A followed log that grows by a line: the frame that shows it shapes the new line
 // only; every line already on screen is laid from its kept picture, moved up a row.
 TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
