@@ -22,6 +22,11 @@ public:
         ++Next;
         return true;
     }
+    // Whether another thread waits for its turn; asked by the holder.
+    bool Waited() const {
+        std::lock_guard state(State);
+        return Next - Serving > 1;
+    }
     // Turns taken so far, for the tests.
     std::uint64_t Turns() const {
         std::lock_guard state(State);

@@ -381,8 +381,20 @@ bool TLineStore::WrapPending() const {
 }
 
 bool TLineStore::WrapSome(std::size_t budget, bool openLine) {
-    std::lock_guard lock(Guard);
-    return WrapSomeLocked(budget, openLine);
+    // In quarters, letting a waiting reader in between: the window's thread reading its
+    // lines waits for no more than a quarter of the budget.
+    const std::size_t quarter = std::max<std::size_t>(budget / 4, 1);
+    std::unique_lock lock(Guard);
+    for (std::size_t done = 0;;) {
+        const bool more = WrapSomeLocked(std::min(quarter, budget - done), openLine);
+        done += quarter;
+        if (!more || done >= budget)
+            return more;
+        if (Guard.Waited()) {
+            lock.unlock();
+            lock.lock();
+        }
+    }
 }
 
 std::size_t TLineStore::DisplayLineCount() const {

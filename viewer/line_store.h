@@ -71,7 +71,8 @@ public:
     // Lines whose rows are not counted yet.
     bool WrapPending() const;
     // Counts rows of lines not counted yet, about budget bytes of them; false when
-    // none remain. openLine: count an unterminated last line too.
+    // none remain. openLine: count an unterminated last line too. A thread waiting
+    // for the lines meanwhile waits for a quarter of the budget at most.
     bool WrapSome(std::size_t budget, bool openLine = true);
     // Bytes walked to count rows and find where they start, and turns taken of the
     // lock the lines are read under. For the tests.

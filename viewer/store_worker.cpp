@@ -11,9 +11,6 @@ namespace glimra {
 namespace {
 
 constexpr std::size_t StepBytes = 1u << 20;
-// Rows are counted in pieces this big, each a turn of the store's lock of its own:
-// the window's thread waits at most one piece for any read of the lines.
-constexpr std::size_t CountBytes = StepBytes / 4;
 // Room past the file's size for what is appended while and after it is read.
 constexpr std::size_t Slack = 1u << 20;
 
@@ -207,9 +204,7 @@ void TStoreWorker::Run() {
         try {
             more = job ? Step(*job) : false;
             // Rows are counted between the reads, so both grow together.
-            rows = true;
-            for (std::size_t counted = 0; rows && counted < StepBytes; counted += CountBytes)
-                rows = Store.WrapSome(CountBytes, !job);
+            rows = Store.WrapSome(StepBytes, !job);
         } catch (const std::bad_alloc&) {
             // No memory for more lines: the read ends as failed, the window says so.
             if (job)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
 
 namespace glimra {
 namespace {
@@ -274,6 +275,42 @@ TEST(LineStore, AGiantLineIsCountedInPiecesThatAddUpToTheWholeWalk) {
             << row;
         EXPECT_LT(s.BytesWalked() - walked, piece + 1000) << row;
     }
+}
+
+TEST(LineStore, ACountLetsAWaitingReaderInBetweenItsQuarters) {
+    // Eight lines of about an eighth of the budget, each opening with a character of
+    // its own, so that counting line j asks its width: the count's clock.
+    std::string text;
+    for (char32_t j = 0; j < 8; ++j) {
+        const char32_t c = 0x4E00 + j;
+        text += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                 static_cast<char>(0x80 | (c & 0x3F))};
+        text += std::string(3997, 'a') + "\n";
+    }
+    TLineStore s;
+    std::thread reader;
+    std::uint64_t turns = 0, turnsAtLast = 0;
+    TCharWidth width = [&](char32_t c) {
+        if (c == 0x4E00) {
+            // A reader comes while the first quarter is counted, and waits.
+            turns = s.LockTurns();
+            reader = std::thread([&s] { s.LineCount(); });
+            while (s.LockTurns() == turns)
+                std::this_thread::yield();
+        }
+        if (c == 0x4E07)
+            turnsAtLast = s.LockTurns();
+        return 10;
+    };
+    s.SetWrap(true, 100, width, 10);
+    s.SetText(text);
+    EXPECT_FALSE(s.WrapSome(64000));
+    ASSERT_TRUE(reader.joinable());
+    reader.join();
+    // The reader's turn, and the count's own again after it: the reader did not wait
+    // for the whole count.
+    EXPECT_EQ(turnsAtLast - turns, 2u);
+    EXPECT_FALSE(s.WrapPending());
 }
 
 TEST(LineStore, ShowingAnotherLineLeavesTheWorkersPieceGoingOn) {
