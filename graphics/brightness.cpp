@@ -4,6 +4,10 @@
 
 #include <algorithm>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace glimra {
 namespace {
 
@@ -42,26 +46,37 @@ template <bool Lighten> inline std::uint8_t Apply(std::uint8_t v, std::uint8_t a
         return static_cast<std::uint8_t>(v > amount ? v - amount : 0);
 }
 
-template <bool Lighten>
-void ApplyRow(std::uint8_t* __restrict row, int bytes, const std::uint8_t* __restrict pattern) {
-    int i = 0;
-    for (; i + PatternBytes <= bytes; i += PatternBytes)
-        for (int k = 0; k < PatternBytes; ++k)
-            row[i + k] = Apply<Lighten>(row[i + k], pattern[k]);
-    for (int k = 0; i < bytes; ++i, ++k)
-        row[i] = Apply<Lighten>(row[i], pattern[k]);
+#if defined(__x86_64__)
+template <bool Lighten> inline __m128i Apply(__m128i v, __m128i amount) {
+    if constexpr (Lighten)
+        return _mm_adds_epu8(v, amount);
+    else
+        return _mm_subs_epu8(v, amount);
 }
+#endif
 
-// The same from another picture's row.
+// From in to out, which may be the same row. The compiler's own vectorising of the
+// byte loop masks and compares where one saturating vector operation does.
 template <bool Lighten>
-void ApplyRow(const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int bytes,
-              const std::uint8_t* __restrict pattern) {
+void ApplyRow(const std::uint8_t* in, std::uint8_t* out, int bytes, const std::uint8_t* pattern) {
     int i = 0;
+#if defined(__x86_64__)
+    __m128i amounts[PatternBytes / 16];
+    for (int k = 0; k < PatternBytes / 16; ++k)
+        amounts[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern + 16 * k));
     for (; i + PatternBytes <= bytes; i += PatternBytes)
-        for (int k = 0; k < PatternBytes; ++k)
-            out[i + k] = Apply<Lighten>(in[i + k], pattern[k]);
+        for (int k = 0; k < PatternBytes / 16; ++k) {
+            const auto* from = reinterpret_cast<const __m128i*>(in + i + 16 * k);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16 * k),
+                             Apply<Lighten>(_mm_loadu_si128(from), amounts[k]));
+        }
+#endif
     for (int k = 0; i < bytes; ++i, ++k)
         out[i] = Apply<Lighten>(in[i], pattern[k]);
+}
+
+template <bool Lighten> void ApplyRow(std::uint8_t* row, int bytes, const std::uint8_t* pattern) {
+    ApplyRow<Lighten>(row, row, bytes, pattern);
 }
 
 void ApplyRows(TPixelView view, TRect r, const TAmounts& a) {

@@ -9,7 +9,7 @@ namespace {
 
 // Clear stretches shorter than this stay inside a run: a run costs more to start
 // than a few clear pixels cost to skip.
-constexpr int JoinGap = 4;
+constexpr int JoinGap = 16;
 
 bool Clear(const std::uint8_t* row, int x) {
     return row[x * 4 + 3] == 0;

@@ -1,6 +1,7 @@
 #include "graphics/brightness.h"
 #include "guarded_bitmap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -69,6 +70,25 @@ TEST(AdjustBrightness, PaddedRowsKeepTheirColours) {
             ASSERT_EQ(bmp.Pixel(x, y)[2], 200 - 23);
         }
     EXPECT_TRUE(bmp.GuardsIntact());
+}
+
+TEST(AdjustBrightness, WideRowsSaturateBothWaysEveryByte) {
+    // 100 pixels: whole 48-byte groups and a tail, every value against every amount.
+    for (bool reverse : {false, true}) {
+        TGuardedBitmap bmp(100, 3), ref(100, 3);
+        Pattern(bmp);
+        Pattern(ref);
+        AdjustBrightness(bmp.View(), 3, {7, 0, 90, reverse});
+        const int amounts[3] = {60 + (reverse ? -7 : 7), 60,
+                                std::max(0, 60 + (reverse ? -90 : 90))};
+        for (int y = 0; y < 3; ++y)
+            for (int i = 0; i < 300; ++i) {
+                const int v = ref.Row(y)[i], a = amounts[i % 3];
+                ASSERT_EQ(bmp.Row(y)[i], reverse ? std::min(255, v + a) : std::max(0, v - a))
+                    << reverse << " " << i << "," << y;
+            }
+        EXPECT_TRUE(bmp.GuardsIntact());
+    }
 }
 
 TEST(AdjustBrightness, EmptyAndTinyBitmapsAreSafe) {
