@@ -2,6 +2,7 @@
 
 #include "graphics/pixel_ops.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace glimra {
@@ -44,15 +45,41 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
     }
 }
 
-void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched) const {
+void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched,
+                            const TRestore* restore) const {
     if (dst.Empty())
         return;
     const TRowBlend blend = RowBlend();
     // The runs of a row go left to right: the row's span is noted once, when it ends.
     int rowY = -1, rowLeft = 0, rowRight = 0;
-    const auto noteRow = [&] {
-        if (touched && rowY >= 0)
+    // The row's span to restore, {0, 0} when none, and how far it is restored.
+    int restoreLeft = 0, restoreRight = 0, restored = 0;
+    const std::uint8_t* baseRow = nullptr;
+    const auto copyBase = [&](int from, int to) {
+        if (from < to)
+            std::memcpy(dst.Row(rowY) + from * 3, baseRow + from * 3,
+                        static_cast<std::size_t>(to - from) * 3);
+    };
+    const auto endRow = [&] {
+        if (rowY < 0)
+            return;
+        if (touched)
             touched->Add(rowY, rowLeft, rowRight);
+        if (baseRow)
+            copyBase(restored, restoreRight);
+    };
+    const auto startRow = [&](int y) {
+        rowY = y;
+        restoreLeft = restoreRight = restored = 0;
+        baseRow = nullptr;
+        if (!restore || !restore->Pending)
+            return;
+        const auto [left, right] = restore->Pending->Take(y);
+        if (left < right) {
+            restoreLeft = restored = std::max(left, 0);
+            restoreRight = std::min(right, dst.Width);
+            baseRow = restore->Base.Row(y);
+        }
     };
     for (const TRun& run : Runs) {
         const int y = dy + run.Row;
@@ -64,16 +91,31 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched
         const int right = std::min(dx + run.Left + run.Count, dst.Width);
         if (left >= right)
             continue;
-        const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
-        blend(dst.Row(y) + left * 3, s, right - left, dst.Width - right);
         if (y != rowY) {
-            noteRow();
-            rowY = y;
+            endRow();
+            startRow(y);
             rowLeft = left;
         }
         rowRight = right;
+        const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
+        std::uint8_t* d = dst.Row(y);
+        // Before the span, in it and after it. In it the pixels under come from the base
+        // and the blend may write ahead only inside it: past it the base may not be
+        // what dst shows.
+        const int from = std::clamp(restoreLeft, left, right);
+        const int to = baseRow ? std::clamp(restoreRight, from, right) : from;
+        if (left < from)
+            blend(d + left * 3, d + left * 3, s, from - left, dst.Width - from);
+        if (from < to) {
+            copyBase(restored, from);
+            blend(d + from * 3, baseRow + from * 3, s + (from - left) * 4, to - from,
+                  restoreRight - to);
+            restored = to;
+        }
+        if (to < right)
+            blend(d + to * 3, d + to * 3, s + (to - left) * 4, right - to, dst.Width - right);
     }
-    noteRow();
+    endRow();
 }
 
 } // namespace glimra

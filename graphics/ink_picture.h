@@ -17,9 +17,20 @@ public:
     // bytes apart); its clear pixels are left out.
     TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t stride);
 
+    // Rows of dst still to be brought back to Base (as large as dst): where the ink
+    // lies in one, its span is done as the ink is laid, each pixel written once from
+    // Base instead of copied and then blended over. Outside the spans dst is taken as
+    // it is.
+    struct TRestore {
+        TConstPixelView Base;
+        TRowExtents* Pending = nullptr;
+    };
+
     // Source over onto dst with the picture's top-left corner at (dx, dy); what falls
     // outside dst is skipped. The pixels it may have changed are added to touched.
-    void BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched = nullptr) const;
+    // The spans of restore's rows the picture reaches are restored and taken out.
+    void BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched = nullptr,
+                   const TRestore* restore = nullptr) const;
 
     // Pixels kept, clear ones inside a run included.
     std::size_t Pixels() const { return Bgra.size() / 4; }

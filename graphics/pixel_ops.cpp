@@ -78,11 +78,11 @@ namespace {
 // Source over for one pixel: x / 255 for x up to 255 * 255, without a division and
 // without a branch (text mixes clear, solid and edge pixels too finely to predict).
 // A clear pixel adds nothing, whatever its colour bytes hold.
-inline void BlendPixel(const std::uint8_t* s, std::uint8_t* d) {
+inline void BlendPixel(const std::uint8_t* s, const std::uint8_t* under, std::uint8_t* d) {
     const unsigned keep = 255u - s[3];
     const unsigned inked = s[3] != 0 ? 0xffu : 0u;
     for (int c = 0; c < 3; ++c) {
-        const unsigned t = d[c] * keep + 128;
+        const unsigned t = under[c] * keep + 128;
         d[c] = static_cast<std::uint8_t>((s[c] & inked) + ((t + (t >> 8)) >> 8));
     }
 }
@@ -129,27 +129,29 @@ inline __m128i BlendTwo(__m128i s, __m128i d) {
     return BlendTwo(s, d, _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xff), 0xff));
 }
 
-void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count, int = 0) {
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra, int count,
+                   int = 0) {
     const __m128i zero = _mm_setzero_si128();
     int x = 0;
-    for (; x + 4 <= count; x += 4, bgra += 16, d += 12) {
+    for (; x + 4 <= count; x += 4, bgra += 16, d += 12, under += 12) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
-        const __m128i back = LoadFour(d);
+        const __m128i back = LoadFour(under);
         const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero));
         const __m128i high = BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero));
         StoreFour(d, _mm_packus_epi16(low, high));
     }
-    for (; x < count; ++x, bgra += 4, d += 3)
-        BlendPixel(bgra, d);
+    for (; x < count; ++x, bgra += 4, d += 3, under += 3)
+        BlendPixel(bgra, under, d);
 }
 
 // The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
-// are loaded and stored for twelve, the last four put back as they were, so two more
-// pixels of the row must follow: the spare ones after count, or the row's own last
-// ones. The next group is loaded before this one is stored: a load over bytes just
+// are loaded and stored for twelve, the last four taken from under as they were, so
+// two more pixels of the row must follow: the spare ones after count, or the row's own
+// last ones. The next group is loaded before this one is stored: a load over bytes just
 // stored would wait for the store.
-__attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* bgra,
-                                                       int count, int spare) {
+__attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* under,
+                                                       const std::uint8_t* bgra, int count,
+                                                       int spare) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
@@ -161,11 +163,11 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
     const auto fits = [count, reach](int at) { return at + 4 <= count && at + 6 <= reach; };
     int x = 0;
     if (fits(0)) {
-        __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-        for (bool more = true; more; x += 4, bgra += 16, d += 12) {
+        __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(under));
+        for (bool more = true; more; x += 4, bgra += 16, d += 12, under += 12) {
             more = fits(x + 4);
             const __m128i next =
-                more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 12)) : was;
+                more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + 12)) : was;
             const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
             const __m128i back = _mm_shuffle_epi8(was, spread);
             const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
@@ -179,13 +181,14 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
         }
     }
     if (x < count)
-        BlendRowWords(d, bgra, count - x);
+        BlendRowWords(d, under, bgra, count - x);
 }
 #else
 
-void BlendRowWords(std::uint8_t* d, const std::uint8_t* bgra, int count, int = 0) {
-    for (int x = 0; x < count; ++x, bgra += 4, d += 3)
-        BlendPixel(bgra, d);
+void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra, int count,
+                   int = 0) {
+    for (int x = 0; x < count; ++x, bgra += 4, d += 3, under += 3)
+        BlendPixel(bgra, under, d);
 }
 constexpr auto& BlendRowShuffled = BlendRowWords;
 
@@ -199,7 +202,7 @@ TRowBlend RowBlend() {
 }
 
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare) {
-    RowBlend()(d, bgra, count, spare);
+    RowBlend()(d, d, bgra, count, spare);
 }
 
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,

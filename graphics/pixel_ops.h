@@ -24,8 +24,11 @@ void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra
 // lets the whole row go in wide steps.
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare = 0);
 // BlendPremultipliedRow as the fastest form this processor has, for loops calling it
-// run after run.
-using TRowBlend = void (*)(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare);
+// run after run, with the pixels under the picture read from under (d itself, or the
+// same pixels of another picture). The spare pixels after count may be written with
+// what under holds there.
+using TRowBlend = void (*)(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra,
+                           int count, int spare);
 TRowBlend RowBlend();
 
 // Copies the part of r inside src to the same place of a 32-bit picture (rows of

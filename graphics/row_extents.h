@@ -29,6 +29,12 @@ public:
         top_ = std::min(top_, y);
         bottom_ = std::max(bottom_, y + 1);
     }
+    // The span of row y, {INT_MAX, INT_MIN} when none, and the row no longer drawn.
+    std::pair<int, int> Take(int y) {
+        if (y < 0 || y >= static_cast<int>(rows_.size()))
+            return {INT_MAX, INT_MIN};
+        return std::exchange(rows_[static_cast<std::size_t>(y)], {INT_MAX, INT_MIN});
+    }
     void Add(TRect r) {
         for (int y = r.Top; y < r.Bottom; ++y)
             Add(y, r.Left, r.Right);

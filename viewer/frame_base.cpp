@@ -47,15 +47,22 @@ void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
         copy(base.Rect());
         changed_ = bitmap.rect();
     } else {
+        // A row's span waits for the text laid over it, in one piece: the part right
+        // of the skipped one when there is one, the part left of it copied now.
+        pending_.Reset(bitmap.height());
         drawn_.ForEach([&](int y, int left, int right) {
-            // Row by row: the part left of the skipped one and the part right of it.
             const bool across = y >= skip.Top && y < skip.Bottom;
             const int leftEnd = across ? std::min(right, skip.Left) : right;
-            if (left < leftEnd)
-                CopyRect(target, left, y, base, {left, y, leftEnd, y + 1});
-            if (const int from = std::max(left, skip.Right); across && from < right)
-                CopyRect(target, from, y, base, {from, y, right, y + 1});
+            const int from = across ? std::max(left, skip.Right) : right;
+            if (from < right) {
+                pending_.Add(y, from, right);
+                if (left < leftEnd)
+                    CopyRect(target, left, y, base, {left, y, leftEnd, y + 1});
+            } else if (left < leftEnd) {
+                pending_.Add(y, left, leftEnd);
+            }
         });
+        restoring_ = {base, &pending_};
         for (const TRect& r : pieces_)
             copy(r);
         changed_ = DrawnRegion(bitmap);
@@ -63,7 +70,21 @@ void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
     Forget(bitmap);
 }
 
+void TFrameBase::FinishRestore(QImage& bitmap) {
+    if (restoring_.Pending) {
+        TPixelView target = ViewOf(bitmap);
+        pending_.ForEach([&](int y, int left, int right) {
+            CopyRect(target, left, y, restoring_.Base, {left, y, right, y + 1});
+        });
+    }
+    pending_.Reset(0);
+    restoring_ = {};
+}
+
 void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
+    // Composed anew: nothing of the last frame is left to bring back.
+    pending_.Reset(0);
+    restoring_ = {};
     Forget(bitmap);
     changed_ = bitmap.rect();
     // A base that changes with every frame (a window moving) is not worth a copy: it

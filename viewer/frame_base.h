@@ -1,5 +1,6 @@
 #pragma once
 #include "common/geometry.h"
+#include "graphics/ink_picture.h"
 #include "graphics/row_extents.h"
 
 #include <QFont>
@@ -44,6 +45,11 @@ public:
     // The part inside key's BehindArea was just composed into bitmap again.
     void ComposedBehind(const QImage& bitmap, const TKey& key);
 
+    // The rows of text the last frame drew are brought back as this frame's text is
+    // laid over them (TInkPicture::TRestore); the rest of them once it is laid.
+    const TInkPicture::TRestore* Restoring() const { return &restoring_; }
+    void FinishRestore(QImage& bitmap);
+
     // What this frame draws over the base: small pieces apart, so that what goes to
     // the screen is the text and they, not everything between them; text row by row.
     void Drew(TRect r) { pieces_.push_back(r); }
@@ -73,6 +79,8 @@ private:
     std::optional<TKey> kept_; // what base_ holds
     std::optional<TKey> last_; // the last frame's
     TRowExtents drawn_;
+    TRowExtents pending_; // rows of the last frame's text still to bring back
+    TInkPicture::TRestore restoring_;
     std::vector<TRect> pieces_;
     bool everywhere_ = true;
     std::int64_t frameKey_ = 0;

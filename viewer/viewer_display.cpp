@@ -314,6 +314,7 @@ void TForm2::Redraw() {
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
     PlaceMemo();
     DrawLines();
+    Base.FinishRestore(WindowBitmap);
     DrawProgress();
     MiniScrollBar1.SetColor(IsActiveWindow() ? settings.ActiveColor : settings.DeActiveColor);
     if (MiniScrollBar1.Visible) {
@@ -417,7 +418,7 @@ void TForm2::DrawLines() {
     for (std::size_t index : shown) {
         const auto at = std::find(missing.begin(), missing.end(), index);
         LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
-            .BlendOnto(bitmap, 15, y, Base.Drawn());
+            .BlendOnto(bitmap, 15, y, Base.Drawn(), Base.Restoring());
         y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)

@@ -249,21 +249,33 @@ TEST(CopyToXrgb, EveryWidthConvertsEveryPixel) {
 // Text pictures of clear, solid and mixed pixels: laid through their ink alone they
 // give exactly what blending the whole picture gives, wherever they land, partly
 // outside the bitmap included, and keep far fewer pixels than the picture has.
-TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
-    constexpr int w = 37, h = 9;
+std::uint32_t NextRandom(std::uint32_t& seed) {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+}
+
+// A premultiplied picture, mostly clear, the rest solid or an edge, its runs broken by
+// short and long gaps; clear rows where gapRows.
+std::vector<std::uint8_t> SpeckledInk(int w, int h, std::uint32_t seed, int gapRows = 0) {
     std::vector<std::uint8_t> bgra(static_cast<std::size_t>(w) * h * 4, 0);
-    std::uint32_t seed = 12345;
     for (int i = 0; i < w * h; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const unsigned pick = (seed >> 16) % 10;
-        // Mostly clear, the rest solid or an edge; runs broken by short and long gaps.
-        const std::uint8_t a = pick < 6 ? 0 : pick < 8 ? 255 : static_cast<std::uint8_t>(seed >> 8);
+        const unsigned r = NextRandom(seed);
+        const unsigned pick = (r >> 8) % 10;
+        const std::uint8_t a = (gapRows > 0 && (i / w) % gapRows == 0) || pick < 6 ? 0
+                               : pick < 8                                          ? 255
+                                          : static_cast<std::uint8_t>(r);
         std::uint8_t* p = &bgra[static_cast<std::size_t>(i) * 4];
         p[0] = static_cast<std::uint8_t>(a * 3 / 4);
         p[1] = static_cast<std::uint8_t>(a / 2);
         p[2] = a;
         p[3] = a;
     }
+    return bgra;
+}
+
+TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
+    constexpr int w = 37, h = 9;
+    const std::vector<std::uint8_t> bgra = SpeckledInk(w, h, 12345);
     const TInkPicture ink(bgra.data(), w, h, w * 4);
     EXPECT_LT(ink.Pixels(), static_cast<std::size_t>(w * h));
     for (const auto& [dx, dy] : {std::pair{0, 0}, {5, 3}, {-7, -2}, {20, 12}, {-40, 0}}) {
@@ -290,6 +302,47 @@ TEST(InkPicture, BlendsLikeTheWholePictureAndKeepsOnlyTheInk) {
     }
     const std::uint8_t clear[16] = {};
     EXPECT_EQ(TInkPicture(clear, 4, 1, 16).Pixels(), 0u);
+}
+
+// Laying ink while bringing rows back to a base is the same as copying the rows back
+// and laying the ink after: spans that start and end inside runs, between them and
+// beyond the ink, rows with no span, and outside the spans a picture that differs from
+// the base (there the base must not be written, not even a byte past a span).
+TEST(InkPicture, RestoringRowsWhileLayingIsCopyingThemBackFirst) {
+    constexpr int w = 61, h = 12, W = 70, H = 16;
+    std::uint32_t seed = 777;
+    for (int round = 0; round < 60; ++round) {
+        const std::vector<std::uint8_t> bgra = SpeckledInk(w, h, seed + round, 5);
+        const TInkPicture ink(bgra.data(), w, h, w * 4);
+        TGuardedBitmap base(W, H), shown(W, H), expected(W, H);
+        for (int y = 0; y < H; ++y)
+            for (int i = 0; i < W * 3; ++i) {
+                base.Row(y)[i] = static_cast<std::uint8_t>(NextRandom(seed));
+                shown.Row(y)[i] = expected.Row(y)[i] = static_cast<std::uint8_t>(NextRandom(seed));
+            }
+        TRowExtents pending;
+        pending.Reset(H);
+        for (int y = 0; y < H; ++y) {
+            const int left = static_cast<int>(NextRandom(seed) % W);
+            const int right = left + static_cast<int>(NextRandom(seed) % (W - left + 1));
+            if (NextRandom(seed) % 4 != 0 && left < right) {
+                pending.Add(y, left, right);
+                CopyRect(expected.View(), left, y, base.View(), {left, y, right, y + 1});
+            }
+        }
+        const int dx = static_cast<int>(NextRandom(seed) % 20) - 5;
+        const int dy = static_cast<int>(NextRandom(seed) % 8) - 2;
+        ink.BlendOnto(expected.View(), dx, dy);
+        const TInkPicture::TRestore restore{base.View(), &pending};
+        ink.BlendOnto(shown.View(), dx, dy, nullptr, &restore);
+        pending.ForEach([&](int y, int left, int right) {
+            CopyRect(shown.View(), left, y, base.View(), {left, y, right, y + 1});
+        });
+        for (int y = 0; y < H; ++y)
+            ASSERT_TRUE(std::equal(expected.Row(y), expected.Row(y) + W * 3, shown.Row(y)))
+                << "round " << round << " row " << y << " at " << dx << "," << dy;
+        ASSERT_TRUE(shown.GuardsIntact());
+    }
 }
 
 } // namespace
