@@ -16,23 +16,36 @@ bool Clear(const std::uint8_t* row, int x) {
     return row[x * 4 + 3] == 0;
 }
 
+// The first pixel from x on that is not clear, or w; most of a line's picture is
+// clear, so four pixels are looked at at once.
+int SkipClear(const std::uint8_t* row, int x, int w) {
+    constexpr std::uint64_t alphas = 0xff000000ff000000ULL;
+    for (; x + 4 <= w; x += 4) {
+        std::uint64_t quad[2];
+        std::memcpy(quad, row + x * 4, sizeof quad);
+        if (((quad[0] | quad[1]) & alphas) != 0)
+            break;
+    }
+    while (x < w && Clear(row, x))
+        ++x;
+    return x;
+}
+
 } // namespace
 
 TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t stride) {
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = bgra + y * stride;
-        int x = 0;
-        while (x < w) {
-            while (x < w && Clear(row, x))
-                ++x;
-            if (x == w)
-                break;
+        for (int x = SkipClear(row, 0, w); x < w;) {
             const int left = x;
             int end = x; // one past the last inked pixel of the run
-            for (int gap = 0; x < w && gap < JoinGap; ++x) {
-                gap = Clear(row, x) ? gap + 1 : 0;
-                if (gap == 0)
-                    end = x + 1;
+            while (x < w) {
+                while (x < w && !Clear(row, x))
+                    ++x;
+                end = x;
+                x = SkipClear(row, x, w);
+                if (x - end >= JoinGap || x == w)
+                    break;
             }
             // Whole groups of four clear-padded pixels: the blend takes four at a time
             // and a clear pixel changes nothing under it.
@@ -40,7 +53,6 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
             Runs.push_back({y, left, count, Bgra.size()});
             Bgra.insert(Bgra.end(), row + left * 4, row + end * 4);
             Bgra.resize(Bgra.size() + static_cast<std::size_t>(count - (end - left)) * 4, 0);
-            x = end;
         }
     }
 }

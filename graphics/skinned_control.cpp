@@ -113,7 +113,9 @@ template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source
         else if (!source.isNull())
             CopyRect(ViewOf(Back), 0, 0, ViewOf(source.convertToFormat(QImage::Format_BGR888)),
                      from);
-        Source = Back.copy();
+        // Kept in its own buffer: a copy per frame is an allocation per frame.
+        EnsureBitmap(Source, w, h);
+        CopyRect(ViewOf(Source), 0, 0, ViewOf(std::as_const(Back)), {0, 0, w, h});
         SourceInputs = BlendInputs();
         if (Masked)
             BlendPictureMasked(Lighter, Blend / 100.0);
@@ -201,12 +203,12 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
             CaptionLayout.setTextFormat(Qt::PlainText);
             CaptionLayout.prepare(QTransform(), Base::font());
             CaptionFont = Base::font();
+            CaptionHeight = QFontMetrics(CaptionFont).height();
             ++CaptionLayouts;
         }
-        const QFontMetrics metrics(Base::font());
         const TPoint at = CaptionPosition(Base::width(), Base::height(),
                                           static_cast<int>(CaptionLayout.size().width()),
-                                          metrics.height(), ZoomValue);
+                                          CaptionHeight, ZoomValue);
         painter.drawStaticText(at.X, at.Y, CaptionLayout);
     }
     if (Frame) {

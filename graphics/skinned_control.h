@@ -80,6 +80,7 @@ private:
     // The caption laid out once for the font it was last painted with.
     mutable QStaticText CaptionLayout;
     mutable QFont CaptionFont;
+    mutable int CaptionHeight = 0;
     mutable long long CaptionLayouts = 0;
     std::uint8_t Level = 1;
     TColor FrameColor = clYellow;
