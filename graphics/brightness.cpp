@@ -15,8 +15,8 @@ std::uint8_t Clamp255(int v) {
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
-// 48 bytes hold a whole number of pixels and of vector lanes, so the inner
-// loop runs on a fixed pattern the compiler can vectorise.
+// 48 bytes hold a whole number of pixels and of vector lanes, so a row goes in whole
+// vectors of one fixed pattern.
 constexpr int PatternBytes = 48;
 
 struct TAmounts {

@@ -62,7 +62,6 @@ void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
                 pending_.Add(y, left, leftEnd);
             }
         });
-        restoring_ = {base, &pending_};
         for (const TRect& r : pieces_)
             copy(r);
         changed_ = DrawnRegion(bitmap);
@@ -70,21 +69,24 @@ void TFrameBase::CopyBack(QImage& bitmap, TRect skip) {
     Forget(bitmap);
 }
 
+TInkPicture::TRestore TFrameBase::Restoring() {
+    return {ViewOf(std::as_const(base_)), &pending_};
+}
+
 void TFrameBase::FinishRestore(QImage& bitmap) {
-    if (restoring_.Pending) {
-        TPixelView target = ViewOf(bitmap);
-        pending_.ForEach([&](int y, int left, int right) {
-            CopyRect(target, left, y, restoring_.Base, {left, y, right, y + 1});
-        });
-    }
+    if (pending_.Bounds().IsEmpty())
+        return;
+    const TConstPixelView base = ViewOf(std::as_const(base_));
+    TPixelView target = ViewOf(bitmap);
+    pending_.ForEach([&](int y, int left, int right) {
+        CopyRect(target, left, y, base, {left, y, right, y + 1});
+    });
     pending_.Reset(0);
-    restoring_ = {};
 }
 
 void TFrameBase::Composed(const QImage& bitmap, const std::optional<TKey>& key) {
     // Composed anew: nothing of the last frame is left to bring back.
     pending_.Reset(0);
-    restoring_ = {};
     Forget(bitmap);
     changed_ = bitmap.rect();
     // A base that changes with every frame (a window moving) is not worth a copy: it

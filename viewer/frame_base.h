@@ -47,7 +47,7 @@ public:
 
     // The rows of text the last frame drew are brought back as this frame's text is
     // laid over them (TInkPicture::TRestore); the rest of them once it is laid.
-    const TInkPicture::TRestore* Restoring() const { return &restoring_; }
+    TInkPicture::TRestore Restoring();
     void FinishRestore(QImage& bitmap);
 
     // What this frame draws over the base: small pieces apart, so that what goes to
@@ -80,7 +80,6 @@ private:
     std::optional<TKey> last_; // the last frame's
     TRowExtents drawn_;
     TRowExtents pending_; // rows of the last frame's text still to bring back
-    TInkPicture::TRestore restoring_;
     std::vector<TRect> pieces_;
     bool everywhere_ = true;
     std::int64_t frameKey_ = 0;

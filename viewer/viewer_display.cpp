@@ -415,10 +415,11 @@ void TForm2::DrawLines() {
         if (!LineImages.Holds(index, version))
             missing.push_back(index);
     const std::vector<std::u32string> texts = Store.DisplayLines(missing);
+    const TInkPicture::TRestore restore = Base.Restoring();
     for (std::size_t index : shown) {
         const auto at = std::find(missing.begin(), missing.end(), index);
         LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
-            .BlendOnto(bitmap, 15, y, Base.Drawn(), Base.Restoring());
+            .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
         y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
