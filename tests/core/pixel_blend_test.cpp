@@ -224,25 +224,30 @@ TEST(BlendPremultiplied, RowsOfEveryLengthBlendLikeOnePixelAtATime) {
 }
 
 // Any picture the converter is given: rows of every width around a group of four,
-// every pixel opaque and in its place, nothing outside the rectangle written.
+// every pixel opaque and in its place, nothing outside the rectangle written, to rows
+// starting anywhere in a sixteen-byte line.
 TEST(CopyToXrgb, EveryWidthConvertsEveryPixel) {
-    for (int width = 1; width <= 9; ++width) {
+    for (int width = 1; width <= 21; ++width) {
         TGuardedBitmap src(width, 2);
         for (int x = 0; x < width; ++x)
             src.Set(x, 1, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x + 100),
                     static_cast<std::uint8_t>(x + 200));
-        std::vector<std::uint8_t> xrgb(static_cast<std::size_t>(width + 2) * 4 * 2, 7);
-        const std::ptrdiff_t stride = (width + 2) * 4;
-        CopyToXrgb(src.View(), {0, 1, width, 2}, xrgb.data(), stride);
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = xrgb.data() + stride + x * 4;
-            EXPECT_EQ(p[0], x) << width;
-            EXPECT_EQ(p[1], x + 100) << width;
-            EXPECT_EQ(p[2], x + 200) << width;
-            EXPECT_EQ(p[3], 255) << width;
+        for (const int offset : {0, 1, 4, 8, 12}) {
+            const std::ptrdiff_t stride = (width + 2) * 4;
+            alignas(16) std::array<std::uint8_t, 23 * 4 * 2 + 16> buffer;
+            buffer.fill(238);
+            std::uint8_t* xrgb = buffer.data() + offset;
+            CopyToXrgb(src.View(), {0, 1, width, 2}, xrgb, stride);
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t* p = xrgb + stride + x * 4;
+                ASSERT_TRUE(p[0] == x && p[1] == x + 100 && p[2] == x + 200 && p[3] == 255)
+                    << "pixel " << x << " of " << width << ", offset " << offset;
+            }
+            const auto written = [&](std::ptrdiff_t i) { return buffer[i] != 238; };
+            for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(buffer.size()); ++i)
+                ASSERT_EQ(written(i), i >= offset + stride && i < offset + stride + width * 4)
+                    << "byte " << i << ", width " << width << ", offset " << offset;
         }
-        EXPECT_EQ(xrgb[static_cast<std::size_t>(stride + width * 4)], 7) << width;
-        EXPECT_EQ(xrgb[0], 7) << width;
     }
 }
 
