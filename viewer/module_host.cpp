@@ -60,15 +60,39 @@ static GlimraDib* GLIMRA_CALL Background(void* owner) {
     return w ? &w->WindowDib() : nullptr;
 }
 
+// Display line index as modules see it, nullptr past the store's end. While the
+// window's modules draw, the line comes from a block read at once and kept until
+// the drawing ends.
+static const std::u32string* ModuleLine(TForm2& w, std::size_t index, std::u32string& single) {
+    constexpr std::size_t Block = 64;
+    TForm2::TModuleTexts& texts = w.ModuleTexts;
+    if (!w.DrawingModules) {
+        if (index >= w.Store.DisplayLineCount())
+            return nullptr;
+        single = w.Store.DisplayLine(index);
+        return &single;
+    }
+    if (index < texts.First || index >= texts.First + texts.Lines.size()) {
+        texts.Count = w.Store.DisplayLineCount();
+        std::vector<std::size_t> indices;
+        for (std::size_t i = index; i < std::min(index + Block, texts.Count); ++i)
+            indices.push_back(i);
+        texts.First = index;
+        texts.Lines = w.Store.DisplayLines(indices);
+    }
+    return index < texts.Count ? &texts.Lines[index - texts.First] : nullptr;
+}
+
 static const char* GLIMRA_CALL WrapText(void* owner, std::int32_t index) {
     TForm2* w = WindowOf(owner);
     if (!w)
         return "error.";
     std::string& text = w->ModuleTexts.WrapText;
-    text = index >= 0 && index < w->ScrollMax() &&
-                   static_cast<std::size_t>(index) < w->Store.DisplayLineCount()
-               ? Utf8(w->Store.DisplayLine(static_cast<std::size_t>(index)))
-               : "error.";
+    std::u32string single;
+    const std::u32string* line = index >= 0 && index < w->ScrollMax()
+                                     ? ModuleLine(*w, static_cast<std::size_t>(index), single)
+                                     : nullptr;
+    text = line ? Utf8(*line) : "error.";
     return text.c_str();
 }
 

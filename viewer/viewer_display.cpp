@@ -271,10 +271,13 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
     }
     Host.ComposeOverlaps(*this);
     if (!OpeningActive && !ModuleInstances.empty()) {
-        // A module that asks for a redraw while it draws would never return.
+        // A module that asks for a redraw while it draws would never return. The lines
+        // modules read are kept for this drawing only.
+        ModuleTexts.Lines.clear();
         DrawingModules = true;
         Host.Modules().DrawModules(ModuleInstances, &WindowDib());
         DrawingModules = false;
+        ModuleTexts.Lines.clear();
     }
     const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = MemoView;

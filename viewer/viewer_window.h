@@ -164,7 +164,14 @@ public:
     struct TModuleTexts {
         std::string WrapText;
         std::string EditText;
+        // While modules draw, the display lines they ask for are read a block at a
+        // time: a worker counting rows takes the store's lock between any two reads.
+        std::size_t First = 0;
+        std::size_t Count = 0; // display lines in the store when the block was read
+        std::vector<std::u32string> Lines;
     } ModuleTexts;
+    // The window's modules are drawing into its picture.
+    bool DrawingModules = false;
     // The file: its path, stamp, retries, monitor and retry clock.
     TFileFollower* Follower = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
@@ -266,7 +273,6 @@ private:
     int MemoHeight() const { return height() - 30; }
 
     GlimraDib Dib{};
-    bool DrawingModules = false;
     int RedrawHolds = 0;
     bool RedrawPending = false;
     // A redraw paints the screen at once instead of when the event loop comes round.

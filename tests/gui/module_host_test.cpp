@@ -74,6 +74,25 @@ TEST_F(ModuleHostTest, WindowStateAsModulesReadIt) {
     EXPECT_EQ(Procs.Background(w.get()), &w->WindowDib());
 }
 
+// Lines a module reads while it draws come a block per turn of the store's lock, not
+// two turns a line; outside drawing each read sees the store as it is.
+TEST_F(ModuleHostTest, LinesReadWhileModulesDrawTakeTheStoresLockOncePerBlock) {
+    auto w = MakeWindow(Host);
+    const std::string path = ManyLines(300);
+    w->OpenFile(path);
+    ASSERT_GT(w->ScrollMax(), 150);
+    w->DrawingModules = true;
+    const long long turns = w->Store.LockTurns();
+    for (int i = 20; i < 150; ++i)
+        ASSERT_STREQ(Procs.WrapText(w.get(), i), ("line " + std::to_string(i)).c_str());
+    EXPECT_LE(w->Store.LockTurns() - turns, 6);
+    EXPECT_STREQ(Procs.WrapText(w.get(), 3), "line 3"); // behind the block read
+    w->DrawingModules = false;
+    Folder.Write("many.log", "rewritten\n" + std::string(600, '\n'));
+    w->OpenFile(path);
+    EXPECT_STREQ(Procs.WrapText(w.get(), 0), "rewritten");
+}
+
 TEST_F(ModuleHostTest, ForgedOwnersAndBrokenBitmapsAreRefused) {
     auto w = MakeWindow(Host);
     w->Redraw();
