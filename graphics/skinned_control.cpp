@@ -11,10 +11,17 @@
 #include <QResizeEvent>
 #include <QWidget>
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
 namespace glimra {
+namespace {
+
+// Room left of a caption's ink for glyphs reaching back past their origin.
+constexpr int CaptionMargin = 2;
+
+} // namespace
 
 template <class Base> TSkinned<Base>::TSkinned(QWidget* owner) : Base(owner) {
     Base::setMinimumSize(MinControlSide, MinControlSide);
@@ -188,31 +195,63 @@ template <class Base> void TSkinned<Base>::resizeEvent(QResizeEvent* event) {
     Base::resizeEvent(event);
 }
 
+template <class Base> void TSkinned<Base>::LayOutCaption() const {
+    // Preparing shapes the text again every time: only a new caption or font does it.
+    if (CaptionLayout.text() != CaptionText || CaptionFont != Base::font()) {
+        CaptionLayout.setText(CaptionText);
+        CaptionLayout.setTextFormat(Qt::PlainText);
+        CaptionLayout.prepare(QTransform(), Base::font());
+        CaptionFont = Base::font();
+        CaptionHeight = QFontMetrics(CaptionFont).height();
+        CaptionInkValid = false;
+        ++CaptionLayouts;
+    }
+    if (CaptionInkValid && CaptionInkColor == TextColor)
+        return;
+    const QSize size(static_cast<int>(std::ceil(CaptionLayout.size().width())) + 2 * CaptionMargin,
+                     CaptionHeight + CaptionMargin);
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(CaptionFont);
+        painter.setPen(ToQColor(TextColor));
+        painter.drawStaticText(CaptionMargin, 0, CaptionLayout);
+    }
+    CaptionInk =
+        TInkPicture(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine());
+    CaptionInkColor = TextColor;
+    CaptionInkValid = true;
+}
+
 template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
+    TPoint at{};
+    if (!CaptionText.isEmpty()) {
+        LayOutCaption();
+        at = CaptionPosition(Base::width(), Base::height(),
+                             static_cast<int>(CaptionLayout.size().width()), CaptionHeight,
+                             ZoomValue);
+    }
     // Converted here: a 24-bit picture drawn as it is goes through the painter's helper
     // threads, and a badge over the text is painted with every change under it.
-    if (!ComposedImage.isNull())
-        ShowPicture(ComposedImage, QRegion(ComposedImage.rect()), *this, painter, ShownImage);
-    painter.setFont(Base::font());
-    painter.setPen(ToQColor(TextColor));
-    painter.setBrush(Qt::NoBrush);
-    if (!CaptionText.isEmpty()) {
-        // Preparing shapes the text again every time: only a new caption or font does it.
-        if (CaptionLayout.text() != CaptionText || CaptionFont != Base::font()) {
-            CaptionLayout.setText(CaptionText);
-            CaptionLayout.setTextFormat(Qt::PlainText);
-            CaptionLayout.prepare(QTransform(), Base::font());
-            CaptionFont = Base::font();
-            CaptionHeight = QFontMetrics(CaptionFont).height();
-            ++CaptionLayouts;
+    if (!ComposedImage.isNull()) {
+        const QImage* shown = &ComposedImage;
+        if (!CaptionText.isEmpty()) {
+            EnsureBitmap(Captioned, ComposedImage.width(), ComposedImage.height());
+            CopyRect(ViewOf(Captioned), 0, 0, ViewOf(ComposedImage),
+                     {0, 0, ComposedImage.width(), ComposedImage.height()});
+            CaptionInk.BlendOnto(ViewOf(Captioned), at.X - CaptionMargin, at.Y);
+            shown = &Captioned;
         }
-        const TPoint at = CaptionPosition(Base::width(), Base::height(),
-                                          static_cast<int>(CaptionLayout.size().width()),
-                                          CaptionHeight, ZoomValue);
+        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage);
+    } else if (!CaptionText.isEmpty()) {
+        painter.setFont(Base::font());
+        painter.setPen(ToQColor(TextColor));
         painter.drawStaticText(at.X, at.Y, CaptionLayout);
     }
     if (Frame) {
         painter.setPen(ToQColor(FrameColor));
+        painter.setBrush(Qt::NoBrush);
         painter.drawRect(0, 0, Base::width() - 1, Base::height() - 1);
     }
 }

@@ -5,7 +5,11 @@
 #include "graphics/qt_pixels.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStaticText>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -270,6 +274,47 @@ TEST(GlimraDC, CaptionIsLaidOutOncePerTextAndFont) {
     dc.grab();
     dc.grab();
     EXPECT_EQ(dc.CaptionLayoutCount(), 3);
+}
+
+// The caption is laid over the composed picture as ink drawn once: in its place and
+// looking as the painter draws it there, over a background that changes under it, in
+// the corner of a zoomed control too.
+TEST(GlimraDC, TheCaptionLooksAsThePainterDrawsIt) {
+    TOwner owner(200, 100, 0);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            owner.Bitmap.setPixel(x, y, qRgb((x * 5) % 256, (y * 9) % 256, (x + y) % 256));
+    TGlimraDC dc(&owner);
+    dc.SetFontColor(clYellow);
+    dc.SetCaption(QStringLiteral("Wjgy Auto"));
+    for (const int zoom : {0, 3}) {
+        dc.setGeometry(10, 10, 90, 30);
+        dc.SetZoom(zoom);
+        ASSERT_TRUE(dc.UpdateBackground());
+        const QImage shot = dc.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage expected = dc.Composed().convertToFormat(QImage::Format_RGB32);
+        {
+            QPainter painter(&expected);
+            painter.setFont(dc.font());
+            painter.setPen(QColor(255, 255, 0));
+            const QStaticText text(dc.Caption());
+            const TPoint at =
+                CaptionPosition(dc.width(), dc.height(), static_cast<int>(text.size().width()),
+                                QFontMetrics(dc.font()).height(), dc.Zoom());
+            painter.drawStaticText(at.X, at.Y, text);
+        }
+        ASSERT_EQ(shot.size(), expected.size());
+        int worst = 0, inked = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QRgb a = shot.pixel(x, y), b = expected.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)),
+                                  std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                inked += a != dc.Composed().pixel(x, y);
+            }
+        EXPECT_LE(worst, 2) << "zoom " << zoom;
+        EXPECT_GT(inked, 20) << "zoom " << zoom;
+    }
 }
 
 TEST(GlimraEdit, BottomAlignmentInItsOwner) {
