@@ -180,15 +180,7 @@ const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
     titleFont_ = font;
     titleColor_ = color;
     titleSize_ = size;
-    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    QPainter painter(&canvas);
-    painter.setFont(font);
-    painter.setPen(color);
-    painter.drawStaticText(0, 0, titleText_);
-    painter.end();
-    titleInk_ =
-        TInkPicture(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine());
+    titleInk_ = TextInk(titleText_, font, color, size);
     return titleInk_;
 }
 

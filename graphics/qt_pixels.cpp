@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
+#include <QStaticText>
 #include <QWidget>
 
 namespace glimra {
@@ -82,6 +83,19 @@ void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& wi
     CopyToXrgb(source, {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1},
                scratch.bits(), scratch.bytesPerLine());
     painter.drawImage(bounds, scratch, bounds);
+}
+
+TInkPicture TextInk(const QStaticText& text, const QFont& font, const QColor& color, QSize size,
+                    QPoint at) {
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawStaticText(at, text);
+    }
+    return TInkPicture(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine());
 }
 
 } // namespace glimra

@@ -1,13 +1,16 @@
 #pragma once
 #include "common/color.h"
 #include "common/qt_color.h"
+#include "graphics/ink_picture.h"
 #include "graphics/pixel_view.h"
 
 #include <QColor>
 #include <QImage>
 #include <QRegion>
 
+class QFont;
 class QPainter;
+class QStaticText;
 class QWidget;
 
 namespace glimra {
@@ -48,5 +51,10 @@ void FillBitmap(QImage& image, TColor color);
 // a converted copy, kept in scratch.
 void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& widget,
                  QPainter& painter, QImage& scratch);
+
+// Laid-out text drawn once, its top-left corner at `at` of a clear picture of size,
+// kept as ink to lay over pictures again and again.
+TInkPicture TextInk(const QStaticText& text, const QFont& font, const QColor& color, QSize size,
+                    QPoint at = {});
 
 } // namespace glimra

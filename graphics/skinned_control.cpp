@@ -210,16 +210,7 @@ template <class Base> void TSkinned<Base>::LayOutCaption() const {
         return;
     const QSize size(static_cast<int>(std::ceil(CaptionLayout.size().width())) + 2 * CaptionMargin,
                      CaptionHeight + CaptionMargin);
-    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    {
-        QPainter painter(&canvas);
-        painter.setFont(CaptionFont);
-        painter.setPen(ToQColor(TextColor));
-        painter.drawStaticText(CaptionMargin, 0, CaptionLayout);
-    }
-    CaptionInk =
-        TInkPicture(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine());
+    CaptionInk = TextInk(CaptionLayout, CaptionFont, ToQColor(TextColor), size, {CaptionMargin, 0});
     CaptionInkColor = TextColor;
     CaptionInkValid = true;
 }
