@@ -16,16 +16,10 @@ bool Clear(const std::uint8_t* row, int x) {
     return row[x * 4 + 3] == 0;
 }
 
-// The first pixel from x on that is not clear, or w; most of a line's picture is
-// clear, so four pixels are looked at at once.
+// The first pixel from x on that is not clear, or w.
 int SkipClear(const std::uint8_t* row, int x, int w) {
-    constexpr std::uint64_t alphas = 0xff000000ff000000ULL;
-    for (; x + 4 <= w; x += 4) {
-        std::uint64_t quad[2];
-        std::memcpy(quad, row + x * 4, sizeof quad);
-        if (((quad[0] | quad[1]) & alphas) != 0)
-            break;
-    }
+    while (x + 4 <= w && FourClear(row + x * 4))
+        x += 4;
     while (x < w && Clear(row, x))
         ++x;
     return x;

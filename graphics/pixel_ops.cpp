@@ -207,20 +207,14 @@ void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count,
 
 void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra, int w, int h,
                         std::ptrdiff_t stride) {
-    static_assert(std::endian::native == std::endian::little);
     const TRect r = Intersect({dx, dy, dx + w, dy + h}, dst.Rect());
-    // Text leaves most of a line's picture clear: four clear pixels are skipped at once.
-    constexpr std::uint64_t alphas = 0xff000000ff000000ULL;
     for (int y = r.Top; y < r.Bottom; ++y) {
         const std::uint8_t* s = bgra + (y - dy) * stride + (r.Left - dx) * 4;
         std::uint8_t* d = dst.Row(y) + r.Left * 3;
         int x = r.Left;
-        for (; x + 4 <= r.Right; x += 4, s += 16, d += 12) {
-            std::uint64_t quad[2];
-            std::memcpy(quad, s, sizeof quad);
-            if (((quad[0] | quad[1]) & alphas) != 0)
+        for (; x + 4 <= r.Right; x += 4, s += 16, d += 12)
+            if (!FourClear(s))
                 BlendPremultipliedRow(d, s, 4);
-        }
         BlendPremultipliedRow(d, s, r.Right - x);
     }
 }

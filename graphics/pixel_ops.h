@@ -1,6 +1,10 @@
 #pragma once
 #include "graphics/pixel_view.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace glimra {
 
 // Fills the part of r that lies inside dst with one colour.
@@ -23,6 +27,16 @@ void BlendPremultiplied(TPixelView dst, int dx, int dy, const std::uint8_t* bgra
 // pixels of the row after them may be read and are written back as they were, which
 // lets the whole row go in wide steps.
 void BlendPremultipliedRow(std::uint8_t* d, const std::uint8_t* bgra, int count, int spare = 0);
+// Whether the four premultiplied pixels at bgra are all clear: text leaves most of a
+// line's picture clear, and four pixels are looked at at once.
+inline bool FourClear(const std::uint8_t* bgra) {
+    static_assert(std::endian::native == std::endian::little);
+    constexpr std::uint64_t alphas = 0xff000000ff000000ULL;
+    std::uint64_t quad[2];
+    std::memcpy(quad, bgra, sizeof quad);
+    return ((quad[0] | quad[1]) & alphas) == 0;
+}
+
 // BlendPremultipliedRow as the fastest form this processor has, for loops calling it
 // run after run, with the pixels under the picture read from under (d itself, or the
 // same pixels of another picture). The spare pixels after count may be written with
