@@ -13,6 +13,13 @@ PIDS=()
 
 cleanup() {
     for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    # A program saves its settings beside itself as it ends: the folder goes after it.
+    local p _
+    for p in "${PIDS[@]}"; do
+        for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
