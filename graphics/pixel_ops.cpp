@@ -77,13 +77,14 @@ namespace {
 
 // Source over for one pixel: x / 255 for x up to 255 * 255, without a division and
 // without a branch (text mixes clear, solid and edge pixels too finely to predict).
-// A clear pixel adds nothing, whatever its colour bytes hold.
+// A clear pixel adds nothing, whatever its colour bytes hold. A colour byte above its
+// alpha (a broken picture) saturates, as the wide forms' pack does.
 inline void BlendPixel(const std::uint8_t* s, const std::uint8_t* under, std::uint8_t* d) {
     const unsigned keep = 255u - s[3];
     const unsigned inked = s[3] != 0 ? 0xffu : 0u;
     for (int c = 0; c < 3; ++c) {
         const unsigned t = under[c] * keep + 128;
-        d[c] = static_cast<std::uint8_t>((s[c] & inked) + ((t + (t >> 8)) >> 8));
+        d[c] = static_cast<std::uint8_t>(std::min((s[c] & inked) + ((t + (t >> 8)) >> 8), 255u));
     }
 }
 

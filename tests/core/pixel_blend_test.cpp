@@ -378,3 +378,33 @@ TEST(RowExtents, OneSpanPerRowFromTheLeftmostToTheRightmost) {
 
 } // namespace
 } // namespace glimra
+
+namespace glimra {
+namespace {
+
+// A colour byte above its alpha gives a sum past 255: it saturates, one pixel alone or
+// in a group of four, in a row or laid as ink clipped anywhere.
+TEST(BlendPremultiplied, ABrokenPixelSaturatesWhereverItFalls) {
+    const std::uint8_t broken[4] = {200, 200, 200, 10}; // 200 + 245 under white
+    for (int count = 1; count <= 11; ++count) {
+        std::vector<std::uint8_t> bgra;
+        for (int x = 0; x < count; ++x)
+            bgra.insert(bgra.end(), broken, broken + 4);
+        for (int spare : {0, 1, 2}) {
+            TGuardedBitmap row(count + spare, 1, 255);
+            BlendPremultipliedRow(row.Pixel(0, 0), bgra.data(), count, spare);
+            for (int x = 0; x < count; ++x)
+                EXPECT_EQ(row.Pixel(x, 0)[1], 255) << x << " of " << count << ", spare " << spare;
+        }
+        const TInkPicture ink(bgra.data(), count, 1, count * 4);
+        for (int dx = -3; dx <= 3; ++dx) {
+            TGuardedBitmap window(7, 1, 255);
+            ink.BlendOnto(window.View(), dx, 0);
+            for (int x = std::max(dx, 0); x < std::min(dx + count, 7); ++x)
+                EXPECT_EQ(window.Pixel(x, 0)[1], 255) << x << " of " << count << " at " << dx;
+        }
+    }
+}
+
+} // namespace
+} // namespace glimra
