@@ -44,18 +44,19 @@ TInkPicture::TInkPicture(const std::uint8_t* bgra, int w, int h, std::ptrdiff_t 
             // Whole groups of four clear-padded pixels: the blend takes four at a time
             // and a clear pixel changes nothing under it.
             const int count = (end - left + 3) / 4 * 4;
-            Runs.push_back({y, left, count, Bgra.size()});
-            Bgra.insert(Bgra.end(), row + left * 4, row + end * 4);
-            Bgra.resize(Bgra.size() + static_cast<std::size_t>(count - (end - left)) * 4, 0);
+            Runs.push_back({y, left, count, Ink.size()});
+            Ink.insert(Ink.end(), row + left * 4, row + end * 4);
+            Ink.resize(Ink.size() + static_cast<std::size_t>(count - (end - left)) * 4, 0);
         }
     }
+    ToInk(Ink.data(), Ink.data(), static_cast<int>(Pixels()));
 }
 
 void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched,
                             const TRestore* restore) const {
     if (dst.Empty())
         return;
-    const TRowBlend blend = RowBlend();
+    const TRowBlend blend = InkRowBlend();
     // The runs of a row go left to right: the row's span is noted once, when it ends.
     int rowY = -1, rowLeft = 0, rowRight = 0;
     // The row's span to restore, {0, 0} when none, and how far it is restored.
@@ -103,7 +104,7 @@ void TInkPicture::BlendOnto(TPixelView dst, int dx, int dy, TRowExtents* touched
             rowLeft = left;
         }
         rowRight = right;
-        const std::uint8_t* s = Bgra.data() + run.First + (left - dx - run.Left) * 4;
+        const std::uint8_t* s = Ink.data() + run.First + (left - dx - run.Left) * 4;
         std::uint8_t* d = dst.Row(y);
         // Before the span, in it and after it. In it the pixels under come from the base
         // and the blend may write ahead only inside it: past it the base may not be

@@ -33,17 +33,17 @@ public:
                    const TRestore* restore = nullptr) const;
 
     // Pixels kept, clear ones inside a run included.
-    std::size_t Pixels() const { return Bgra.size() / 4; }
+    std::size_t Pixels() const { return Ink.size() / 4; }
 
 private:
     struct TRun {
         int Row = 0;
         int Left = 0;
         int Count = 0;
-        std::size_t First = 0; // byte offset of the run's pixels in Bgra
+        std::size_t First = 0; // byte offset of the run's pixels in Ink
     };
-    std::vector<TRun> Runs; // row by row, left to right
-    std::vector<std::uint8_t> Bgra;
+    std::vector<TRun> Runs;        // row by row, left to right
+    std::vector<std::uint8_t> Ink; // as ToInk makes it
 };
 
 } // namespace glimra

@@ -75,13 +75,17 @@ void StretchCopy(TPixelView dst, TRect dstRect, TConstPixelView src, TRect srcRe
 
 namespace {
 
+// The blends below take premultiplied pixels or, with Ink, pixels made by ToInk: their
+// fourth byte is already the share kept and their clear pixels already colourless.
+
 // Source over for one pixel: x / 255 for x up to 255 * 255, without a division and
 // without a branch (text mixes clear, solid and edge pixels too finely to predict).
 // A clear pixel adds nothing, whatever its colour bytes hold. A colour byte above its
 // alpha (a broken picture) saturates, as the wide forms' pack does.
+template <bool Ink>
 inline void BlendPixel(const std::uint8_t* s, const std::uint8_t* under, std::uint8_t* d) {
-    const unsigned keep = 255u - s[3];
-    const unsigned inked = s[3] != 0 ? 0xffu : 0u;
+    const unsigned keep = Ink ? s[3] : 255u - s[3];
+    const unsigned inked = Ink || s[3] != 0 ? 0xffu : 0u;
     for (int c = 0; c < 3; ++c) {
         const unsigned t = under[c] * keep + 128;
         d[c] = static_cast<std::uint8_t>(std::min((s[c] & inked) + ((t + (t >> 8)) >> 8), 255u));
@@ -117,19 +121,23 @@ inline void StoreFour(std::uint8_t* d, __m128i pixels) {
     std::memcpy(d, out, sizeof out);
 }
 
-// BlendPixel on two pixels widened to 16-bit lanes, alpha spread over each pixel's
-// lanes. x / 255 rounded is (x + 128) * 257 >> 16 for every product of two bytes.
-inline __m128i BlendTwo(__m128i s, __m128i d, __m128i alpha) {
-    const __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
-    const __m128i clear = _mm_cmpeq_epi16(alpha, _mm_setzero_si128());
+// BlendPixel on two pixels widened to 16-bit lanes, the fourth byte spread over each
+// pixel's lanes. x / 255 rounded is (x + 128) * 257 >> 16 for every product of two bytes.
+template <bool Ink> inline __m128i BlendTwo(__m128i s, __m128i d, __m128i fourth) {
+    __m128i keep = fourth;
+    if constexpr (!Ink) {
+        keep = _mm_sub_epi16(_mm_set1_epi16(255), fourth);
+        s = _mm_andnot_si128(_mm_cmpeq_epi16(fourth, _mm_setzero_si128()), s);
+    }
     const __m128i t = _mm_add_epi16(_mm_mullo_epi16(d, keep), _mm_set1_epi16(128));
-    return _mm_add_epi16(_mm_andnot_si128(clear, s), _mm_mulhi_epu16(t, _mm_set1_epi16(257)));
+    return _mm_add_epi16(s, _mm_mulhi_epu16(t, _mm_set1_epi16(257)));
 }
 
-inline __m128i BlendTwo(__m128i s, __m128i d) {
-    return BlendTwo(s, d, _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xff), 0xff));
+template <bool Ink> inline __m128i BlendTwo(__m128i s, __m128i d) {
+    return BlendTwo<Ink>(s, d, _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xff), 0xff));
 }
 
+template <bool Ink>
 void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra, int count,
                    int = 0) {
     const __m128i zero = _mm_setzero_si128();
@@ -137,12 +145,14 @@ void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_
     for (; x + 4 <= count; x += 4, bgra += 16, d += 12, under += 12) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
         const __m128i back = LoadFour(under);
-        const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero));
-        const __m128i high = BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero));
+        const __m128i low =
+            BlendTwo<Ink>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero));
+        const __m128i high =
+            BlendTwo<Ink>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero));
         StoreFour(d, _mm_packus_epi16(low, high));
     }
     for (; x < count; ++x, bgra += 4, d += 3, under += 3)
-        BlendPixel(bgra, under, d);
+        BlendPixel<Ink>(bgra, under, d);
 }
 
 // The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
@@ -150,6 +160,7 @@ void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_
 // two more pixels of the row must follow: the spare ones after count, or the row's own
 // last ones. The next group is loaded before this one is stored: a load over bytes just
 // stored would wait for the store.
+template <bool Ink>
 __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* under,
                                                        const std::uint8_t* bgra, int count,
                                                        int spare) {
@@ -157,8 +168,8 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m128i tail = _mm_setr_epi32(0, 0, 0, -1);
-    const __m128i lowAlpha = _mm_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
-    const __m128i highAlpha =
+    const __m128i lowFourth = _mm_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m128i highFourth =
         _mm_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
     const int reach = count + std::min(spare, 2);
     const auto fits = [count, reach](int at) { return at + 4 <= count && at + 6 <= reach; };
@@ -171,10 +182,12 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
                 more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + 12)) : was;
             const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
             const __m128i back = _mm_shuffle_epi8(was, spread);
-            const __m128i low = BlendTwo(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
-                                         _mm_shuffle_epi8(s, lowAlpha));
-            const __m128i high = BlendTwo(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero),
-                                          _mm_shuffle_epi8(s, highAlpha));
+            const __m128i low =
+                BlendTwo<Ink>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
+                              _mm_shuffle_epi8(s, lowFourth));
+            const __m128i high =
+                BlendTwo<Ink>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero),
+                              _mm_shuffle_epi8(s, highFourth));
             const __m128i blended = _mm_shuffle_epi8(_mm_packus_epi16(low, high), pack);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
                              _mm_or_si128(blended, _mm_and_si128(was, tail)));
@@ -182,23 +195,45 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
         }
     }
     if (x < count)
-        BlendRowWords(d, under, bgra, count - x);
+        BlendRowWords<Ink>(d, under, bgra, count - x);
 }
 #else
 
+template <bool Ink>
 void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra, int count,
                    int = 0) {
     for (int x = 0; x < count; ++x, bgra += 4, d += 3, under += 3)
-        BlendPixel(bgra, under, d);
+        BlendPixel<Ink>(bgra, under, d);
 }
-constexpr auto& BlendRowShuffled = BlendRowWords;
+template <bool Ink>
+void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* under, const std::uint8_t* bgra,
+                      int count, int spare) {
+    BlendRowWords<Ink>(d, under, bgra, count, spare);
+}
 
 #endif
 
 } // namespace
 
 TRowBlend RowBlend() {
-    static const TRowBlend blendRow = Fastest<TRowBlend>(&BlendRowWords, &BlendRowShuffled);
+    static const TRowBlend blendRow =
+        Fastest<TRowBlend>(&BlendRowWords<false>, &BlendRowShuffled<false>);
+    return blendRow;
+}
+
+void ToInk(const std::uint8_t* bgra, std::uint8_t* ink, int count) {
+    for (int x = 0; x < count; ++x, bgra += 4, ink += 4) {
+        const std::uint8_t inked = bgra[3] != 0 ? 0xff : 0;
+        ink[0] = bgra[0] & inked;
+        ink[1] = bgra[1] & inked;
+        ink[2] = bgra[2] & inked;
+        ink[3] = static_cast<std::uint8_t>(255 - bgra[3]);
+    }
+}
+
+TRowBlend InkRowBlend() {
+    static const TRowBlend blendRow =
+        Fastest<TRowBlend>(&BlendRowWords<true>, &BlendRowShuffled<true>);
     return blendRow;
 }
 

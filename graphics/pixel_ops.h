@@ -45,6 +45,16 @@ using TRowBlend = void (*)(std::uint8_t* d, const std::uint8_t* under, const std
                            int count, int spare);
 TRowBlend RowBlend();
 
+// Premultiplied pixels (in place or not) in the form InkRowBlend takes, made once for
+// text laid again frame after frame: the fourth byte is the share of the pixel under
+// that is kept (255 - alpha) and a clear pixel's colour bytes are 0, so the blend needs
+// neither a subtraction nor a test for clear pixels, and a clear pixel leaves what is
+// under it exactly.
+void ToInk(const std::uint8_t* bgra, std::uint8_t* ink, int count);
+// RowBlend for pixels made by ToInk, with the same result as RowBlend on the pixels
+// they were made from.
+TRowBlend InkRowBlend();
+
 // Copies the part of r inside src to the same place of a 32-bit picture (rows of
 // blue, green, red, 0xFF bytes, as wide and high as src, stride bytes apart).
 void CopyToXrgb(TConstPixelView src, TRect r, std::uint8_t* xrgb, std::ptrdiff_t stride);

@@ -382,6 +382,75 @@ TEST(RowExtents, OneSpanPerRowFromTheLeftmostToTheRightmost) {
 namespace glimra {
 namespace {
 
+// Any premultiplied picture: every alpha, colour bytes up to it and now and then above
+// it (a broken picture), clear pixels holding junk colour bytes, both inside runs (a
+// short clear stretch) and between them (a long one, clear rows).
+std::vector<std::uint8_t> RandomInk(int w, int h, std::uint32_t& seed) {
+    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = &bgra[(static_cast<std::size_t>(y) * w + x) * 4];
+            for (int c = 0; c < 4; ++c)
+                p[c] = static_cast<std::uint8_t>(NextRandom(seed));
+            const bool clear = y % 4 == 1 || (x >= 20 && x < 40) || (x >= 50 && x < 57) ||
+                               NextRandom(seed) % 3 == 0;
+            if (clear)
+                p[3] = 0;
+            else if (NextRandom(seed) % 50 != 0)
+                for (int c = 0; c < 3; ++c)
+                    p[c] = static_cast<std::uint8_t>(p[c] % (p[3] + 1));
+        }
+    }
+    return bgra;
+}
+
+void Randomize(TGuardedBitmap& bitmap, std::uint32_t& seed) {
+    for (int y = 0; y < bitmap.Height; ++y)
+        for (int i = 0; i < bitmap.Width * 3; ++i)
+            bitmap.Row(y)[i] = static_cast<std::uint8_t>(NextRandom(seed));
+}
+
+// Ink kept in its own form lays exactly as its premultiplied picture blends, over any
+// picture, wherever it lands, and while rows are brought back to a base: there the
+// picture blended is the base's row span copied back first.
+TEST(InkPicture, AnyInkLaysLikeItsPremultipliedPicture) {
+    constexpr int w = 67, h = 10, W = 72, H = 14;
+    std::uint32_t seed = 4242;
+    for (int round = 0; round < 80; ++round) {
+        const bool restoring = round % 2 == 1;
+        const std::vector<std::uint8_t> bgra = RandomInk(w, h, seed);
+        const TInkPicture ink(bgra.data(), w, h, w * 4);
+        TGuardedBitmap base(W, H), shown(W, H), expected(W, H);
+        Randomize(base, seed);
+        Randomize(shown, seed);
+        for (int y = 0; y < H; ++y)
+            std::copy_n(shown.Row(y), W * 3, expected.Row(y));
+        TRowExtents pending;
+        pending.Reset(H);
+        for (int y = 0; restoring && y < H; ++y) {
+            const int left = static_cast<int>(NextRandom(seed) % W);
+            const int right = left + static_cast<int>(NextRandom(seed) % (W - left + 1));
+            pending.Add(y, left, right);
+            CopyRect(expected.View(), left, y, base.View(), {left, y, right, y + 1});
+        }
+        const int dx = static_cast<int>(NextRandom(seed) % 24) - 12;
+        const int dy = static_cast<int>(NextRandom(seed) % 10) - 4;
+        BlendPremultiplied(expected.View(), dx, dy, bgra.data(), w, h, w * 4);
+        const TInkPicture::TRestore restore{base.View(), &pending};
+        ink.BlendOnto(shown.View(), dx, dy, nullptr, restoring ? &restore : nullptr);
+        pending.ForEach([&](int y, int left, int right) {
+            CopyRect(shown.View(), left, y, base.View(), {left, y, right, y + 1});
+        });
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ASSERT_TRUE(
+                    std::equal(expected.Pixel(x, y), expected.Pixel(x, y) + 3, shown.Pixel(x, y)))
+                    << "round " << round << " pixel " << x << "," << y << " at " << dx << "," << dy
+                    << (restoring ? ", restoring" : "");
+        ASSERT_TRUE(shown.GuardsIntact());
+    }
+}
+
 // A colour byte above its alpha gives a sum past 255: it saturates, one pixel alone or
 // in a group of four, in a row or laid as ink clipped anywhere.
 TEST(BlendPremultiplied, ABrokenPixelSaturatesWhereverItFalls) {
