@@ -155,22 +155,52 @@ void BlendRowWords(std::uint8_t* d, const std::uint8_t* under, const std::uint8_
         BlendPixel<Ink>(bgra, under, d);
 }
 
-// The same with byte shuffles spreading and packing the 24-bit pixels. Sixteen bytes
-// are loaded and stored for twelve, the last four taken from under as they were, so
-// two more pixels of the row must follow: the spare ones after count, or the row's own
-// last ones. The next group is loaded before this one is stored: a load over bytes just
-// stored would wait for the store.
+// Twelve bytes, four 24-bit pixels, in the low lanes and out of them, without touching
+// the bytes after them.
+inline __m128i LoadTwelve(const std::uint8_t* p) {
+    std::uint32_t last;
+    std::memcpy(&last, p + 8, sizeof last);
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                              _mm_cvtsi32_si128(static_cast<int>(last)));
+}
+
+inline void StoreTwelve(std::uint8_t* p, __m128i bytes) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), bytes);
+    const auto last = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
+    std::memcpy(p + 8, &last, sizeof last);
+}
+
+// Four pixels of ink over the four 24-bit pixels in the low twelve bytes of was, packed
+// into the low twelve bytes of the result.
+template <bool Ink>
+__attribute__((target("ssse3"))) inline __m128i BlendFourShuffled(__m128i was,
+                                                                  const std::uint8_t* ink) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m128i lowFourth = _mm_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m128i highFourth =
+        _mm_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink));
+    const __m128i back = _mm_shuffle_epi8(was, spread);
+    const __m128i low = BlendTwo<Ink>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
+                                      _mm_shuffle_epi8(s, lowFourth));
+    const __m128i high = BlendTwo<Ink>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero),
+                                       _mm_shuffle_epi8(s, highFourth));
+    return _mm_shuffle_epi8(_mm_packus_epi16(low, high), pack);
+}
+
+// The same as BlendRowWords with byte shuffles spreading and packing the 24-bit pixels.
+// Sixteen bytes are loaded and stored for twelve, the last four taken from under as
+// they were, while two more pixels of the row follow: the spare ones after count, or
+// the row's own last ones. The groups after that go twelve bytes at a time. The next
+// group is loaded before this one is stored: a load over bytes just stored would wait
+// for the store.
 template <bool Ink>
 __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const std::uint8_t* under,
                                                        const std::uint8_t* bgra, int count,
                                                        int spare) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     const __m128i tail = _mm_setr_epi32(0, 0, 0, -1);
-    const __m128i lowFourth = _mm_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
-    const __m128i highFourth =
-        _mm_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
     const int reach = count + std::min(spare, 2);
     const auto fits = [count, reach](int at) { return at + 4 <= count && at + 6 <= reach; };
     int x = 0;
@@ -180,20 +210,14 @@ __attribute__((target("ssse3"))) void BlendRowShuffled(std::uint8_t* d, const st
             more = fits(x + 4);
             const __m128i next =
                 more ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + 12)) : was;
-            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
-            const __m128i back = _mm_shuffle_epi8(was, spread);
-            const __m128i low =
-                BlendTwo<Ink>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(back, zero),
-                              _mm_shuffle_epi8(s, lowFourth));
-            const __m128i high =
-                BlendTwo<Ink>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(back, zero),
-                              _mm_shuffle_epi8(s, highFourth));
-            const __m128i blended = _mm_shuffle_epi8(_mm_packus_epi16(low, high), pack);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                             _mm_or_si128(blended, _mm_and_si128(was, tail)));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(d),
+                _mm_or_si128(BlendFourShuffled<Ink>(was, bgra), _mm_and_si128(was, tail)));
             was = next;
         }
     }
+    for (; x + 4 <= count; x += 4, bgra += 16, d += 12, under += 12)
+        StoreTwelve(d, BlendFourShuffled<Ink>(LoadTwelve(under), bgra));
     if (x < count)
         BlendRowWords<Ink>(d, under, bgra, count - x);
 }
@@ -285,9 +309,10 @@ __attribute__((target("ssse3"))) void CopyRowToXrgbShuffled(const std::uint8_t* 
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
     int x = 0;
-    // A load takes sixteen bytes for twelve: two pixels more must follow in the row.
-    for (; x + 6 <= count; x += 4, s += 12, d += 16) {
-        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    // A load takes sixteen bytes for twelve while two pixels more follow in the row.
+    for (; x + 4 <= count; x += 4, s += 12, d += 16) {
+        const __m128i in =
+            x + 6 <= count ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)) : LoadTwelve(s);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
                          _mm_or_si128(_mm_shuffle_epi8(in, spread), opaque));
     }
