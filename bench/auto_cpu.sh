@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Processor time of the program under Xvfb with Auto on (60 steps per second) in one
 # and in five 480 x 350 windows, beside an anchor that only puts the same number of
-# 480 x 350 frames on the same X server (bench/x_frame_anchor), in the same run.
-#   bash bench/auto_cpu.sh build/app/glimra4 [seconds]
+# 480 x 350 frames on the same X server (bench/x_frame_anchor), in the same run. The
+# five windows stand in a staircase with every button row uncovered, or, with "cascade",
+# where they open: 20 pixels apart, each covering most of the one behind it.
+#   bash bench/auto_cpu.sh build/app/glimra4 [seconds] [staircase|cascade]
 source "$(dirname "$0")/lib.sh"
 period=${2:-10}
+layout=${3:-staircase}
+case $layout in staircase | cascade) ;; *) fail "layout must be staircase or cascade, not '$layout'" ;; esac
 anchor=$(dirname "$GLIMRA_BIN")/../bench/x_frame_anchor
 hz=$(getconf CLK_TCK)
 
@@ -31,14 +35,24 @@ measure() {
     done
     [ "${#ids[@]}" -ge "$count" ] || fail "only ${#ids[@]} of $count windows opened"
     sleep 1
-    # A staircase: every window's button row stays uncovered.
+    # A staircase: every window's button row stays uncovered. In the cascade the
+    # windows stay where they opened, and each is raised to switch it on.
+    local step=20 down=20
+    if [ "$layout" = staircase ]; then
+        step=100 down=60
+        for i in $(seq 0 $((count - 1))); do
+            xdotool windowmove "${ids[$i]}" $((20 + step * i)) $((20 + down * i))
+        done
+        focus_window "${ids[0]}"
+        sleep 1
+    fi
     for i in $(seq 0 $((count - 1))); do
-        xdotool windowmove "${ids[$i]}" $((20 + 100 * i)) $((20 + 60 * i))
-    done
-    focus_window "${ids[0]}"
-    sleep 1
-    for i in $(seq 0 $((count - 1))); do
-        local wx=$((20 + 100 * i)) wy=$((20 + 60 * i))
+        local wx=$((20 + step * i)) wy=$((20 + down * i))
+        if [ "$layout" = cascade ]; then
+            xdotool windowraise "${ids[$i]}"
+            focus_window "${ids[$i]}"
+            sleep 0.5
+        fi
         click_until_changed $((wx + 210)) $((wy + 20)) 75 11 $((wx + 176)) $((wy + 15)) ||
             fail "the Auto button of window $i did not switch on"
     done
@@ -54,8 +68,8 @@ measure() {
     theirs=$(percent "$a")
     kill "$anchorPid" "$GLIMRA_PID" 2>/dev/null || true
     wait "$GLIMRA_PID" 2>/dev/null || true
-    printf 'Auto, %d window(s), 60 steps/s: glimra4 %5s %% of a core   anchor (%d x 480x350 frames/s to X) %5s %%  (%d s)\n' \
-        "$count" "$ours" $((60 * count)) "$theirs" "$period"
+    printf 'Auto, %d window(s) (%s), 60 steps/s: glimra4 %5s %% of a core   anchor (%d x 480x350 frames/s to X) %5s %%  (%d s)\n' \
+        "$count" "$layout" "$ours" $((60 * count)) "$theirs" "$period"
 }
 
 measure 1
