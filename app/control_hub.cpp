@@ -21,6 +21,8 @@
 #include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 
 namespace glimra {
@@ -213,6 +215,7 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
         window->show();
         window->raise();
         Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
+        ShowUncovered();
         return;
     }
 }
@@ -237,8 +240,10 @@ void TFourthGlimraControl::ForgetWindow(TForm2& window) {
     for (auto i = Windows.size(); i-- > 0;)
         if (Windows[i] == &window || !Windows[i])
             Windows.erase(Windows.begin() + static_cast<std::ptrdiff_t>(i));
-    if (!Windows.empty())
+    if (!Windows.empty()) {
+        ShowUncovered();
         return;
+    }
     disconnect(ActivationHook);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("TERMINATING.."));
     TerminateTimer = new QTimer(this);
@@ -353,6 +358,45 @@ TOverlapPlan TFourthGlimraControl::OverlapPlan(const TForm2& window) const {
     if (!steps.empty())
         plan.Layout.insert(plan.Layout.end(), {Settings().LightLevel, AvB, AvG, AvR, AvReverse});
     return plan;
+}
+
+namespace {
+
+// The largest rectangle of a window's shape: a piece it surely covers, which keeps the
+// regions painted plain (a cut corner makes a rectangle of every row).
+QRect SolidPart(const QWidget& window) {
+    const QRegion shape = window.mask();
+    if (shape.isEmpty())
+        return window.rect();
+    const auto area = [](const QRect& r) { return static_cast<qint64>(r.width()) * r.height(); };
+    return *std::max_element(shape.begin(), shape.end(),
+                             [&](const QRect& a, const QRect& b) { return area(a) < area(b); });
+}
+
+} // namespace
+
+QRegion TFourthGlimraControl::Hidden(const TForm2& window) const {
+    QRegion hidden;
+    bool inFront = false;
+    for (const auto& w : Windows) {
+        if (!inFront) {
+            inFront = w == &window;
+            continue;
+        }
+        // A window lets what is behind it show where it is faded, blended by
+        // the desktop, minimised or not on the screen at all (another desktop).
+        if (!w || !w->isVisible() || w->isMinimized() || w->windowOpacity() < 1.0 ||
+            LayeredActive(w) || !w->windowHandle() || !w->windowHandle()->isExposed())
+            continue;
+        hidden += SolidPart(*w).translated(w->geometry().topLeft() - window.geometry().topLeft());
+    }
+    return hidden & window.rect();
+}
+
+void TFourthGlimraControl::ShowUncovered() {
+    for (const auto& w : Windows)
+        if (w)
+            w->ShowUnshown();
 }
 
 bool TFourthGlimraControl::WantsStep(int index) const {

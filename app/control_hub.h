@@ -55,6 +55,8 @@ public:
     const TCdib* Surface() const override { return SurfaceDib.get(); }
     void ComposeOverlaps(TForm2& window) override;
     TOverlapPlan OverlapPlan(const TForm2& window) const override;
+    QRegion Hidden(const TForm2& window) const override;
+    void ShowUncovered() override;
     void CloseWindow(TForm2& window) override;
     int WindowCount() const override { return static_cast<int>(Windows.size()); }
     TModuleSet& Modules() override { return *ModuleList; }

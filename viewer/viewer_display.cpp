@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <optional>
@@ -340,7 +341,17 @@ void TForm2::Redraw() {
     // The controls first: a control asking for a paint after the window would
     // be painted a second time, the window under it too. Of the window, only what
     // changed since the last frame.
-    const QRegion changed = Base.Changed().subtracted(ComposeControls());
+    QRegion changed = Base.Changed().subtracted(ComposeControls()) + Unshown;
+    Unshown = {};
+    // An Auto step changes all the text, most of it under the windows in front where
+    // they overlap this one: that part waits until they uncover it.
+    if (AutoMode && ++StepsSinceWholeFrame < WholeFrameEvery) {
+        const QRegion hidden = Host.Hidden(*this);
+        Unshown = changed & hidden;
+        changed -= hidden;
+    } else {
+        StepsSinceWholeFrame = 0;
+    }
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -512,6 +523,7 @@ void TForm2::resizeEvent(QResizeEvent*) {
 void TForm2::FormResize() {
     TRedrawHold hold(*this);
     Repaint();
+    Host.ShowUncovered();
     PlaceScrollBar();
     PlaceMemo();
     ComputeButtonLayout();
@@ -523,6 +535,25 @@ void TForm2::FormResize() {
 
 void TForm2::moveEvent(QMoveEvent*) {
     Repaint();
+    Host.ShowUncovered();
+}
+
+void TForm2::showEvent(QShowEvent*) {
+    // The window system's exposures come to the native window: one that uncovers a
+    // part left out must have it painted before Qt shows what it last held there.
+    if (QWindow* handle = windowHandle())
+        handle->installEventFilter(this);
+}
+
+void TForm2::hideEvent(QHideEvent*) {
+    Host.ShowUncovered();
+}
+
+void TForm2::ShowUnshown() {
+    if (Unshown.isEmpty())
+        return;
+    update(Unshown);
+    Unshown = {};
 }
 
 void TForm2::wheelEvent(QWheelEvent* event) {

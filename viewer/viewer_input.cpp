@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QWindow>
 
 namespace glimra {
 namespace {
@@ -211,6 +212,11 @@ void TForm2::keyReleaseEvent(QKeyEvent* event) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == static_cast<QObject*>(windowHandle())) {
+        if (event->type() == QEvent::Expose)
+            ShowUnshown();
+        return false;
+    }
     const bool press = event->type() == QEvent::KeyPress;
     if ((!press && event->type() != QEvent::KeyRelease) || InKeyPreview || !InputHandlers)
         return QWidget::eventFilter(watched, event);
@@ -298,6 +304,8 @@ void TForm2::changeEvent(QEvent* event) {
             FormDeactivate();
         Repaint();
     }
+    if (event->type() == QEvent::WindowStateChange)
+        Host.ShowUncovered();
     QWidget::changeEvent(event);
 }
 

@@ -122,6 +122,8 @@ public:
     bool Layered() const { return Layer && Layer->IsAvailable(); }
     // One sparkle of the light while the hub's product-page question is open.
     void DemoTimerTimer();
+    // Paints what was left out while the windows in front hid it.
+    void ShowUnshown();
 
     // State the host, the display and the tests read.
     int AutoTopLine = 0;
@@ -181,6 +183,11 @@ public:
     // The composition as the window system takes it, and how often it was painted.
     QImage ScreenImage;
     long long Paints = 0;
+    // What changed while the windows in front hid it and is not painted yet. While Auto
+    // steps, one frame in WholeFrameEvery paints it anyway: a stacking the hub does not
+    // know of leaves a part behind half a second at most.
+    QRegion Unshown;
+    static constexpr int WholeFrameEvery = 30;
     TOriginalForm* Skin = nullptr;
     TWarningLight Light;
     TMiniScrollBar MiniScrollBar1{clYellow};
@@ -205,6 +212,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -215,6 +224,7 @@ protected:
     TWindowHost& Host;
 
 private:
+    int StepsSinceWholeFrame = 0;
     // Redraws asked for while held are made once, when the last hold ends: one
     // change on disk, one composition.
     class TRedrawHold {

@@ -3,6 +3,7 @@
 #include "settings/reg_ini_rec.h"
 
 #include <QPointer>
+#include <QRegion>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,6 +41,12 @@ public:
     virtual void ComposeOverlaps(TForm2& window) = 0;
     // What ComposeOverlaps would lay into the window.
     virtual TOverlapPlan OverlapPlan(const TForm2& window) const = 0;
+    // The part of the window that the open windows in front of it hide on the screen,
+    // in the window's own coordinates.
+    virtual QRegion Hidden(const TForm2& window) const = 0;
+    // Some window in front moved, went or let the ones behind show: each window paints
+    // what it left out while hidden.
+    virtual void ShowUncovered() = 0;
     // The number of open windows and dialogs.
     virtual int WindowCount() const = 0;
     // The update thread: run sweeps again, starting at the first window.

@@ -32,6 +32,8 @@ public:
     const TCdib* Surface() const override { return &SurfaceDib; }
     void ComposeOverlaps(TForm2&) override {}
     TOverlapPlan OverlapPlan(const TForm2&) const override { return {}; }
+    QRegion Hidden(const TForm2&) const override { return HiddenPart; }
+    void ShowUncovered() override { ++Uncovered; }
     int WindowCount() const override { return 1; }
     void WakeUpdates() override {}
     void ResetUpdateCursor() override {}
@@ -67,6 +69,9 @@ public:
     TCdib SurfaceDib{1024, 768};
     std::vector<TForm2*> Closed;
     std::vector<TForm2*> Fronted;
+    // What the windows in front hide, for every window, and how often they uncovered.
+    QRegion HiddenPart;
+    int Uncovered = 0;
     std::vector<std::string> DialogTexts;
     std::string DialogPathValue, DialogStartPath, DialogTyped;
     int DialogAnswer = 2;

@@ -363,3 +363,83 @@ TEST_F(ViewerDisplayTest, AFrameOnTheKeptBaseIsTheFrameComposedAnew) {
 }
 
 } // namespace glimra
+
+namespace glimra {
+namespace {
+
+// A window that keeps what each of its paints covered.
+class TPaintRecordingForm : public TForm2 {
+public:
+    using TForm2::TForm2;
+    QRegion Painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Painted += event->region();
+        TForm2::paintEvent(event);
+    }
+};
+
+// While Auto steps, the part the windows in front hide is left out of the paint but
+// one step in thirty; what it missed is painted when the windows in front uncover it.
+TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
+    auto w = MakeWindow<TPaintRecordingForm>(Host);
+    w->OpenFile(ManyLines(200));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->GlimraButton3Click();
+    ASSERT_TRUE(w->AutoMode);
+    QCoreApplication::processEvents();
+
+    const QRect hidden(0, 80, 480, 270); // text only, no control under it
+    Host.HiddenPart = hidden;
+    const auto step = [&w] {
+        w->Painted = {};
+        w->AutoTimerTimer();
+        QCoreApplication::processEvents();
+    };
+    // The step that paints the whole window comes round all the same: a stacking the
+    // hub does not know of costs a moment, not the picture.
+    bool whole = false;
+    for (int n = 0; n < TForm2::WholeFrameEvery && !whole; ++n) {
+        step();
+        whole = w->Painted.intersects(hidden);
+    }
+    ASSERT_TRUE(whole);
+    // The steps until the next one leave the hidden part out.
+    QRegion painted;
+    for (int n = 0; n < TForm2::WholeFrameEvery - 1; ++n) {
+        step();
+        ASSERT_FALSE(w->Painted.intersects(hidden)) << "step " << n;
+        painted += w->Painted;
+    }
+    EXPECT_FALSE(painted.isEmpty());
+    const QRegion missed = w->Unshown;
+    EXPECT_TRUE(hidden.contains(missed.boundingRect()));
+    EXPECT_GT(missed.boundingRect().width() * missed.boundingRect().height(), 20 * 200);
+
+    // Uncovered: what was missed is painted, and nothing else.
+    Host.HiddenPart = {};
+    w->Painted = {};
+    w->ShowUnshown();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->Painted, w->mask().isEmpty() ? missed : missed & w->mask());
+    EXPECT_TRUE(w->Unshown.isEmpty());
+
+    // Out of Auto nothing is left out, and what was goes with the next frame.
+    Host.HiddenPart = hidden;
+    step();
+    step();
+    const QRegion pending = w->Unshown;
+    ASSERT_FALSE(pending.isEmpty());
+    w->GlimraButton3Click();
+    ASSERT_FALSE(w->AutoMode);
+    w->Painted = {};
+    w->Redraw();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE((pending - w->Painted).isEmpty());
+    EXPECT_TRUE(w->Unshown.isEmpty());
+}
+
+} // namespace
+} // namespace glimra

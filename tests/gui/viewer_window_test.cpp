@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -65,6 +66,44 @@ TEST_F(HubTest, WindowsCascadeFromTheStoredPlaceAndFollowTheStack) {
 // as it was. While the one behind shows something else frame after frame, the front
 // one composes only the part the one behind shows through; once it stays, the front
 // keeps that part too. Every frame is the frame a window composed from nothing shows.
+// A window is hidden where an opaque window in front of it covers it, within that
+// window's shape, and only while that window stands on the screen; when a window in
+// front moves, what the ones behind left out while hidden is painted.
+TEST_F(HubTest, AWindowIsHiddenWhereAnOpaqueWindowInFrontCoversIt) {
+    auto hub = MakeHub();
+    TForm2* back = hub->WindowList()[0];
+    TForm2* front = hub->NewWindow();
+    back->setGeometry(100, 100, 300, 200);
+    front->setGeometry(250, 150, 300, 200);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(front));
+    // Of the cut window, the hub counts the largest plain rectangle: all its rows but
+    // the cut ones at the top and bottom.
+    ASSERT_FALSE(front->mask().isEmpty());
+    const QRegion covered = hub->Hidden(*back);
+    EXPECT_TRUE((covered - front->mask().translated(150, 50)).isEmpty());
+    EXPECT_EQ(covered.rectCount(), 1);
+    EXPECT_EQ(covered.boundingRect().left(), 150);
+    EXPECT_EQ(covered.boundingRect().right(), back->width() - 1);
+    EXPECT_GT(covered.boundingRect().height(), 100);
+    EXPECT_TRUE(hub->Hidden(*front).isEmpty()); // a window behind hides nothing
+    front->setWindowOpacity(0.5);
+    EXPECT_TRUE(hub->Hidden(*back).isEmpty());
+    front->setWindowOpacity(1.0);
+    front->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(hub->Hidden(*back).isEmpty());
+    front->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hub->Hidden(*back), covered);
+
+    back->Unshown = covered;
+    front->move(600, 400);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(hub->Hidden(*back).isEmpty());
+    EXPECT_TRUE(back->Unshown.isEmpty());
+}
+
 TEST_F(HubTest, AWindowInFrontTakesAgainWhatChangedBehindIt) {
     auto hub = MakeHub();
     TForm2* back = hub->WindowList()[0];
