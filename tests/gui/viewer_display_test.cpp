@@ -33,6 +33,18 @@ protected:
             text += "line " + std::to_string(i) + "\n";
         return Folder.Write("many.log", text);
     }
+
+    // A shown window of 200 short lines, switched to Auto with its button.
+    template <class Form> std::unique_ptr<Form> AutoWindow() {
+        auto w = MakeWindow<Form>(Host);
+        w->OpenFile(ManyLines(200));
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->GlimraButton3Click();
+        EXPECT_TRUE(w->AutoMode);
+        QCoreApplication::processEvents();
+        return w;
+    }
 };
 
 void Send(QWidget* to, QEvent::Type type, QPoint at) {
@@ -176,13 +188,8 @@ namespace {
 // moved, are not shaped and drawn again, while a change of the lines, the font or
 // the colour draws them afresh.
 TEST_F(ViewerDisplayTest, AnAutoFramePaintsOnceAndReusesTheDrawnLines) {
-    auto w = MakeWindow<TCountingForm>(Host);
-    w->OpenFile(ManyLines(200));
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    w->GlimraButton3Click();
+    auto w = AutoWindow<TCountingForm>();
     ASSERT_TRUE(w->AutoMode);
-    QCoreApplication::processEvents();
     w->AutoTimerTimer();
     QCoreApplication::processEvents();
 
@@ -383,13 +390,8 @@ protected:
 // While Auto steps, the part the windows in front hide is left out of the paint but
 // one step in thirty; what it missed is painted when the windows in front uncover it.
 TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
-    auto w = MakeWindow<TPaintRecordingForm>(Host);
-    w->OpenFile(ManyLines(200));
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    w->GlimraButton3Click();
+    auto w = AutoWindow<TPaintRecordingForm>();
     ASSERT_TRUE(w->AutoMode);
-    QCoreApplication::processEvents();
 
     const QRect hidden(0, 80, 480, 270); // text only, no control under it
     Host.HiddenPart = hidden;
