@@ -203,16 +203,15 @@ template <class Base> void TSkinned<Base>::LayOutCaption() const {
         CaptionLayout.prepare(QTransform(), Base::font());
         CaptionFont = Base::font();
         CaptionHeight = QFontMetrics(CaptionFont).height();
-        CaptionInkValid = false;
+        CaptionInkColor.reset();
         ++CaptionLayouts;
     }
-    if (CaptionInkValid && CaptionInkColor == TextColor)
+    if (CaptionInkColor == TextColor)
         return;
     const QSize size(static_cast<int>(std::ceil(CaptionLayout.size().width())) + 2 * CaptionMargin,
                      CaptionHeight + CaptionMargin);
     CaptionInk = TextInk(CaptionLayout, CaptionFont, ToQColor(TextColor), size, {CaptionMargin, 0});
     CaptionInkColor = TextColor;
-    CaptionInkValid = true;
 }
 
 template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {

@@ -8,6 +8,7 @@
 #include <QStaticText>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class QPainter;
 class QResizeEvent;
@@ -86,9 +87,8 @@ private:
     mutable int CaptionHeight = 0;
     mutable long long CaptionLayouts = 0;
     mutable TInkPicture CaptionInk;
-    mutable TColor CaptionInkColor = 0;
-    mutable bool CaptionInkValid = false;
-    mutable QImage Captioned; // the composed picture with the caption over it
+    mutable std::optional<TColor> CaptionInkColor; // none until drawn for the layout
+    mutable QImage Captioned;                      // the composed picture with the caption over it
     void LayOutCaption() const;
     std::uint8_t Level = 1;
     TColor FrameColor = clYellow;
