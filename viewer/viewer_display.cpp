@@ -352,6 +352,8 @@ void TForm2::Redraw() {
     } else {
         StepsSinceWholeFrame = 0;
     }
+    if (!AutoMode)
+        changed = Shown.Differing(WindowBitmap, changed);
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -510,9 +512,15 @@ void TForm2::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (WindowBitmap.isNull()) {
         painter.fillRect(rect(), Qt::black);
+        Shown.Forget(event->region());
         return;
     }
     ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage);
+    // A change reaches the screen first; the copy waits for a paint with time to spare.
+    if (AutoMode || SweepActive || PaintAtOnce)
+        Shown.Forget(event->region());
+    else
+        Shown.Painted(WindowBitmap, event->region());
     ++Paints;
 }
 

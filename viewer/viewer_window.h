@@ -11,6 +11,7 @@
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
 #include "viewer/line_store.h"
+#include "viewer/shown_picture.h"
 #include "viewer/store_worker.h"
 
 #include <QImage>
@@ -183,6 +184,9 @@ public:
     // The composition as the window system takes it, and how often it was painted.
     QImage ScreenImage;
     long long Paints = 0;
+    // Kept from the paints of a still window, so that a redraw that changed nothing
+    // paints nothing; Auto steps, sweeps and paints of a change are not kept.
+    TShownPicture Shown;
     // What changed while the windows in front hid it and is not painted yet. While Auto
     // steps, one frame in WholeFrameEvery paints it anyway: a stacking the hub does not
     // know of leaves a part behind half a second at most.

@@ -287,6 +287,41 @@ TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
     EXPECT_GE(w->LineImages.Drawn() - before, 1);
 }
 
+// A still window redrawn by its clock puts nothing on the screen, however often; a
+// redraw that moved the text does, and so does the redraw after a change was painted
+// straight away, until the screen is known to show it.
+TEST_F(ViewerDisplayTest, ARedrawThatChangedNothingPaintsNothing) {
+    auto w = MakeWindow<TCountingForm>(Host);
+    const std::string path = ManyLines(200);
+    w->OpenFile(path);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->Redraw();
+    QCoreApplication::processEvents();
+    const auto paintsOfRedraws = [&](int redraws) {
+        const long long paints = w->Paints;
+        for (int i = 0; i < redraws; ++i) {
+            w->Redraw();
+            QCoreApplication::processEvents();
+        }
+        return w->Paints - paints;
+    };
+    EXPECT_EQ(paintsOfRedraws(3), 0);
+
+    w->SetScrollPosition(5);
+    EXPECT_EQ(paintsOfRedraws(1), 1);
+    EXPECT_EQ(paintsOfRedraws(2), 0);
+
+    w->SetScrollPosition(w->ScrollMax());
+    paintsOfRedraws(1);
+    const long long paints = w->Paints;
+    std::ofstream(path, std::ios::binary | std::ios::app) << "one more line\n";
+    w->Follower->FileSysChanged();
+    ASSERT_GT(w->Paints, paints);
+    paintsOfRedraws(1);
+    EXPECT_EQ(paintsOfRedraws(2), 0);
+}
+
 } // namespace
 
 namespace {
