@@ -34,12 +34,18 @@ protected:
         return Folder.Write("many.log", text);
     }
 
-    // A shown window of 200 short lines, switched to Auto with its button.
-    template <class Form> std::unique_ptr<Form> AutoWindow() {
+    // A shown window of the file at path.
+    template <class Form> std::unique_ptr<Form> ShownWindow(const std::string& path) {
         auto w = MakeWindow<Form>(Host);
-        w->OpenFile(ManyLines(200));
+        w->OpenFile(path);
         w->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
+
+    // A shown window of 200 short lines, switched to Auto with its button.
+    template <class Form> std::unique_ptr<Form> AutoWindow() {
+        auto w = ShownWindow<Form>(ManyLines(200));
         w->GlimraButton3Click();
         EXPECT_TRUE(w->AutoMode);
         QCoreApplication::processEvents();
@@ -251,11 +257,8 @@ TEST_F(ViewerDisplayTest, AFrameReadsItsLinesInOneTurnOfTheStoresLock) {
 // A followed log that grows by a line: the frame that shows it shapes the new line
 // only; every line already on screen is laid from its kept picture, moved up a row.
 TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
-    auto w = MakeWindow<TCountingForm>(Host);
     const std::string path = ManyLines(200);
-    w->OpenFile(path);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto w = ShownWindow<TCountingForm>(path);
     w->SetScrollPosition(w->ScrollMax());
     w->Redraw();
     const int rows = (w->height() - 30) / w->LineHeight;
@@ -291,11 +294,8 @@ TEST_F(ViewerDisplayTest, AnAppendDrawsOnlyTheNewLine) {
 // redraw that moved the text does, and so does the redraw after a change was painted
 // straight away, until the screen is known to show it.
 TEST_F(ViewerDisplayTest, ARedrawThatChangedNothingPaintsNothing) {
-    auto w = MakeWindow<TCountingForm>(Host);
     const std::string path = ManyLines(200);
-    w->OpenFile(path);
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto w = ShownWindow<TCountingForm>(path);
     w->Redraw();
     QCoreApplication::processEvents();
     const auto paintsOfRedraws = [&](int redraws) {
