@@ -45,7 +45,8 @@ QRegion TShownPicture::Differing(const QImage& picture, const QRegion& region) c
         return region;
     // One part that differs and the whole is painted, as before: the text moved.
     const TConstPixelView shown = ViewOf(shown_);
-    for (const QRect& r : region& known_)
+    const QRegion known = region & known_;
+    for (const QRect& r : known)
         if (!SameRows(now, shown, ToRect(r)))
             return region;
     return region - known_;
