@@ -40,20 +40,20 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
              std::optional<TExitWatchdog>& watchdog) {
+    // Stopped while Qt was set up or the instance checked: nothing is open or read yet.
+    if (StopRequested())
+        return 0;
     std::unique_ptr<TFourthGlimraControl> hub;
-    // Caught before the hub opens its first window, so a stop during the start is never
-    // the default one that ends the program unsaved. A question the start is asking
-    // holds its own event loop: it is closed as if dismissed, and the windows close once
-    // the hub stands.
-    bool stopPending = false;
-    TTerminationSignals stopSignals([&hub, &stopPending](int) {
+    // A question the start is asking holds its own event loop: a stop closes it as if
+    // dismissed (no other is shown after a stop), and the windows close once the hub
+    // stands.
+    TTerminationSignals stopSignals([&hub](int) {
         if (hub) {
-            CloseAllWindows(*hub);
-            return;
-        }
-        stopPending = true;
-        if (QWidget* question = QApplication::activeModalWidget())
+            if (!hub->Terminating())
+                CloseAllWindows(*hub);
+        } else if (QWidget* question = QApplication::activeModalWidget()) {
             question->close();
+        }
     });
     // Senders wait in the queue until the hub can open their windows.
     if (!channel.Listen())
@@ -66,8 +66,11 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
         hub->BringForward();
         return true;
     });
-    if (stopPending)
-        QTimer::singleShot(0, hub.get(), [&hub] { CloseAllWindows(*hub); });
+    if (StopRequested())
+        QTimer::singleShot(0, hub.get(), [&hub] {
+            if (!hub->Terminating())
+                CloseAllWindows(*hub);
+        });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, hub.get(),
                      [&hub](QSessionManager&) { CloseAllWindows(*hub); });
     const int code = QApplication::exec();
@@ -78,6 +81,9 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
 } // namespace
 
 int main(int argc, char** argv) {
+    // First of all: a stop while Qt loads or the instance is checked ends the program
+    // cleanly too.
+    CatchStopSignals();
     std::optional<TExitWatchdog> watchdog; // outlives everything below
     QApplication app(argc, argv);          // takes Qt's own options out of argv
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
