@@ -8,6 +8,7 @@
 #include <QSessionManager>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -36,6 +37,14 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
             closing = windows[i]->close() || closing;
     if (!closing)
         QCoreApplication::quit();
+}
+
+// Every parameter is a file name, even one that looks like an option of Qt's (-reverse,
+// -style): they are taken before Qt sees them, and Qt is left the program's name alone.
+std::vector<std::string> TakeCommandLine(int& argc, char** argv) {
+    std::vector<std::string> params = CommandLineParameters(argc, argv, WorkingFolder());
+    argc = std::min(argc, 1);
+    return params;
 }
 
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
@@ -85,12 +94,12 @@ int main(int argc, char** argv) {
     // cleanly too.
     CatchStopSignals();
     std::optional<TExitWatchdog> watchdog; // outlives everything below
-    QApplication app(argc, argv);          // takes Qt's own options out of argv
+    // Bytes as given: a file name need not be valid text.
+    std::vector<std::string> params = TakeCommandLine(argc, argv);
+    QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Bytes as given: a file name need not be valid text.
-    std::vector<std::string> params = CommandLineParameters(argc, argv, WorkingFolder());
     TInstanceChannel channel;
     QString error;
     switch (channel.Start(MakeForwardRecord(params), &error)) {

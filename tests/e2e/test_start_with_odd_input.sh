@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Odd input never spoils a start: a file named like one of Qt's options is opened as
+# the file it is.
+source "$(dirname "$0")/lib.sh"
+
+echo "a log named like an option" >"$WORK/-reverse"
+cd "$WORK"
+start_glimra -reverse
+wait_window "-reverse" 20 >/dev/null || fail "the file -reverse was not opened"
+kill -TERM "$GLIMRA_PID"
+for _ in $(seq 80); do kill -0 "$GLIMRA_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$GLIMRA_PID" 2>/dev/null && fail "program did not end on SIGTERM"
+status=0
+wait "$GLIMRA_PID" || status=$?
+[ "$status" -eq 0 ] || fail "exit status $status"
+echo "start with odd input: ok"
