@@ -2,6 +2,8 @@
 
 #include "common/qt_color.h"
 
+#include <algorithm>
+
 namespace glimra {
 
 void FontToData(const QFont& font, const QColor& color, TFontData& data) {
@@ -14,9 +16,10 @@ void FontToData(const QFont& font, const QColor& color, TFontData& data) {
 
 void DataToFont(const TFontData& data, QFont& font, QColor& color) {
     font.setFamily(QString::fromStdString(data.FontName));
-    // Qt rejects sizes below 1 point; such a record keeps the font's size.
+    // Qt rejects sizes below 1 point; such a record keeps the font's size. Above the
+    // largest, the largest is drawn, whatever the record came from.
     if (data.FontSize > 0)
-        font.setPointSize(data.FontSize);
+        font.setPointSize(std::min(data.FontSize, MaxFontSize));
     color = ToQColor(data.FontColor);
 }
 

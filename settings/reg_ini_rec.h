@@ -36,6 +36,9 @@ struct TRegIniRec {
 // The name of the control window's font, the default text font.
 inline const char* const DefaultFontName = "ＭＳ Ｐゴシック";
 inline constexpr std::int32_t DefaultFontSize = 9;
+// The largest text the windows draw, in points: a line then still fits on a screen, and
+// a giant size would only make the button captions images of gigabytes.
+inline constexpr std::int32_t MaxFontSize = 512;
 
 // The defaults of every key; the window place depends on the screen.
 TRegIniRec DefaultSettings(int screenWidth, int screenHeight);

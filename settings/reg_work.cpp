@@ -107,6 +107,7 @@ void TRegWork::ReadSettings() {
         ReadFrom(reader);
     }
     KeepScreenCheck();
+    Settings.Font.FontSize = std::min(Settings.Font.FontSize, MaxFontSize);
 }
 
 void TRegWork::AskForStorage(bool markerAndAskAgain) {

@@ -182,7 +182,7 @@ TEST_F(RegWorkTest, ModuleScanSkipsDuplicatesAndToleratesBadFolders) {
     EXPECT_NE(P.Boxes.Asked[0].find("/app/Module"), std::string::npos);
 }
 
-TEST_F(RegWorkTest, ScreenCheckBringsTheWindowBack) {
+TEST_F(RegWorkTest, PlaceAndFontComeBackToWhatCanBeShown) {
     auto reg = LoadFile(WithLine("Left= 272\r\nTop= 209", "Left= 2000\r\nTop= 768"));
     EXPECT_EQ(reg->Settings.Left, 272);
     EXPECT_EQ(reg->Settings.Top, 768); // not beyond the height: kept
@@ -192,6 +192,8 @@ TEST_F(RegWorkTest, ScreenCheckBringsTheWindowBack) {
     auto wide = LoadFile(WithLine("Left= 272\r\nTop= 209\r\nWidth= 480",
                                   "Left= 1025\r\nTop= 209\r\nWidth= -2147483648"));
     EXPECT_EQ(wide->Settings.Left, 1073742336);
+    EXPECT_EQ(LoadFile(WithLine("FontSize= 10", "FontSize= 10000"))->Settings.Font.FontSize,
+              MaxFontSize);
 }
 
 TEST_F(RegWorkTest, ModuleOperations) {

@@ -205,6 +205,8 @@ TEST(FontData, FontAndColourRoundTrip) {
     EXPECT_EQ(back.family(), "Mono");
     EXPECT_GT(back.pointSize(), 0);
     EXPECT_EQ(color, QColor(255, 0, 0));
+    DataToFont({"Mono", clRed, 10000}, back, color);
+    EXPECT_EQ(back.pointSize(), MaxFontSize);
 }
 
 } // namespace
