@@ -132,7 +132,7 @@ void TInstallRun::LoadEarlierRecord() {
 // A file may be replaced when it is missing or is what an earlier install wrote.
 bool TInstallRun::MayWrite(const std::string& path) {
     TEntryKind kind = w_.EntryKind(path);
-    if (kind == TEntryKind::Missing || (path == RecordPath() && hadRecord_))
+    if (kind == TEntryKind::Missing || (path == RecordPath() && (hadRecord_ || recordWritten_)))
         return true;
     if (kind == TEntryKind::File) {
         auto hash = earlier_.Hashes.find(path);
@@ -202,10 +202,12 @@ void TInstallRun::RollBack() {
         if (it->Folder)
             continue;
         TEntryKind kind = w_.EntryKind(it->Path);
+        auto hash = run_.Hashes.find(it->Path);
         std::optional<std::string> bytes =
             kind == TEntryKind::File ? w_.ReadFile(it->Path) : std::nullopt;
         if (kind == TEntryKind::Missing ||
-            (bytes && ContentHash(*bytes) == run_.Hashes[it->Path] && w_.RemoveFile(it->Path)))
+            (bytes && hash != run_.Hashes.end() && ContentHash(*bytes) == hash->second &&
+             w_.RemoveFile(it->Path)))
             forget(it->Path);
     }
     if (recordWritten_ && !hadRecord_ && run_.ApplicationFiles.empty() && run_.Shortcuts.empty() &&
@@ -238,6 +240,10 @@ TInstallResult TInstallRun::Run() {
     try {
         step = "001";
         LoadEarlierRecord();
+        // The folders made so far go on record at once, so even a setup killed while
+        // asking below can be uninstalled.
+        if (w_.EntryKind(RecordPath()) == TEntryKind::Missing && !run_.CreatedFolders.empty())
+            SaveRecord();
 
         step = "002";
         std::optional<std::string> scriptText = w_.ReadFile(script);
