@@ -170,19 +170,26 @@ int ShellFileOperation(const std::vector<std::string>& paths, const std::string&
     return FileOpOk;
 }
 
+std::string ShortcutText(const std::string& linkPath, const std::string& target,
+                         const std::string& workingFolder, bool offerForTextFiles) {
+    QString text =
+        "[Desktop Entry]\nType=Application\nName=" +
+        DesktopEntryString(QFileInfo(QString::fromStdString(linkPath)).completeBaseName()) +
+        "\nExec=" + DesktopEntryString(ExecArgument(QString::fromStdString(target))) +
+        (offerForTextFiles ? " %f\nMimeType=text/plain;\nNoDisplay=true" : "") +
+        "\nPath=" + DesktopEntryString(QString::fromStdString(workingFolder)) +
+        "\nTerminal=false\n";
+    return text.toUtf8().toStdString();
+}
+
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, bool offerForTextFiles) {
     QString link = QString::fromStdString(linkPath);
     QSaveFile file(link);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    QString text = "[Desktop Entry]\nType=Application\nName=" +
-                   DesktopEntryString(QFileInfo(link).completeBaseName()) +
-                   "\nExec=" + DesktopEntryString(ExecArgument(QString::fromStdString(target))) +
-                   (offerForTextFiles ? " %f\nMimeType=text/plain;\nNoDisplay=true" : "") +
-                   "\nPath=" + DesktopEntryString(QString::fromStdString(workingFolder)) +
-                   "\nTerminal=false\n";
-    file.write(text.toUtf8());
+    file.write(QByteArray::fromStdString(
+        ShortcutText(linkPath, target, workingFolder, offerForTextFiles)));
     if (!file.commit())
         return false;
     // Desktops start only launchers their owner marked as executable.

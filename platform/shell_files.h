@@ -49,6 +49,9 @@ int ShellFileOperation(const std::vector<std::string>& paths, const std::string&
 // out of the menus.
 bool CreateShortcut(const std::string& linkPath, const std::string& target,
                     const std::string& workingFolder, bool offerForTextFiles = false);
+// The text CreateShortcut writes, for writers of their own.
+std::string ShortcutText(const std::string& linkPath, const std::string& target,
+                         const std::string& workingFolder, bool offerForTextFiles);
 
 // Starts a program with arguments in the given folder, without waiting for it.
 bool StartDetached(const std::string& program, const std::vector<std::string>& arguments,

@@ -56,7 +56,9 @@ void TRegWork::Load() {
 }
 
 void TRegWork::WriteUninstallInfo() {
-    if (Platform.Files.Exists(UninstallInfoPath()))
+    // Where setup installed the program, its record already holds this fact, and a file
+    // written here would be left behind by the uninstaller.
+    if (Platform.Files.Exists(UninstallInfoPath()) || Platform.Files.Exists(ExeDir + "/uninst.dat"))
         return;
     Platform.Files.Write(UninstallInfoPath(),
                          YesNoText(Platform.Store.OrganisationExists()) + "\r\n");

@@ -3,15 +3,12 @@
 #include "common/text_utils.h"
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace glimra {
 namespace {
 
-const char* const AppSection = "[APPLICATION FILES]";
-const char* const ShortcutSection = "[SHORTCUT FILES]";
-const char* const InfoSection = "[UNINSTALL INFO]";
-const char* const FolderSection = "[DIRECTORIES]";
 const char* const ScriptMissing = "setup.datが見つかりません。インストールできません.";
 
 // A failure of the current step; the step code is what the user is told.
@@ -19,88 +16,317 @@ struct TStepFailed : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-bool EnsureFolder(TInstallWorld& world, const std::string& folder,
-                  std::vector<std::string>& created) {
-    if (world.FolderExists(folder))
-        return true;
-    if (world.Confirm(folder + "\n" + "が、見つかりません。新しく作成します.", false)) {
-        if (world.CreateFolders(folder))
-            created.push_back(folder);
-        else
-            world.Notify(TNotice::Information, "フォルダの作成に失敗しました.");
-    } else {
-        world.Notify(TNotice::Information, "フォルダの作成を中止しました.");
-    }
-    return world.FolderExists(folder);
+struct TMade {
+    std::string Path;
+    bool Folder;
+};
+
+struct TLauncher {
+    const char* Step;
+    std::string Link, Target;
+    bool OfferForFiles;
+};
+
+void AddUnique(std::vector<std::string>& list, const std::string& item) {
+    if (std::find(list.begin(), list.end(), item) == list.end())
+        list.push_back(item);
 }
 
-std::string ParentOf(const std::string& line) {
-    size_t slash = line.rfind('/');
-    return slash == std::string::npos ? std::string() : line.substr(0, slash);
+void Drop(std::vector<std::string>& list, const std::string& item) {
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
+
+class TInstallRun {
+public:
+    TInstallRun(TInstallWorld& world, const TInstallChoice& choice) : w_(world), c_(choice) {}
+    TInstallResult Run();
+
+private:
+    bool PrepareFolders();
+    bool EnsureFolder(const std::string& folder);
+    void AddFolders(const std::vector<std::string>& made);
+    void LoadEarlierRecord();
+    bool MayWrite(const std::string& path);
+    void Put(const std::string& path, const std::string& bytes, bool executable,
+             std::vector<std::string>& list);
+    std::string RecordPath() const { return app_ + "/" + InstallRecordName; }
+    TInstallRecord Current() const {
+        return hadRecord_ ? MergeInstallRecords(earlier_, run_) : run_;
+    }
+    void SaveRecord();
+    void RollBack();
+
+    TInstallWorld& w_;
+    const TInstallChoice& c_;
+    std::string dist_, app_, start_, desktop_, sendTo_;
+    TInstallRecord earlier_, run_;
+    bool hadRecord_ = false, recordWritten_ = false;
+    std::set<std::string> foreign_; // in the way and replaced on request
+    std::vector<TMade> made_;
+};
+
+bool TInstallRun::EnsureFolder(const std::string& folder) {
+    if (w_.FolderExists(folder))
+        return true;
+    if (w_.Confirm(folder + "\n" + "が、見つかりません。新しく作成します.", false)) {
+        std::vector<std::string> made;
+        bool created = w_.CreateFolders(folder, made);
+        AddFolders(made);
+        if (!created)
+            w_.Notify(TNotice::Information, "フォルダの作成に失敗しました.");
+    } else {
+        w_.Notify(TNotice::Information, "フォルダの作成を中止しました.");
+    }
+    return w_.FolderExists(folder);
+}
+
+void TInstallRun::AddFolders(const std::vector<std::string>& made) {
+    for (const std::string& folder : made) {
+        std::string real = w_.RealFolder(folder);
+        AddUnique(run_.CreatedFolders, real);
+        made_.push_back({real, true});
+    }
+}
+
+// Makes the typed folders absolute, refuses names that cannot go into the record or
+// a launcher, and creates both folders (always both, as the user is asked for each).
+bool TInstallRun::PrepareFolders() {
+    auto normal = [&](const std::string& typed) {
+        return NormalInstallPath(typed, c_.WorkingFolder, c_.Home);
+    };
+    std::optional<std::string> app = normal(c_.AppFolder), start = normal(c_.StartFolder);
+    std::optional<std::string> desktop = normal(c_.DesktopFolder), sendTo = normal(c_.SendToFolder);
+    bool appOk = app && app != dist_ && w_.RealFolder(*app) != w_.RealFolder(dist_);
+    bool startOk = start.has_value() && desktop && sendTo;
+    if (appOk && startOk) {
+        appOk = EnsureFolder(*app);
+        startOk = EnsureFolder(*start);
+    }
+    if (!appOk || !startOk) {
+        std::string prefix = !appOk && !startOk ? "インストール先およびスタートメニューの"
+                             : !appOk           ? "インストール先の"
+                                                : "スタートメニューの";
+        bool control = HasControlCharacter(c_.AppFolder) || HasControlCharacter(c_.StartFolder);
+        w_.Notify(TNotice::Information, prefix + "フォルダの指定が不正です." +
+                                            (control ? "\n(制御文字を含む名前は使えません.)" : ""));
+        return false;
+    }
+    // The record holds real paths, so the uninstaller can refuse any symbolic link.
+    app_ = w_.RealFolder(*app);
+    start_ = w_.RealFolder(*start);
+    desktop_ = w_.RealFolder(*desktop);
+    sendTo_ = w_.RealFolder(*sendTo);
+    return true;
+}
+
+void TInstallRun::LoadEarlierRecord() {
+    if (w_.EntryKind(RecordPath()) != TEntryKind::File)
+        return;
+    if (std::optional<std::string> text = w_.ReadFile(RecordPath()))
+        if (std::optional<TInstallRecord> record = ParseInstallRecord(*text)) {
+            earlier_ = *record;
+            hadRecord_ = true;
+        }
+}
+
+// A file may be replaced when it is missing or is what an earlier install wrote.
+bool TInstallRun::MayWrite(const std::string& path) {
+    TEntryKind kind = w_.EntryKind(path);
+    if (kind == TEntryKind::Missing || (path == RecordPath() && (hadRecord_ || recordWritten_)))
+        return true;
+    if (kind == TEntryKind::File) {
+        auto hash = earlier_.Hashes.find(path);
+        std::optional<std::string> bytes = w_.ReadFile(path);
+        if (hash != earlier_.Hashes.end() && bytes && ContentHash(*bytes) == hash->second)
+            return true;
+    }
+    const std::string notMine =
+        "ファイル " + path + " は、このセットアップが作成したものではありません.";
+    switch (c_.Overwrite) {
+    case TOverwrite::Ask:
+        if (!w_.Confirm(notMine +
+                            "\n上書きしますか?（[いいえ]を選択するとインストールを中止します.）",
+                        true))
+            return false;
+        break;
+    case TOverwrite::Refuse:
+        w_.Notify(TNotice::Warning, notMine + "\n上書きしません (--force で上書きします).");
+        return false;
+    case TOverwrite::Force:
+        w_.Notify(TNotice::Information, notMine + "\n上書きします (アンインストールでは残します).");
+        break;
+    }
+    foreign_.insert(path);
+    return true;
+}
+
+// A new file is listed before it is written, so even a killed setup leaves it on record.
+void TInstallRun::Put(const std::string& path, const std::string& bytes, bool executable,
+                      std::vector<std::string>& list) {
+    bool existed = w_.EntryKind(path) != TEntryKind::Missing;
+    auto note = [&] {
+        AddUnique(list, path);
+        if (foreign_.count(path))
+            run_.Hashes.erase(path);
+        else
+            run_.Hashes[path] = ContentHash(bytes);
+    };
+    if (!existed) {
+        note();
+        made_.push_back({path, false});
+        SaveRecord();
+    }
+    if (!w_.WriteFile(path, bytes, executable))
+        throw TStepFailed(path);
+    if (existed) {
+        note();
+        SaveRecord();
+    }
+}
+
+void TInstallRun::SaveRecord() {
+    if (!w_.WriteFile(RecordPath(), InstallRecordText(Current()), false))
+        throw TStepFailed("record");
+    recordWritten_ = true;
+}
+
+// Files first, last made first, each only while it holds what this run wrote; then the
+// record (when nothing of any install is left to list) and the folders, each only empty.
+void TInstallRun::RollBack() {
+    auto forget = [&](const std::string& path) {
+        Drop(run_.ApplicationFiles, path);
+        Drop(run_.Shortcuts, path);
+        run_.Hashes.erase(path);
+    };
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+        if (it->Folder)
+            continue;
+        TEntryKind kind = w_.EntryKind(it->Path);
+        auto hash = run_.Hashes.find(it->Path);
+        std::optional<std::string> bytes =
+            kind == TEntryKind::File ? w_.ReadFile(it->Path) : std::nullopt;
+        if (kind == TEntryKind::Missing ||
+            (bytes && hash != run_.Hashes.end() && ContentHash(*bytes) == hash->second &&
+             w_.RemoveFile(it->Path)))
+            forget(it->Path);
+    }
+    if (recordWritten_ && !hadRecord_ && run_.ApplicationFiles.empty() && run_.Shortcuts.empty() &&
+        w_.RemoveFile(RecordPath()))
+        recordWritten_ = false;
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+        if (it->Folder &&
+            (w_.EntryKind(it->Path) == TEntryKind::Missing || w_.RemoveEmptyFolder(it->Path)))
+            Drop(run_.CreatedFolders, it->Path);
+    if (recordWritten_ && !w_.WriteFile(RecordPath(), InstallRecordText(Current()), false))
+        w_.Notify(TNotice::Warning, RecordPath() + " を書き込めませんでした.");
+}
+
+TInstallResult TInstallRun::Run() {
+    TInstallResult result;
+    dist_ = StripTrailingSeparator(c_.DistributionFolder);
+    const std::string script = dist_ + "/" + InstallScriptName;
+    if (!w_.FileExists(script)) {
+        w_.Notify(TNotice::Warning, ScriptMissing);
+        return result;
+    }
+    // Asked before anything runs: the program started below creates the folder.
+    run_.StoreExisted = w_.StoreFolderExists();
+    if (!PrepareFolders()) {
+        RollBack();
+        return result;
+    }
+
+    std::string step = "000";
+    try {
+        step = "001";
+        LoadEarlierRecord();
+        // The folders made so far go on record at once, so even a setup killed while
+        // asking below can be uninstalled.
+        if (w_.EntryKind(RecordPath()) == TEntryKind::Missing && !run_.CreatedFolders.empty())
+            SaveRecord();
+
+        step = "002";
+        std::optional<std::string> scriptText = w_.ReadFile(script);
+        if (!scriptText) {
+            w_.Notify(TNotice::Warning, ScriptMissing);
+            RollBack();
+            return result;
+        }
+        std::vector<std::pair<std::string, std::string>> files; // source, destination
+        for (const std::string& line : TextLines(*scriptText)) {
+            if (line.empty())
+                continue;
+            std::optional<std::string> to = NormalInstallPath(line, app_, app_);
+            if (!to || !PathInside(*to, app_) || line.front() == '/' || line.front() == '~')
+                throw TStepFailed(line);
+            files.emplace_back(dist_ + "/" + line, *to);
+        }
+
+        step = "003";
+        const std::string mainProgram = app_ + "/" + MainProgramName;
+        const std::string launcher = std::string(ShortcutName) + ShortcutExtension;
+        std::vector<TLauncher> launchers;
+        if (c_.SendTo)
+            launchers.push_back({"006", sendTo_ + "/" + launcher, mainProgram, true});
+        if (c_.StartMenu) {
+            launchers.push_back({"007", start_ + "/" + launcher, mainProgram, false});
+            launchers.push_back({"007", start_ + "/" + UninstallShortcutName + ShortcutExtension,
+                                 app_ + "/" + UninstallerName, false});
+        }
+        if (c_.DeskTop)
+            launchers.push_back({"008", desktop_ + "/" + launcher, mainProgram, false});
+
+        step = "004";
+        // Everything in the way is settled before the first file is written.
+        std::vector<std::string> targets{RecordPath()};
+        for (const auto& file : files)
+            targets.push_back(file.second);
+        for (const TLauncher& l : launchers)
+            targets.push_back(l.Link);
+        for (const std::string& target : targets)
+            if (!MayWrite(target)) {
+                RollBack();
+                return result;
+            }
+        SaveRecord();
+
+        step = "005";
+        for (const auto& [from, to] : files) {
+            std::vector<std::string> made;
+            bool folder = w_.CreateFolders(ParentPath(to), made);
+            AddFolders(made);
+            std::optional<std::string> bytes = w_.ReadFile(from);
+            if (!folder || !bytes)
+                throw TStepFailed(from);
+            Put(to, *bytes, w_.IsExecutable(from), run_.ApplicationFiles);
+        }
+
+        for (const TLauncher& l : launchers) {
+            step = l.Step;
+            Put(l.Link, w_.ShortcutText(l.Link, l.Target, app_ + "/", l.OfferForFiles), true,
+                run_.Shortcuts);
+        }
+
+        step = "009";
+        if (!c_.SendTo && !c_.StartMenu && !c_.DeskTop)
+            w_.Open(mainProgram);
+
+        step = "010";
+        SaveRecord();
+    } catch (const std::exception&) {
+        w_.Notify(TNotice::Warning, "インストール中にエラーが発生しました( " + step + ").");
+        result.FailedStep = step;
+        RollBack();
+        result.Record = Current();
+        return result;
+    }
+    result.Done = true;
+    result.Record = Current();
+    w_.StartProgram(app_ + "/" + UninstallerName, dist_);
+    return result;
 }
 
 } // namespace
-
-std::string InstallRecordText(const TInstallRecord& record) {
-    std::string text = std::string(AppSection) + "\n";
-    for (const std::string& line : record.ApplicationFiles)
-        text += line + "\n";
-    text += std::string(ShortcutSection) + "\n";
-    for (const std::string& line : record.Shortcuts)
-        text += line + "\n";
-    text += std::string(InfoSection) + "\n" + YesNoText(record.StoreExisted) + "\n";
-    if (!record.CreatedFolders.empty()) {
-        text += std::string(FolderSection) + "\n";
-        for (const std::string& line : record.CreatedFolders)
-            text += line + "\n";
-    }
-    return text;
-}
-
-std::vector<std::string> TextLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::optional<TInstallRecord> ParseInstallRecord(const std::string& text) {
-    std::vector<std::string> lines = TextLines(text);
-    TInstallRecord record;
-    size_t i = 0;
-    auto section = [&](const char* name, std::vector<std::string>* into) {
-        if (i >= lines.size() || lines[i] != name)
-            return false;
-        for (++i; i < lines.size() &&
-                  !(lines[i].size() > 1 && lines[i].front() == '[' && lines[i].back() == ']');
-             ++i)
-            if (into)
-                into->push_back(lines[i]);
-        return true;
-    };
-    if (!section(AppSection, &record.ApplicationFiles) ||
-        !section(ShortcutSection, &record.Shortcuts))
-        return std::nullopt;
-    std::vector<std::string> info;
-    if (!section(InfoSection, &info) || info.size() != 1 ||
-        (info[0] != "TRUE" && info[0] != "FALSE"))
-        return std::nullopt;
-    record.StoreExisted = info[0] == "TRUE";
-    if (i < lines.size() && !section(FolderSection, &record.CreatedFolders))
-        return std::nullopt;
-    if (i != lines.size())
-        return std::nullopt;
-    return record;
-}
 
 TInstallFolders DefaultInstallFolders(const std::string& desktop, const std::string& sendTo,
                                       const std::string& programs,
@@ -125,104 +351,8 @@ std::optional<std::string> AcceptChosenFolder(TInstallWorld& world, const std::s
     return StripTrailingSeparator(chosen);
 }
 
-TInstallResult RunInstall(TInstallWorld& world, const TInstallChoice& choice,
-                          std::vector<std::string>& createdFolders) {
-    TInstallResult result;
-    const std::string dist = StripTrailingSeparator(choice.DistributionFolder);
-    const std::string script = dist + "/" + InstallScriptName;
-    if (!world.FileExists(script)) {
-        world.Notify(TNotice::Warning, ScriptMissing);
-        return result;
-    }
-    // Both folders are offered for creation even when the first one failed.
-    bool appOk = EnsureFolder(world, choice.AppFolder, createdFolders);
-    bool startOk = EnsureFolder(world, choice.StartFolder, createdFolders);
-    if (!appOk || !startOk) {
-        std::string prefix = !appOk && !startOk ? "インストール先およびスタートメニューの"
-                             : !appOk           ? "インストール先の"
-                                                : "スタートメニューの";
-        world.Notify(TNotice::Information, prefix + "フォルダの指定が不正です.");
-        return result;
-    }
-
-    std::string step = "000";
-    TInstallRecord& record = result.Record;
-    const std::string& app = choice.AppFolder;
-    try {
-        step = "001";
-        const std::string destination = StripTrailingSeparator(app);
-
-        step = "002";
-        std::optional<std::string> scriptText = world.ReadFile(script);
-        if (!scriptText) {
-            world.Notify(TNotice::Warning, ScriptMissing);
-            return result;
-        }
-        std::vector<std::string> lines = TextLines(*scriptText);
-        for (const std::string& line : lines)
-            record.ApplicationFiles.push_back(app + "/" + line);
-
-        step = "003";
-        step = "004";
-
-        step = "005";
-        // Files in a subfolder of the distribution keep that subfolder, so one copy per
-        // subfolder, in the order the script first names it.
-        std::vector<std::string> folders;
-        for (const std::string& line : lines)
-            if (std::find(folders.begin(), folders.end(), ParentOf(line)) == folders.end())
-                folders.push_back(ParentOf(line));
-        for (const std::string& folder : folders) {
-            std::vector<std::string> sources;
-            for (const std::string& line : lines)
-                if (ParentOf(line) == folder)
-                    sources.push_back(dist + "/" + line);
-            int code =
-                world.CopyFiles(sources, folder.empty() ? destination : destination + "/" + folder);
-            if (code != 0 && code != -1)
-                throw TStepFailed("copy");
-        }
-
-        const std::string mainProgram = app + "/" + MainProgramName;
-        auto shortcut = [&](const std::string& folder, bool offerForFiles) {
-            std::string link = folder + "/" + ShortcutName + ShortcutExtension;
-            // A shortcut that could not be saved is still listed.
-            world.CreateShortcut(link, mainProgram, app + "/", offerForFiles);
-            record.Shortcuts.push_back(link);
-        };
-        step = "006";
-        if (choice.SendTo)
-            shortcut(choice.SendToFolder, true);
-
-        step = "007";
-        if (choice.StartMenu) {
-            shortcut(choice.StartFolder, false);
-            std::string link = choice.StartFolder + "/" + UninstallShortcutName + ShortcutExtension;
-            world.CreateShortcut(link, app + "/" + UninstallerName, app + "/", false);
-            record.Shortcuts.push_back(link);
-        }
-
-        step = "008";
-        if (choice.DeskTop)
-            shortcut(choice.DesktopFolder, false);
-
-        step = "009";
-        if (!choice.SendTo && !choice.StartMenu && !choice.DeskTop)
-            world.Open(mainProgram);
-
-        step = "010";
-        record.StoreExisted = world.StoreFolderExists();
-        record.CreatedFolders = createdFolders;
-        if (!world.WriteFile(app + "/" + InstallRecordName, InstallRecordText(record)))
-            throw TStepFailed("record");
-    } catch (const std::exception&) {
-        world.Notify(TNotice::Warning, "インストール中にエラーが発生しました( " + step + ").");
-        result.FailedStep = step;
-        return result;
-    }
-    result.Done = true;
-    world.StartProgram(app + "/" + UninstallerName, dist);
-    return result;
+TInstallResult RunInstall(TInstallWorld& world, const TInstallChoice& choice) {
+    return TInstallRun(world, choice).Run();
 }
 
 } // namespace glimra

@@ -28,8 +28,8 @@ template <class T> T* Place(QWidget* parent, T* widget, int x, int y, int w, int
 
 } // namespace
 
-TForm1::TForm1(TInstallWorld& world, std::string distributionFolder)
-    : world_(world), dist_(std::move(distributionFolder)) {
+TForm1::TForm1(TInstallWorld& world, TInstallChoice choice)
+    : world_(world), choice_(std::move(choice)) {
     setWindowTitle(QStringLiteral("QUENTARO INSTALL ASSISTANT"));
     resize(640, 480);
     QFont title = font();
@@ -68,7 +68,7 @@ TForm1::TForm1(TInstallWorld& world, std::string distributionFolder)
     auto* memo = Place(base_, new QPlainTextEdit, 16, 192, 600, 130);
     memo->setReadOnly(true);
     memo->setTabChangesFocus(true);
-    QFile licence(QString::fromStdString(dist_ + "/LICENSE.TXT"));
+    QFile licence(QString::fromStdString(choice_.DistributionFolder + "/LICENSE.TXT"));
     memo->setPlainText(licence.open(QIODevice::ReadOnly) ? QString::fromUtf8(licence.readAll())
                                                          : QString::fromUtf8(DefaultLicence));
     auto* restore = Place(base_, new QPushButton(QStringLiteral("元に戻す")), 16, 332, 120, 28);
@@ -81,6 +81,7 @@ TForm1::TForm1(TInstallWorld& world, std::string distributionFolder)
     connect(start_, &QPushButton::clicked, this, [this] { StartInstall(); });
     connect(abort_, &QPushButton::clicked, this, &QWidget::close);
     RestoreDefaults();
+    eAppFolder_->setText(QString::fromStdString(choice_.AppFolder));
 }
 
 void TForm1::RestoreDefaults() {
@@ -100,8 +101,7 @@ void TForm1::ChangeFolder(QLineEdit* edit) {
 }
 
 void TForm1::StartInstall() {
-    TInstallChoice choice;
-    choice.DistributionFolder = dist_;
+    TInstallChoice choice = choice_;
     choice.AppFolder = eAppFolder_->text().toStdString();
     choice.StartFolder = eStartFolder_->text().toStdString();
     choice.DesktopFolder = folders_.Desktop;
@@ -110,7 +110,7 @@ void TForm1::StartInstall() {
     choice.SendTo = sendTo_->isChecked();
     choice.StartMenu = startMenu_->isChecked();
     // The uninstaller is started inside the run once the record is written.
-    if (!RunInstall(world_, choice, created_).Done)
+    if (!RunInstall(world_, choice).Done)
         return;
     for (QPushButton* b : {start_, abort_, changeStart_, changeApp_})
         b->setEnabled(false);

@@ -14,7 +14,9 @@ namespace glimra {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    TForm1(TInstallWorld& world, std::string distributionFolder);
+    // choice: the distribution folder, the folders typed names are taken against, and
+    // the installation folder given on the command line, if any.
+    TForm1(TInstallWorld& world, TInstallChoice choice);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -25,9 +27,8 @@ private:
     void StartInstall();
 
     TInstallWorld& world_;
-    std::string dist_;
+    TInstallChoice choice_;
     TInstallFolders folders_;
-    std::vector<std::string> created_;
     QFrame* base_;
     QCheckBox *deskTop_, *sendTo_, *startMenu_;
     QLineEdit *eStartFolder_, *eAppFolder_;

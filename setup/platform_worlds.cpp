@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/settings_platform.h"
 #include "platform/shell_files.h"
+#include "setup/safe_files.h"
 
 #include <QFileInfo>
 #include <filesystem>
@@ -32,10 +33,16 @@ bool TPlatformInstallWorld::FolderHasEntries(const std::string& path) {
     return fs::is_directory(path, ec) && !fs::is_empty(path, ec);
 }
 
-bool TPlatformInstallWorld::CreateFolders(const std::string& path) {
-    std::error_code ec;
-    fs::create_directories(path, ec);
-    return !ec && fs::is_directory(path, ec);
+TEntryKind TPlatformInstallWorld::EntryKind(const std::string& path) {
+    return NoFollowKind(path);
+}
+
+bool TPlatformInstallWorld::CreateFolders(const std::string& path, std::vector<std::string>& made) {
+    return CreateFolderChain(path, made);
+}
+
+std::string TPlatformInstallWorld::RealFolder(const std::string& path) {
+    return RealPath(path);
 }
 
 std::optional<std::string> TPlatformInstallWorld::ReadFile(const std::string& path) {
@@ -44,24 +51,31 @@ std::optional<std::string> TPlatformInstallWorld::ReadFile(const std::string& pa
         return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
-    return text.str();
+    return in.bad() ? std::nullopt : std::optional(text.str());
 }
 
-bool TPlatformInstallWorld::WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
+bool TPlatformInstallWorld::IsExecutable(const std::string& path) {
+    std::error_code ec;
+    return (fs::status(path, ec).permissions() & fs::perms::owner_exec) != fs::perms::none;
 }
 
-int TPlatformInstallWorld::CopyFiles(const std::vector<std::string>& sources,
-                                     const std::string& destination) {
-    return ShellFileOperation(sources, destination, FileOpCopy);
+bool TPlatformInstallWorld::WriteFile(const std::string& path, const std::string& bytes,
+                                      bool executable) {
+    return NoFollowWrite(path, bytes, executable ? 0755 : 0644);
 }
 
-bool TPlatformInstallWorld::CreateShortcut(const std::string& link, const std::string& target,
-                                           const std::string& workingFolder, bool offerForFiles) {
-    return glimra::CreateShortcut(link, target, workingFolder, offerForFiles);
+bool TPlatformInstallWorld::RemoveFile(const std::string& path) {
+    return NoFollowDelete(path);
+}
+
+bool TPlatformInstallWorld::RemoveEmptyFolder(const std::string& path) {
+    return NoFollowRemoveFolder(path);
+}
+
+std::string TPlatformInstallWorld::ShortcutText(const std::string& link, const std::string& target,
+                                                const std::string& workingFolder,
+                                                bool offerForFiles) {
+    return glimra::ShortcutText(link, target, workingFolder, offerForFiles);
 }
 
 void TPlatformInstallWorld::Open(const std::string& path) {
@@ -95,34 +109,36 @@ void TPlatformInstallWorld::Notify(TNotice kind, const std::string& text) {
                             text, TMsgButtons::Ok);
 }
 
-bool TPlatformUninstallWorld::Exists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
+TEntryKind TPlatformUninstallWorld::EntryKind(const std::string& path) {
+    return NoFollowKind(path);
 }
 
-bool TPlatformUninstallWorld::IsFolder(const std::string& path) {
-    std::error_code ec;
-    return fs::is_directory(fs::symlink_status(path, ec));
+std::optional<std::string> TPlatformUninstallWorld::ReadFile(const std::string& path) {
+    return NoFollowRead(path);
 }
 
-bool TPlatformUninstallWorld::FolderHasEntries(const std::string& path) {
-    std::error_code ec;
-    return !fs::is_empty(path, ec) && !ec;
+std::optional<std::vector<std::string>>
+TPlatformUninstallWorld::FolderEntries(const std::string& path) {
+    return NoFollowEntries(path);
 }
 
 bool TPlatformUninstallWorld::DeleteFile(const std::string& path) {
-    return glimra::DeleteFile(path);
+    return NoFollowDelete(path);
 }
 
 bool TPlatformUninstallWorld::RemoveEmptyFolder(const std::string& path) {
-    std::error_code ec;
-    return fs::remove(path, ec) && !ec;
+    return NoFollowRemoveFolder(path);
 }
 
-bool TPlatformUninstallWorld::RemoveStoreFolder() {
-    std::error_code ec;
-    fs::remove_all(StoreFolder(), ec);
-    return !ec;
+bool TPlatformUninstallWorld::WriteFile(const std::string& path, const std::string& text) {
+    return NoFollowWrite(path, text, 0644);
+}
+
+// The folder is ours to find (it may lie behind the user's own links); below it
+// nothing is followed.
+std::string TPlatformUninstallWorld::StoreFile() {
+    return RealPath(StoreFolder()) + "/" +
+           QFileInfo(TQtUserStore::DefaultPath()).fileName().toStdString();
 }
 
 void TPlatformUninstallWorld::Notify(const std::string& text) {

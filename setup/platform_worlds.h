@@ -12,12 +12,16 @@ public:
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     bool FolderHasEntries(const std::string& path) override;
-    bool CreateFolders(const std::string& path) override;
+    TEntryKind EntryKind(const std::string& path) override;
+    bool CreateFolders(const std::string& path, std::vector<std::string>& made) override;
+    std::string RealFolder(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
-    bool WriteFile(const std::string& path, const std::string& text) override;
-    int CopyFiles(const std::vector<std::string>& sources, const std::string& destination) override;
-    bool CreateShortcut(const std::string& link, const std::string& target,
-                        const std::string& workingFolder, bool offerForFiles) override;
+    bool IsExecutable(const std::string& path) override;
+    bool WriteFile(const std::string& path, const std::string& bytes, bool executable) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
+    std::string ShortcutText(const std::string& link, const std::string& target,
+                             const std::string& workingFolder, bool offerForFiles) override;
     void Open(const std::string& path) override;
     void StartProgram(const std::string& path, const std::string& argument) override;
     bool StoreFolderExists() override;
@@ -31,12 +35,13 @@ private:
 class TPlatformUninstallWorld : public TUninstallWorld {
 public:
     explicit TPlatformUninstallWorld(bool silent) : silent_(silent) {}
-    bool Exists(const std::string& path) override;
-    bool IsFolder(const std::string& path) override;
-    bool FolderHasEntries(const std::string& path) override;
+    TEntryKind EntryKind(const std::string& path) override;
+    std::optional<std::string> ReadFile(const std::string& path) override;
+    std::optional<std::vector<std::string>> FolderEntries(const std::string& path) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveEmptyFolder(const std::string& path) override;
-    bool RemoveStoreFolder() override;
+    bool WriteFile(const std::string& path, const std::string& text) override;
+    std::string StoreFile() override;
     void Notify(const std::string& text) override;
 
 private:

@@ -5,10 +5,8 @@
 #include "setup/platform_worlds.h"
 
 #include <QApplication>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 using namespace glimra;
 
@@ -19,30 +17,33 @@ int main(int argc, char** argv) {
         if (std::string(argv[i]) == "--silent")
             silent = true;
         else
-            check = true; // the distribution folder setup hands over
+            check = true; // the distribution folder setup hands over: never an uninstall
     }
-    const std::string folder = ProgramFolder();
-    std::ifstream in(folder + "/" + InstallRecordName, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::optional<TInstallRecord> record =
-        in ? ParseInstallRecord(text.str()) : std::optional<TInstallRecord>();
-    if (check && !silent) {
-        if (!record)
-            std::cerr << "UnInstall: " << folder << "/" << InstallRecordName << " cannot be read\n";
-        return record ? 0 : 1;
-    }
-
     std::unique_ptr<QCoreApplication> app;
-    if (silent)
+    if (silent || check)
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
-    TPlatformUninstallWorld world(silent);
+    TPlatformUninstallWorld world(silent || check);
+
+    // The folder of the running file, links resolved: the record's paths are real ones.
+    const std::string folder = ProgramFolder();
+    const std::string recordPath = folder + "/" + InstallRecordName;
+    std::optional<std::string> text = world.ReadFile(recordPath);
+    std::optional<TInstallRecord> record = text ? ParseInstallRecord(*text) : std::nullopt;
     if (!record) {
-        world.Notify(folder + "/" + InstallRecordName + " を読み込めません.");
+        world.Notify(recordPath +
+                     " を読み込めません (相対パスなど、記録の形式が正しくありません).");
         return 1;
     }
+    if (std::optional<std::string> stray = StrayRecordEntry(*record, folder)) {
+        world.Notify(recordPath + " の " + *stray +
+                     " は、このフォルダのセットアップが作成したものではありません. "
+                     "何も削除しません.");
+        return 1;
+    }
+    if (check)
+        return 0;
     if (!silent && MessageBoxes().Show(TMsgKind::Confirmation,
                                        "GLIMRA 4th をアンインストールします. よろしいですか?",
                                        TMsgButtons::OkCancel) != TMsgResult::Ok)

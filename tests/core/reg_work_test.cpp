@@ -239,6 +239,11 @@ TEST_F(RegWorkTest, UninstallInfoIsWrittenOnceFromTheOrganisationFolder) {
     P.Files.Files.erase("/app/UnInst.dat");
     P.Files.Unwritable.insert("/app/UnInst.dat");
     EXPECT_NO_THROW(P.Loaded());
+    // setup's record holds the fact already; nothing is left for the uninstaller to meet.
+    P.Files.Unwritable.clear();
+    P.Files.Files["/app/uninst.dat"] = "[APPLICATION FILES]\n";
+    P.Loaded();
+    EXPECT_EQ(P.Files.Files.count("/app/UnInst.dat"), 0u);
 }
 
 TEST_F(RegWorkTest, ProgramFolderThatCannotBeWrittenUsesTheStoreWithoutAsking) {

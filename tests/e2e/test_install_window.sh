@@ -8,7 +8,9 @@ export XDG_DATA_HOME=$WORK/home/.local/share
 mkdir -p "$HOME/Desktop" "$XDG_DATA_HOME/applications"
 cmake --install "$BUILD" --prefix "$DIST" >"$WORK/install.log" 2>&1 || fail "cmake --install"
 
-"$DIST/setup" >"$WORK/glimra.out" 2>&1 &
+APPDIR="$XDG_DATA_HOME/GLIMRA 4th"
+# The folder is given: tests run as root, and root must name it.
+"$DIST/setup" --dir "$APPDIR" >"$WORK/glimra.out" 2>&1 &
 SETUP_PID=$!
 PIDS+=("$SETUP_PID")
 id=$(wait_window "QUENTARO INSTALL ASSISTANT") || fail "install window did not open"
@@ -20,7 +22,6 @@ w=$WIDTH h=$HEIGHT
 x=$(((w - 633) / 2 + 336 + 68))
 y=$(((h - 369) / 2 + 332 + 14))
 xdotool mousemove --window "$id" "$x" "$y" click 1
-APPDIR="$XDG_DATA_HOME/GLIMRA 4th"
 for _ in 1 2; do
     q=$(wait_window "4th Glimra" 5) || fail "no folder question"
     xdotool windowfocus --sync "$q" key Return 2>/dev/null || xdotool key Return
