@@ -1,5 +1,6 @@
 #include "app/control_hub.h"
 #include "common/forward_record.h"
+#include "common/start_options.h"
 #include "platform/instance_channel.h"
 #include "platform/termination.h"
 #include "viewer/viewer_window.h"
@@ -39,7 +40,7 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 }
 
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
-             std::optional<TExitWatchdog>& watchdog) {
+             const TStartOptions& options, std::optional<TExitWatchdog>& watchdog) {
     std::unique_ptr<TFourthGlimraControl> hub;
     // Caught before the hub opens its first window, so a stop during the start is never
     // the default one that ends the program unsaved. A question the start is asking
@@ -58,7 +59,7 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
     // Senders wait in the queue until the hub can open their windows.
     if (!channel.Listen())
         std::cerr << "glimra4: cannot listen for other starts; they will fail\n";
-    hub = std::make_unique<TFourthGlimraControl>(std::move(params));
+    hub = std::make_unique<TFourthGlimraControl>(std::move(params), nullptr, options);
     channel.Serve([&hub](const TCopyDataRecord& record) {
         if (!hub || hub->Terminating())
             return false;
@@ -84,10 +85,16 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Bytes as given: a file name need not be valid text.
-    std::vector<std::string> params = CommandLineParameters(argc, argv, WorkingFolder());
+    std::vector<std::string> params = CommandLineParameters(argc, argv, "");
+    TStartOptions options;
+    if (auto bad = TakeStartOptions(params, options)) {
+        std::cerr << "glimra4: " << *bad << '\n';
+        return 2;
+    }
+    ResolveFirstParameter(params, WorkingFolder());
     TInstanceChannel channel;
     QString error;
-    switch (channel.Start(MakeForwardRecord(params), &error)) {
+    switch (channel.Start(MakeForwardRecord(params, options.Texts()), &error)) {
     case TStartRole::Forwarded:
         return 0;
     case TStartRole::Failed:
@@ -96,5 +103,5 @@ int main(int argc, char** argv) {
     case TStartRole::Owner:
         break;
     }
-    return RunOwner(channel, std::move(params), watchdog);
+    return RunOwner(channel, std::move(params), options, watchdog);
 }

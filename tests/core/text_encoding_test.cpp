@@ -1,5 +1,7 @@
+#include "common/forward_record.h"
 #include "common/line_encoder.h"
 #include "common/line_scanner.h"
+#include "common/start_options.h"
 #include "platform/system_codecs.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +212,51 @@ TEST(TextEncoding, SaveReportsWhatTheEncodingCannotHold) {
         encoder.Line("☃", out);
     EXPECT_EQ(encoder.Unencodable().size(), TLineEncoder::MaxReported);
     EXPECT_EQ(encoder.UnencodableCount(), TLineEncoder::MaxReported + 2);
+}
+
+// --encoding before the file, checked here, and carried to a running instance after
+// the text's NUL, where an older instance does not look.
+TEST(TextEncoding, StartOptionTravelsInTheForwardedRecord) {
+    struct TCase {
+        std::vector<std::string> Params;
+        std::optional<TEncoding> Encoding;
+        std::vector<std::string> Files;
+        bool Error;
+    };
+    const std::vector<TCase> cases = {
+        {{"--encoding=sjis", "/a b"}, TEncoding::Cp932, {"/a b"}, false},
+        {{"--encoding", "euc-jp", "x"}, TEncoding::EucJp, {"x"}, false},
+        {{"--", "--encoding=CP932"}, std::nullopt, {"--encoding=CP932"}, false},
+        {{"a.log", "--encoding=CP932"}, std::nullopt, {"a.log", "--encoding=CP932"}, false},
+        {{"--encoding=klingon", "x"}, std::nullopt, {"x"}, true},
+        {{"--encoding="}, std::nullopt, {}, true},
+        {{"--encoding"}, std::nullopt, {}, true},
+    };
+    for (TCase c : cases) {
+        SCOPED_TRACE(c.Params.front());
+        TStartOptions options;
+        const auto error = TakeStartOptions(c.Params, options);
+        EXPECT_EQ(options.Encoding, c.Encoding);
+        EXPECT_EQ(c.Params, c.Files);
+        EXPECT_EQ(error.has_value(), c.Error);
+        if (error) {
+            EXPECT_NE(error->find("UTF-16LE"), std::string::npos) << *error;
+        }
+    }
+
+    TStartOptions options;
+    options.Encoding = TEncoding::EucJp;
+    const TCopyDataRecord sent = MakeForwardRecord({"/logs/my", "app.log"}, options.Texts());
+    TRecordReader reader; // as every version reads it
+    ASSERT_EQ(reader.Feed(EncodeRecord(sent)), TRecordReader::TState::Complete);
+    EXPECT_EQ(reader.Record().dwData, 2u);
+    EXPECT_EQ(RecordText(reader.Record()), "/logs/my app.log");
+    std::vector<std::string> texts = RecordOptions(reader.Record());
+    EXPECT_EQ(texts, (std::vector<std::string>{"--encoding=EUC-JP"}));
+    TStartOptions received;
+    EXPECT_FALSE(TakeStartOptions(texts, received, false));
+    EXPECT_EQ(received.Encoding, TEncoding::EucJp);
+    EXPECT_TRUE(RecordOptions(MakeForwardRecord({"/x"})).empty());
 }
 
 } // namespace glimra
