@@ -1,6 +1,7 @@
 #include "common/line_scanner.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace glimra {
 
@@ -43,8 +44,41 @@ void TLineScanner::Feed(std::string_view bytes, std::vector<std::uint64_t>& star
         Partial.clear();
     }
     const std::size_t whole = bytes.size() - bytes.size() % Unit;
-    for (std::size_t i = 0; i < whole; i += Unit)
-        Take(bytes.data() + i, starts);
+    const char* d = bytes.data();
+    // Inside a line only a CR or LF matters: each of the two searches runs ahead once
+    // and again only when passed, so a file with one kind of line end is read once.
+    const std::size_t at = BigEndian ? Unit - 1 : 0; // the character's byte in a unit
+    std::size_t lf = 0, cr = 0;
+    bool lfValid = false, crValid = false;
+    auto search = [&](char c, std::size_t from) {
+        const void* hit = std::memchr(d + from, c, whole - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : whole;
+    };
+    for (std::size_t i = 0; i < whole;) {
+        if (InLine) {
+            std::size_t next = whole;
+            for (std::size_t from = i + at; from < whole;) {
+                if (!lfValid || lf < from)
+                    lf = search('\n', from), lfValid = true;
+                if (!crValid || cr < from)
+                    cr = search('\r', from), crValid = true;
+                const std::size_t hit = std::min(lf, cr);
+                // A byte of another character unless it is a whole unit's.
+                if (hit < whole && (hit - at - i) % Unit == 0 &&
+                    Kind(d + hit - at) != TUnit::Other) {
+                    next = hit - at;
+                    break;
+                }
+                from = hit + 1;
+            }
+            At += next - i;
+            i = next;
+            if (i == whole)
+                break;
+        }
+        Take(d + i, starts);
+        i += Unit;
+    }
     Partial.assign(bytes.substr(whole));
 }
 
