@@ -155,7 +155,7 @@ bool IsUtf8(std::string_view head) {
     return true;
 }
 
-std::optional<TEncoding> Utf16ByZeros(std::string_view head) {
+std::optional<TEncoding> Utf16ByZeros(std::string_view head, std::size_t share) {
     std::size_t lowZero = 0, highZero = 0; // pairs whose second, or first, byte alone is 0
     for (std::size_t i = 0; i + 1 < head.size(); i += 2) {
         const bool first = head[i] == 0, second = head[i + 1] == 0;
@@ -164,9 +164,8 @@ std::optional<TEncoding> Utf16ByZeros(std::string_view head) {
     }
     const std::size_t pairs = head.size() / 2;
     const std::size_t more = std::max(lowZero, highZero), fewer = std::min(lowZero, highZero);
-    // A quarter of the characters ASCII (timestamps, digits, blanks) and the zeros on
-    // one side: no UTF-8 text or binary record looks like that.
-    if (pairs == 0 || more * 4 < pairs || fewer * 8 > more)
+    // The zeros on one side: no UTF-8 text, NUL padding or binary record looks like that.
+    if (pairs == 0 || more * share < pairs || fewer * 8 > more)
         return std::nullopt;
     return lowZero > highZero ? TEncoding::Utf16Le : TEncoding::Utf16Be;
 }
@@ -195,6 +194,8 @@ TEncodingChoice ChooseEncoding(std::string_view head, std::optional<TEncoding> f
         return {*utf16, 0};
     if (IsUtf8(head))
         return {TEncoding::Utf8, 0};
+    if (auto utf16 = Utf16ByZeros(head, 64))
+        return {*utf16, 0};
     return {detector ? EncodingFromDetector(detector(head)) : TEncoding::Windows1252, 0};
 }
 

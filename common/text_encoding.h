@@ -51,16 +51,19 @@ std::optional<TEncodingChoice> ChoiceByBom(std::string_view head);
 // Valid UTF-8; a sequence cut by the end of head counts as valid (the file goes on, or
 // its writer is in the middle of a character).
 bool IsUtf8(std::string_view head);
-// UTF-16 without a mark, from its many ASCII characters: one byte of each pair zero,
-// always the same one. Valid UTF-8 too, so this is asked first.
-std::optional<TEncoding> Utf16ByZeros(std::string_view head);
+// UTF-16 without a mark, from the zero byte of its ASCII characters (digits, blanks,
+// line ends): always the same byte of a pair, in at least one pair of share. Mostly
+// ASCII it is valid UTF-8 too, so a share of a quarter is asked first; text that is
+// not UTF-8 needs far fewer.
+std::optional<TEncoding> Utf16ByZeros(std::string_view head, std::size_t share = 4);
 // A detector's answer (a charset name) as one of ours; a set we do not read falls back
 // to the nearest one we do, an answer of none to windows-1252, where every byte is a
 // character and the user can still choose another.
 TEncoding EncodingFromDetector(std::string_view answer);
 
 // Detection from the file's first bytes: a byte-order mark decides; otherwise UTF-16
-// by its zeros, valid UTF-8, and last the detector, asked only then. forced (the
+// by its zeros, valid UTF-8, and last the detector, asked only then (it takes UTF-16
+// for a Chinese set). forced (the
 // user's choice) wins, skipping only a mark of its own encoding.
 TEncodingChoice ChooseEncoding(std::string_view head, std::optional<TEncoding> forced,
                                const std::function<std::string(std::string_view)>& detector);

@@ -38,6 +38,9 @@ std::string Log(std::initializer_list<const char*> lines, int times = 3) {
 const std::string Japanese =
     Log({"接続エラー: タイムアウト 30 秒", "再接続しました。サーバーの準備ができました"});
 
+const std::string JapaneseOnly = "接続エラーが発生しました。タイムアウトまで三十秒を待ちました\r\n"
+                                 "サーバーへの再接続に成功しました。処理を続けます\r\n";
+
 struct TSample {
     const char* Name;
     std::string Text; // UTF-8
@@ -65,6 +68,7 @@ TEST(TextEncoding, DetectsDecodesAndSavesEveryEncoding) {
         {"UTF-32BE BOM", Japanese, "UTF-32BE", TEncoding::Utf32Be, "\0\0\xFE\xFF"sv},
         {"UTF-16LE", Japanese, "UTF-16LE", TEncoding::Utf16Le, ""},
         {"UTF-16BE", Japanese, "UTF-16BE", TEncoding::Utf16Be, ""},
+        {"UTF-16LE, no ASCII but line ends", JapaneseOnly, "UTF-16LE", TEncoding::Utf16Le, ""},
         {"CP932", Japanese, "CP932", TEncoding::Cp932, ""},
         {"EUC-JP", Japanese, "EUC-JP", TEncoding::EucJp, ""},
         {"GB18030", Log({"连接错误：超时 30 秒", "重新连接成功，服务器已就绪"}), "GB18030",
