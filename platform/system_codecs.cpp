@@ -144,9 +144,13 @@ char32_t Utf8At(std::string_view s, std::size_t i, std::size_t& len) {
     return cp;
 }
 
+// The system's converter writes some characters the encoding lacks as look-alikes
+// (CP932: U+00A5 as the byte of "\\", U+301C as U+FF5E): a character is written only
+// when it reads back as itself.
 class TIconvEncoder final : public TTextEncoder {
 public:
-    explicit TIconvEncoder(TEncoding encoding) : Converter(IconvName(encoding), "UTF-8") {
+    explicit TIconvEncoder(TEncoding encoding)
+        : Converter(IconvName(encoding), "UTF-8"), Back(encoding) {
         std::string_view mark = "?";
         Converter.Run(mark, Question);
         Converter.ResetState();
@@ -154,28 +158,36 @@ public:
 
     void Encode(std::string_view utf8, std::string& out,
                 const std::function<void(const TMiss&)>& miss) override {
+        const std::size_t start = out.size();
         std::string_view in = utf8;
-        std::size_t counted = 0, column = 0; // characters before byte counted
-        while (!in.empty()) {
-            if (Converter.Run(in, out) == 0)
-                break;
-            // A character the encoding cannot hold, or bytes that are not UTF-8.
-            const auto at = static_cast<std::size_t>(in.data() - utf8.data());
-            for (; counted < at; ++counted)
-                column += (static_cast<unsigned char>(utf8[counted]) & 0xC0) != 0x80;
-            std::size_t len = 1;
-            const char32_t c = Utf8At(utf8, at, len);
-            if (miss)
-                miss({column, c});
-            out += Question;
-            in.remove_prefix(len);
-            Converter.ResetState();
-        }
+        const bool whole = Converter.Run(in, out) == 0;
         Converter.ResetState();
+        if (whole && Back.DecodeAll(std::string_view(out).substr(start)) == utf8)
+            return;
+        // Something did not go over as it is: a character at a time, to say which.
+        out.resize(start);
+        for (std::size_t i = 0, column = 0; i < utf8.size(); ++column) {
+            std::size_t len = 1;
+            const char32_t c = Utf8At(utf8, i, len);
+            const std::string_view character = utf8.substr(i, len);
+            const std::size_t at = out.size();
+            in = character;
+            bool kept = Converter.Run(in, out) == 0;
+            Converter.ResetState();
+            kept = kept && Back.DecodeAll(std::string_view(out).substr(at)) == character;
+            if (!kept) {
+                out.resize(at);
+                out += Question;
+                if (miss)
+                    miss({column, c});
+            }
+            i += len;
+        }
     }
 
 private:
     TIconv Converter;
+    TIconvDecoder Back;
     std::string Question;
 };
 

@@ -207,15 +207,18 @@ TEST(TextEncoding, SaveReportsWhatTheEncodingCannotHold) {
     TLineEncoder encoder(SystemCodecs().Encoder(TEncoding::Cp932), {TEncoding::Cp932, 0});
     std::string out;
     encoder.Line("ok", out);
-    encoder.Line("雪☃だ\xFF!", out); // a snowman, and a byte that was no text
-    EXPECT_EQ(out, "ok\r\n" + Convert("雪", "CP932") + "?" + Convert("だ", "CP932") + "?!\r\n");
-    EXPECT_EQ(encoder.Unencodable(), (std::vector<TUnencodable>{{1, 1, U'☃'}, {1, 3, U'\uFFFD'}}));
+    // A snowman, a byte that was no text, and a yen sign the converter would write as
+    // the byte of a backslash.
+    encoder.Line("雪☃だ\xFF!¥", out);
+    EXPECT_EQ(out, "ok\r\n" + Convert("雪", "CP932") + "?" + Convert("だ", "CP932") + "?!?\r\n");
+    EXPECT_EQ(encoder.Unencodable(),
+              (std::vector<TUnencodable>{{1, 1, U'☃'}, {1, 3, U'\uFFFD'}, {1, 5, U'¥'}}));
     EXPECT_EQ(DescribeUnencodable(encoder.Unencodable()[0]), "line 2, character 2: U+2603 ☃");
     // Only the first are kept, all are counted.
     for (std::size_t i = 0; i < TLineEncoder::MaxReported; ++i)
         encoder.Line("☃", out);
     EXPECT_EQ(encoder.Unencodable().size(), TLineEncoder::MaxReported);
-    EXPECT_EQ(encoder.UnencodableCount(), TLineEncoder::MaxReported + 2);
+    EXPECT_EQ(encoder.UnencodableCount(), TLineEncoder::MaxReported + 3);
 }
 
 // --encoding before the file, checked here, and carried to a running instance after
