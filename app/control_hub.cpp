@@ -36,9 +36,9 @@ QSize ScreenSize() {
 } // namespace
 
 TFourthGlimraControl::TFourthGlimraControl(std::vector<std::string> commandLine,
-                                           std::unique_ptr<TRegWork> store)
+                                           std::unique_ptr<TRegWork> store, TStartOptions options)
     : QWidget(nullptr, Qt::FramelessWindowHint), SettingsStore(std::move(store)),
-      Parameters(std::move(commandLine)) {
+      Parameters(std::move(commandLine)), Options(std::move(options)) {
     setWindowTitle(QStringLiteral("4th Glimra proto type"));
     setAttribute(Qt::WA_NoSystemBackground);
     RegisterFontSubstitutes();
@@ -131,8 +131,10 @@ TForm2* TFourthGlimraControl::NewWindow(bool openCommandLine) {
     auto* window = new TForm2(*this);
     ActiveWindow = window;
     window->InitWindow(Settings().LayerWin);
-    if (openCommandLine && !Parameters.empty())
+    if (openCommandLine && !Parameters.empty()) {
+        window->Follower->ForcedEncoding = Options.Encoding;
         window->OpenFile(JoinParameters(Parameters));
+    }
     Windows.push_back(window);
     PlaceNewWindow(window, previous != nullptr);
     ApplySettings(window);
@@ -188,6 +190,11 @@ void TFourthGlimraControl::CopyDataReceived(const TCopyDataRecord* record) {
         return;
     TForm2* window = NewWindow(false);
     window->OpeningActive = false;
+    // Options of a later version that this one does not know are passed over.
+    std::vector<std::string> optionTexts = RecordOptions(*record);
+    TStartOptions options;
+    TakeStartOptions(optionTexts, options, false);
+    window->Follower->ForcedEncoding = options.Encoding;
     window->OpenFile(RecordText(*record));
     window->Redraw();
 }

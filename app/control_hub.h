@@ -2,6 +2,7 @@
 #include "app/activation_filter.h"
 #include "app/update_sweep.h"
 #include "common/forward_record.h"
+#include "common/start_options.h"
 #include "graphics/overlaps.h"
 #include "settings/reg_work.h"
 #include "settings/shared_levels.h"
@@ -33,8 +34,10 @@ class TFourthGlimraControl : public QWidget, public TUpdateHost, public TWindowH
 public:
     // commandLine: this process's parameters; every new window opens them joined.
     // store: the settings store to load; the program's own when none is given.
+    // options: this process's options, for every window that opens its command line.
     explicit TFourthGlimraControl(std::vector<std::string> commandLine = {},
-                                  std::unique_ptr<TRegWork> store = nullptr);
+                                  std::unique_ptr<TRegWork> store = nullptr,
+                                  TStartOptions options = {});
     ~TFourthGlimraControl() override;
 
     // openCommandLine: the window opens this process's own file (not for a window
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<TUpdateThread> Updates;
     std::unique_ptr<TModuleSet> ModuleList;
     std::vector<std::string> Parameters;
+    TStartOptions Options;
     TActivationFilter Activation;
     std::unique_ptr<TFocusWatch> FocusWatch;
     QMetaObject::Connection ActivationHook;

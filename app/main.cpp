@@ -1,5 +1,6 @@
 #include "app/control_hub.h"
 #include "common/forward_record.h"
+#include "common/start_options.h"
 #include "platform/instance_channel.h"
 #include "platform/termination.h"
 #include "viewer/viewer_window.h"
@@ -41,14 +42,15 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 
 // Every parameter is a file name, even one that looks like an option of Qt's (-reverse,
 // -style): they are taken before Qt sees them, and Qt is left the program's name alone.
+// Bytes as given: a file name need not be valid text.
 std::vector<std::string> TakeCommandLine(int& argc, char** argv) {
-    std::vector<std::string> params = CommandLineParameters(argc, argv, WorkingFolder());
+    std::vector<std::string> params = CommandLineParameters(argc, argv, "");
     argc = std::min(argc, 1);
     return params;
 }
 
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
-             std::optional<TExitWatchdog>& watchdog) {
+             const TStartOptions& options, std::optional<TExitWatchdog>& watchdog) {
     // Stopped while Qt was set up or the instance checked: nothing is open or read yet.
     if (StopRequested())
         return 0;
@@ -67,7 +69,7 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
     // Senders wait in the queue until the hub can open their windows.
     if (!channel.Listen())
         std::cerr << "glimra4: cannot listen for other starts; they will fail\n";
-    hub = std::make_unique<TFourthGlimraControl>(std::move(params));
+    hub = std::make_unique<TFourthGlimraControl>(std::move(params), nullptr, options);
     channel.Serve([&hub](const TCopyDataRecord& record) {
         if (!hub || hub->Terminating())
             return false;
@@ -94,15 +96,20 @@ int main(int argc, char** argv) {
     // cleanly too.
     CatchStopSignals();
     std::optional<TExitWatchdog> watchdog; // outlives everything below
-    // Bytes as given: a file name need not be valid text.
     std::vector<std::string> params = TakeCommandLine(argc, argv);
+    TStartOptions options;
+    if (auto bad = TakeStartOptions(params, options)) {
+        std::cerr << "glimra4: " << *bad << '\n';
+        return 2;
+    }
+    ResolveFirstParameter(params, WorkingFolder());
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     TInstanceChannel channel;
     QString error;
-    switch (channel.Start(MakeForwardRecord(params), &error)) {
+    switch (channel.Start(MakeForwardRecord(params, options.Texts()), &error)) {
     case TStartRole::Forwarded:
         return 0;
     case TStartRole::Failed:
@@ -111,5 +118,5 @@ int main(int argc, char** argv) {
     case TStartRole::Owner:
         break;
     }
-    return RunOwner(channel, std::move(params), watchdog);
+    return RunOwner(channel, std::move(params), options, watchdog);
 }

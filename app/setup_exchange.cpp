@@ -163,8 +163,11 @@ void TFourthGlimraControl::RebuildWindows() {
             continue;
         // A window left empty shows what a new window shows: the command line's file.
         std::string path = old->TitlePath;
-        if (path.empty() && !Parameters.empty())
+        std::optional<TEncoding> encoding = old->Follower->ForcedEncoding;
+        if (path.empty() && !Parameters.empty()) {
             path = JoinParameters(Parameters);
+            encoding = Options.Encoding;
+        }
         const QRect bounds = old->geometry();
         Windows[i] = nullptr;
         delete old.data();
@@ -175,6 +178,7 @@ void TFourthGlimraControl::RebuildWindows() {
         window->setGeometry(bounds);
         window->show();
         Windows[i] = window;
+        window->Follower->ForcedEncoding = encoding;
         if (!path.empty())
             window->OpenFile(path);
     }

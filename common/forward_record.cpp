@@ -22,9 +22,13 @@ std::uint32_t GetU32(std::string_view in) {
 std::vector<std::string> CommandLineParameters(int argc, const char* const* argv,
                                                const std::string& workingFolder) {
     std::vector<std::string> params(argv + std::min(argc, 1), argv + argc);
+    ResolveFirstParameter(params, workingFolder);
+    return params;
+}
+
+void ResolveFirstParameter(std::vector<std::string>& params, const std::string& workingFolder) {
     if (!params.empty() && !params[0].empty() && params[0][0] != '/' && !workingFolder.empty())
         params[0] = workingFolder + "/" + params[0];
-    return params;
 }
 
 std::string JoinParameters(const std::vector<std::string>& params) {
@@ -37,11 +41,16 @@ std::string JoinParameters(const std::vector<std::string>& params) {
     return text;
 }
 
-TCopyDataRecord MakeForwardRecord(const std::vector<std::string>& params) {
+TCopyDataRecord MakeForwardRecord(const std::vector<std::string>& params,
+                                  const std::vector<std::string>& options) {
     TCopyDataRecord record;
     record.dwData = static_cast<std::uint32_t>(params.size());
     record.Data = JoinParameters(params);
     record.Data.push_back('\0');
+    for (const std::string& option : options) {
+        record.Data += option;
+        record.Data.push_back('\0');
+    }
     record.cbData = static_cast<std::uint32_t>(record.Data.size());
     return record;
 }
@@ -58,6 +67,21 @@ std::string RecordText(const TCopyDataRecord& record) {
     std::string_view data(record.Data);
     data = data.substr(0, record.cbData);
     return std::string(data.substr(0, data.find('\0')));
+}
+
+std::vector<std::string> RecordOptions(const TCopyDataRecord& record) {
+    std::string_view data(record.Data);
+    data = data.substr(0, record.cbData);
+    std::vector<std::string> options;
+    std::size_t at = data.find('\0');
+    while (at != std::string_view::npos && at + 1 < data.size()) {
+        const std::size_t end = data.find('\0', at + 1);
+        if (end == std::string_view::npos)
+            break; // cut off: not an option we can trust
+        options.emplace_back(data.substr(at + 1, end - at - 1));
+        at = end;
+    }
+    return options;
 }
 
 TRecordReader::TState TRecordReader::Feed(std::string_view bytes) {

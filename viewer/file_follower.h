@@ -1,8 +1,10 @@
 #pragma once
+#include "common/text_encoding.h"
 #include "platform/file_access.h"
 #include "viewer/retry_state.h"
 
 #include <QObject>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,9 @@ public:
     bool HasFile() const { return Opened; }
 
     std::string FilePath;
+    // The encoding the user chose at the start (--encoding) for the file the window
+    // opens from that start; none: the file's own is detected when it is read.
+    std::optional<TEncoding> ForcedEncoding;
     TFileStamp FileTime;
     TRetryState Retry;
     int RetryInterval = 3000;

@@ -27,13 +27,15 @@ protected:
     }
     void TearDown() override { SetMessageBoxes(nullptr); }
 
-    std::unique_ptr<TFourthGlimraControl> MakeHub(std::vector<std::string> commandLine = {}) {
+    std::unique_ptr<TFourthGlimraControl> MakeHub(std::vector<std::string> commandLine = {},
+                                                  TStartOptions options = {}) {
         std::string folder = Folder.Path("");
         folder.pop_back();
         auto store =
             std::make_unique<TRegWork>(folder, 1024, 768, TFontData{"DejaVu Sans", clWhite, 9},
                                        TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
-        return std::make_unique<TFourthGlimraControl>(std::move(commandLine), std::move(store));
+        return std::make_unique<TFourthGlimraControl>(std::move(commandLine), std::move(store),
+                                                      std::move(options));
     }
 };
 

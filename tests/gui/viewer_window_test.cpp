@@ -472,6 +472,27 @@ TEST_F(HubTest, AForwardedWindowOpensOnlyTheForwardedFile) {
     EXPECT_EQ(window->Follower->FilePath, missing);
 }
 
+// --encoding holds for the windows of the start that gave it, here or forwarded,
+// and for no other.
+TEST_F(HubTest, TheStartsEncodingReachesItsWindows) {
+    std::string path = Folder.Write("sjis.log", "x\n");
+    TStartOptions options;
+    options.Encoding = TEncoding::Cp932;
+    auto hub = MakeHub({path}, options);
+    EXPECT_EQ(hub->WindowList()[0]->Follower->ForcedEncoding, TEncoding::Cp932);
+    EXPECT_EQ(hub->NewWindow()->Follower->ForcedEncoding, TEncoding::Cp932);
+    EXPECT_EQ(hub->NewWindow(false)->Follower->ForcedEncoding, std::nullopt);
+
+    options.Encoding = TEncoding::Utf16Le;
+    TCopyDataRecord record = MakeForwardRecord({path}, options.Texts());
+    hub->CopyDataReceived(&record);
+    EXPECT_EQ(hub->WindowList().back()->Follower->ForcedEncoding, TEncoding::Utf16Le);
+    EXPECT_EQ(hub->WindowList().back()->Follower->FilePath, path);
+    TCopyDataRecord plain = MakeForwardRecord({path});
+    hub->CopyDataReceived(&plain);
+    EXPECT_EQ(hub->WindowList().back()->Follower->ForcedEncoding, std::nullopt);
+}
+
 TEST_F(HubTest, SwitchingBackKeepsWhatEveryWindowShows) {
     auto hub = MakeHub();
     hub->Settings().CaptureWait = 0;
