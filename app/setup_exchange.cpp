@@ -139,7 +139,12 @@ void TFourthGlimraControl::ApplySetup() {
             RebuildWindows();
         f.eLayer->setChecked(Settings().LayerWin);
     }
-    ApplySettings(ActiveWindow);
+    // Every window takes the new values, not only the active one: showing a window
+    // again applies nothing.
+    ApplySettings(nullptr);
+    for (const auto& window : Windows)
+        if (window)
+            ApplySettings(window);
     RefreshBackground();
 }
 
@@ -188,8 +193,6 @@ void TFourthGlimraControl::RebuildWindows() {
         f.eLayer->setChecked(false);
     }
     f.eStatus->setText(QStringLiteral("-"));
-    for (std::size_t i = 0; i < Windows.size(); ++i)
-        ApplySettings(Windows[i]);
 }
 
 void TFourthGlimraControl::ApplyModuleList() {

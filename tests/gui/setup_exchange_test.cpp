@@ -12,6 +12,7 @@
 #include "platform/settings_platform.h"
 #include "platform/window_opacity.h"
 #include "viewer/file_follower.h"
+#include "viewer/glimra_memo.h"
 #include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
 
@@ -180,6 +181,44 @@ TEST_F(SetupExchangeTest, EveryControlShowsItsSettingAndUpdateWritesItBack) {
     EXPECT_EQ(f.Panel1->font().family().toStdString(), "DejaVu Serif");
 }
 
+// UPDATE reaches every window, whichever is active, with the resets of applying.
+TEST_F(SetupExchangeTest, UpdateAppliesToEveryWindow) {
+    auto hub = MakeHub();
+    hub->NewWindow();
+    std::string log;
+    for (int i = 0; i < 200; ++i)
+        log += "line " + std::to_string(i) + "\n";
+    const std::string path = Folder.Write("a.log", log);
+    for (const auto& w : hub->WindowList()) {
+        w->OpenFile(path);
+        ASSERT_TRUE(WaitFor([&] { return w->ScrollMax() > 10; }));
+        w->SetScrollPosition(10);
+        w->AutoTopLine = 3;
+    }
+    hub->ShowSetup();
+    TForm3& f = *hub->SetupDialog();
+    f.SetPanel1Font(QFont("DejaVu Serif", 14), QColor(255, 0, 0));
+    f.eWait->setValue(900);
+    f.eRetry->setValue(4);
+    f.CheckBox1->setChecked(!hub->Settings().WordWrap);
+    f.CheckBox2->setChecked(!hub->Settings().GWatch);
+    f.eMenu->SetColor(clPurple);
+    hub->ApplySetup();
+    for (const auto& w : hub->WindowList()) {
+        SCOPED_TRACE(w == ActiveWindow ? "active" : "other");
+        EXPECT_EQ(w->font().family(), "DejaVu Serif");
+        EXPECT_EQ(w->TextColor, QColor(255, 0, 0));
+        EXPECT_EQ(w->Follower->NotifyTimer->Interval(), 900);
+        EXPECT_EQ(w->Follower->Retry.MaxRetry, 4);
+        EXPECT_EQ(w->WordWrapper->lineWrapMode() != QPlainTextEdit::NoWrap,
+                  hub->Settings().WordWrap);
+        EXPECT_EQ(w->Energy->Enabled(), hub->Settings().GWatch);
+        EXPECT_EQ(w->GlimraButton1->FontColor(), clPurple);
+        EXPECT_EQ(w->ScrollPosition(), 0);
+        EXPECT_EQ(w->AutoTopLine, 0);
+    }
+}
+
 TEST_F(SetupExchangeTest, AbortOnTheLayerQuestionKeepsTheWindowsAndAppliesTheRest) {
     auto hub = MakeHub();
     TForm2* first = hub->WindowList()[0];
@@ -218,14 +257,17 @@ TEST_F(SetupExchangeTest, YesRebuildsEveryWindowAtItsPlaceWithItsFileAndLayered)
     TForm3& f = *hub->SetupDialog();
     f.eLayer->setChecked(true);
     std::vector<std::string> statusAtPause;
+    bool statusFits = true;
     hub->Pause = [&](int ms) {
         Pauses.push_back(ms);
         statusAtPause.push_back(f.eStatus->text().toStdString());
+        statusFits = statusFits && f.eStatus->width() >= f.eStatus->sizeHint().width();
     };
     hub->ApplySetup();
     EXPECT_EQ(Pauses, (std::vector<int>{1000, 1000}));
     EXPECT_EQ(statusAtPause, (std::vector<std::string>{"-", "LayerClass再構築中.."}));
     EXPECT_EQ(f.eStatus->text(), "-");
+    EXPECT_TRUE(statusFits); // the whole status shows, not the width of "-"
     EXPECT_TRUE(hub->Settings().LayerWin);
     EXPECT_TRUE(f.eLayer->isChecked());
     ASSERT_EQ(hub->WindowCount(), 3);
