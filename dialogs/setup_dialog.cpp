@@ -105,7 +105,8 @@ TForm3::TForm3(TSetupHost& host)
     PageControl1->addTab(TabSheet1, QStringLiteral("System"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Color"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Modules"));
-    eStatus = Label("-", this, 4, 352);
+    // Wide enough for the longest status, up to the buttons beside it.
+    eStatus = Label("-", this, 4, 352, 320);
     UPDATE = Button("UPDATE", this, 332, 348);
     Button5 = Button("CLOSE", this, 416, 348);
     BuildSystemPage();
