@@ -158,7 +158,9 @@ void TGDialog::Redraw() {
 
 void TGDialog::ButtonClick(TGlimraButton* button) {
     if (button == OkButton) {
-        Host.SetDialogPath(ComposeDialogPath(ToBytes(PathEdit->text()), ToBytes(NameEdit->text())));
+        const QString path = PathEdit->text();
+        Host.SetDialogPath(
+            ComposeDialogPath(ToBytes(path), ToBytes(NameEdit->text()), QFileInfo(path).isDir()));
         ModalResult = 1;
     } else {
         ModalResult = 2;

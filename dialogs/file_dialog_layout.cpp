@@ -15,10 +15,14 @@ TFileDialogLayout LayOutFileDialog(int width, int height, int lineHeight, TSize 
     return l;
 }
 
-std::string ComposeDialogPath(const std::string& folderText, const std::string& name) {
-    // A folder typed without its closing '/' is still that folder, not its parent.
-    std::string folder = folderText;
-    if (!folder.empty() && folder.back() == '/')
+std::string ComposeDialogPath(const std::string& pathText, const std::string& name,
+                              bool namesFolder) {
+    // A path names a file: its folder is everything before the last '/'.
+    std::string folder = pathText;
+    const auto slash = folder.rfind('/');
+    if (!namesFolder)
+        folder.resize(slash == std::string::npos ? 0 : slash + 1);
+    if (folder.ends_with('/'))
         folder.pop_back();
     return folder + "/" + name;
 }

@@ -12,8 +12,10 @@ struct TFileDialogLayout {
 };
 TFileDialogLayout LayOutFileDialog(int width, int height, int lineHeight, TSize edit, TSize button);
 
-// The path OK composes: the folder text names the folder, with or without a trailing
-// '/', and the name is put inside it.
-std::string ComposeDialogPath(const std::string& folderText, const std::string& name);
+// The path OK composes: the name put into the folder the path text gives. The text
+// is that folder when it ends with '/' or names an existing folder (namesFolder);
+// otherwise it is a path whose folder part is taken.
+std::string ComposeDialogPath(const std::string& pathText, const std::string& name,
+                              bool namesFolder);
 
 } // namespace glimra

@@ -19,16 +19,22 @@ TEST(FileDialogLayout, EditsAndButtonsStackUpFromTheBottom) {
     EXPECT_EQ(wide.OkButton.Left, 400);
 }
 
-TEST(FileDialogLayout, OkPutsTheNameIntoTheTypedFolder) {
-    // As the dialog opens: the folder with its closing separator.
-    EXPECT_EQ(ComposeDialogPath("/logs/", "app.log"), "/logs/app.log");
-    // A folder typed (or dropped) without it is the same folder, not its parent with a
-    // doubled separator.
-    EXPECT_EQ(ComposeDialogPath("/logs/old", "app.log"), "/logs/old/app.log");
-    EXPECT_EQ(ComposeDialogPath("/", "app.log"), "/app.log");
-    // Nothing is checked here: an empty name or folder goes to the writer, which fails.
-    EXPECT_EQ(ComposeDialogPath("/logs/", ""), "/logs/");
-    EXPECT_EQ(ComposeDialogPath("", "app.log"), "/app.log");
+TEST(FileDialogLayout, OkPutsTheNameIntoTheFolderThePathGives) {
+    const struct {
+        const char* Path;
+        bool NamesFolder; // the text names an existing folder
+        const char* Composed;
+    } cases[] = {
+        {"/logs/", false, "/logs/app.log"},       // as the dialog opens
+        {"/logs/old", true, "/logs/old/app.log"}, // a folder typed or dropped without '/'
+        {"/logs/old/", false, "/logs/old/app.log"},
+        {"/logs/app.log", false, "/logs/app.log"}, // a full path: its folder
+        {"/logs/new", false, "/logs/app.log"},
+        {"/", true, "/app.log"},
+        {"", false, "/app.log"}, // nothing checked here: the writer fails
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ComposeDialogPath(c.Path, "app.log", c.NamesFolder), c.Composed) << c.Path;
 }
 
 } // namespace

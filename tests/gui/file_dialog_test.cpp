@@ -9,6 +9,7 @@
 #include "platform/settings_platform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -50,11 +51,16 @@ TEST_F(FileDialogTest, OpensOnTheFilesFolderAndNameAndComposesThePath) {
     EXPECT_EQ(Answer(*d, [&] { emit d->OkButton->Click(); }), 1);
     EXPECT_EQ(Host.DialogPathValue, "/logs/app.log");
     EXPECT_EQ(Host.Closed, (std::vector<TForm2*>{d.get()}));
-    // A folder typed without its closing separator is that folder.
-    auto edited = MakeDialog("/logs/app.log");
-    edited->PathEdit->setText("/logs/old");
-    EXPECT_EQ(Answer(*edited, [&] { emit edited->OkButton->Click(); }), 1);
-    EXPECT_EQ(Host.DialogPathValue, "/logs/old/app.log");
+    // An existing folder typed without its closing separator is that folder; a full
+    // path gives its own folder.
+    const std::string folder = Folder.Path("old");
+    QDir().mkpath(QString::fromStdString(folder));
+    for (const std::string& typed : {folder, Folder.Path("old/app.log")}) {
+        auto edited = MakeDialog("/logs/app.log");
+        edited->PathEdit->setText(QString::fromStdString(typed));
+        EXPECT_EQ(Answer(*edited, [&] { emit edited->OkButton->Click(); }), 1);
+        EXPECT_EQ(Host.DialogPathValue, folder + "/app.log") << typed;
+    }
 }
 
 TEST_F(FileDialogTest, CancelAndTheCloseGlyphLeaveThePathAlone) {
