@@ -15,14 +15,16 @@ inline TPoint CentreOn(int screenWidth, int screenHeight, int width, int height)
     return {(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
-// Stored bounds made showable: no larger than the screen, no smaller than a window
-// may be. The place is kept.
+// Stored bounds made showable: the size no larger than the screen and no smaller than
+// a window may be, then the place so that the whole window lies on the screen.
 inline TBounds FitOnScreen(TBounds bounds, TSize screen, TSize smallest) {
     auto fit = [](int value, int low, int high) {
         return std::clamp(value, low, std::max(low, high));
     };
-    return {bounds.Left, bounds.Top, fit(bounds.Width, smallest.Width, screen.Width),
-            fit(bounds.Height, smallest.Height, screen.Height)};
+    const int width = fit(bounds.Width, smallest.Width, screen.Width);
+    const int height = fit(bounds.Height, smallest.Height, screen.Height);
+    return {fit(bounds.Left, 0, screen.Width - width), fit(bounds.Top, 0, screen.Height - height),
+            width, height};
 }
 
 } // namespace glimra

@@ -179,13 +179,12 @@ void TRegWork::ReadFrom(TSettingsReader& reader) {
 }
 
 void TRegWork::KeepScreenCheck() {
-    // 64-bit: a stored width may be anything.
-    if (ScreenWidth < Settings.Left)
-        Settings.Left = static_cast<std::int32_t>(
-            (static_cast<std::int64_t>(ScreenWidth) - Settings.Width) / 2);
-    if (ScreenHeight < Settings.Top)
-        Settings.Top = static_cast<std::int32_t>(
-            (static_cast<std::int64_t>(ScreenHeight) - Settings.Height) / 2);
+    // Centred by the size the window will have: at most the screen's.
+    auto centre = [](int screen, int place, int size) {
+        return screen < place ? (screen - std::clamp(size, 0, std::max(0, screen))) / 2 : place;
+    };
+    Settings.Left = centre(ScreenWidth, Settings.Left, Settings.Width);
+    Settings.Top = centre(ScreenHeight, Settings.Top, Settings.Height);
 }
 
 void TRegWork::ReportOnce(const std::string& text) {

@@ -62,4 +62,19 @@ TEST(WindowGeometry, CascadeAndCentre) {
     EXPECT_EQ(CentreOn(1024, 768, 1027, 771), (TPoint{-1, -1}));
 }
 
+TEST(WindowGeometry, StoredBoundsComeOutWhollyOnTheScreen) {
+    const struct {
+        TBounds Stored, Shown;
+    } cases[] = {
+        {{272, 209, 480, 350}, {272, 209, 480, 350}},
+        {{5000, -4000, 99999, 350}, {0, 0, 1024, 350}}, // size first, then the place
+        {{-300, 600, 480, 350}, {0, 418, 480, 350}},    // pulled back over each edge
+        {{900, 700, 480, 350}, {544, 418, 480, 350}},
+        {{10, 10, -2147483647 - 1, 0}, {10, 10, 151, 121}}, // no smaller than a window
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitOnScreen(c.Stored, {1024, 768}, {151, 121}), c.Shown)
+            << c.Stored.Left << "," << c.Stored.Top;
+}
+
 } // namespace glimra

@@ -189,9 +189,14 @@ TEST_F(RegWorkTest, PlaceAndFontComeBackToWhatCanBeShown) {
     auto far = LoadFile(WithLine("Top= 209\r\nWidth= 480", "Top= 9000\r\nWidth= -2147483648"));
     EXPECT_EQ(far->Settings.Top, 209);
     EXPECT_EQ(far->Settings.Left, 272); // 272 is on the screen
+    // Centred by the size the window can have, never pushed off the screen by it.
     auto wide = LoadFile(WithLine("Left= 272\r\nTop= 209\r\nWidth= 480",
                                   "Left= 1025\r\nTop= 209\r\nWidth= -2147483648"));
-    EXPECT_EQ(wide->Settings.Left, 1073742336);
+    EXPECT_EQ(wide->Settings.Left, 512);
+    auto huge = LoadFile(WithLine("Left= 272\r\nTop= 209\r\nWidth= 480\r\nHeight= 350",
+                                  "Left= 5000\r\nTop= 900\r\nWidth= 99999\r\nHeight= 5000"));
+    EXPECT_EQ(huge->Settings.Left, 0);
+    EXPECT_EQ(huge->Settings.Top, 0);
     EXPECT_EQ(LoadFile(WithLine("FontSize= 10", "FontSize= 10000"))->Settings.Font.FontSize,
               MaxFontSize);
 }
