@@ -70,22 +70,28 @@ TInstanceChannel::~TInstanceChannel() {
 }
 
 QString TInstanceChannel::RuntimeFolder(QString* error) {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    const QString folder = QDir::tempPath() + QStringLiteral("/glimra4-%1").arg(getuid());
-    const QByteArray path = QFile::encodeName(folder);
-    ::mkdir(path.constData(), 0700);
     // Whoever else may write there could hold our lock or listen for our files.
-    struct stat info {};
-    if (::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
-        (info.st_mode & 07777) == 0700)
-        return folder;
-    if (error)
-        *error = QStringLiteral("%1 is not a folder of this user alone (mode 0700); remove it "
-                                "or set XDG_RUNTIME_DIR")
-                     .arg(folder);
-    return {};
+    auto usersAlone = [](const QString& folder) {
+        struct stat info {};
+        return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 &&
+               S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 07777) == 0700;
+    };
+    auto refuse = [error](const QString& folder, const QString& remedy) {
+        if (error)
+            *error = QStringLiteral("%1 is not a folder of this user alone (owned by the user, "
+                                    "mode 0700, not a symbolic link); %2")
+                         .arg(folder, remedy);
+        return QString();
+    };
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime))
+        return usersAlone(runtime) ? runtime
+                                   : refuse(QStringLiteral("XDG_RUNTIME_DIR (%1)").arg(runtime),
+                                            QStringLiteral("correct it or unset it"));
+    const QString folder = QDir::tempPath() + QStringLiteral("/glimra4-%1").arg(getuid());
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    return usersAlone(folder) ? folder
+                              : refuse(folder, QStringLiteral("remove it or set XDG_RUNTIME_DIR"));
 }
 
 QString TInstanceChannel::ServerName(const QString& folder) {

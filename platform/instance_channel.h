@@ -48,9 +48,9 @@ public:
     static TForwardResult Forward(const QString& serverName, const TCopyDataRecord& record,
                                   int connectMs, int answerMs);
 
-    // Folder of the lock and the socket: $XDG_RUNTIME_DIR, else a folder of our own in
-    // the temp folder. Empty, with the reason in error, when that folder is not this
-    // user's alone (owned by the user, mode 0700).
+    // Folder of the lock and the socket: $XDG_RUNTIME_DIR when it exists, else a folder
+    // of our own in the temp folder. Empty, with the reason in error, when that folder
+    // is not this user's alone (owned by the user, mode 0700, not a symbolic link).
     static QString RuntimeFolder(QString* error = nullptr);
     static QString ServerName(const QString& folder);
 

@@ -197,5 +197,30 @@ TEST_F(InstanceChannelTest, FallbackFolderMustBeTheUsersAlone) {
     EXPECT_EQ(TInstanceChannel::RuntimeFolder(), QString());
 }
 
+TEST_F(InstanceChannelTest, ARuntimeFolderFromTheEnvironmentIsCheckedTheSameWay) {
+    QTemporaryDir temp;
+    const QByteArray open = QFile::encodeName(temp.path() + "/open");
+    const QByteArray link = QFile::encodeName(temp.path() + "/link");
+    const QByteArray theirs = QFile::encodeName(temp.path() + "/theirs");
+    ASSERT_EQ(::mkdir(open.constData(), 0700), 0);
+    ASSERT_EQ(::chmod(open.constData(), 0777), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(Runtime.path()).constData(), link.constData()), 0);
+    ASSERT_EQ(::mkdir(theirs.constData(), 0700), 0);
+    ASSERT_EQ(::chown(theirs.constData(), 65534, 65534), 0);
+    for (const QByteArray& folder : {open, link, theirs}) {
+        SCOPED_TRACE(folder.toStdString());
+        qputenv("XDG_RUNTIME_DIR", folder);
+        QString error;
+        EXPECT_EQ(TInstanceChannel::RuntimeFolder(&error), QString());
+        EXPECT_TRUE(error.contains(QFile::decodeName(folder))) << error.toStdString();
+        TInstanceChannel refused;
+        EXPECT_EQ(refused.Start(MakeForwardRecord({}), &error, 300), TStartRole::Failed);
+        EXPECT_FALSE(
+            QFile::exists(TInstanceChannel::ServerName(QFile::decodeName(folder)) + ".lock"));
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Runtime.path()));
+    EXPECT_EQ(TInstanceChannel::RuntimeFolder(), Runtime.path());
+}
+
 } // namespace
 } // namespace glimra
