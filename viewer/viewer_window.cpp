@@ -261,6 +261,10 @@ void TForm2::FileChanged() {
     const QScopedValueRollback<bool> now(PaintAtOnce, true);
     TRedrawHold hold(*this);
     ShowBadge(GlimraDC1);
+    ReadAgainKeepingView();
+}
+
+void TForm2::ReadAgainKeepingView() {
     int position = ScrollPosition();
     // A view at the last line keeps showing the newest lines, as tail -f does.
     bool atEnd = position >= ScrollMax();
@@ -276,7 +280,9 @@ void TForm2::FileChanged() {
 
 void TForm2::RetryTick() {
     TRedrawHold hold(*this);
-    OpenFile(Follower->FilePath);
+    // Also the read that confirms a file back after a failed read: one that failed
+    // between a rotation's rename and its new file must not leave the end behind.
+    ReadAgainKeepingView();
     ++AutoTopLine;
     Repaint();
 }

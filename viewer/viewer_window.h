@@ -247,6 +247,8 @@ private:
     void RetryTick() override;
     void HideBadges() override;
     void GaveUp() override;
+    // Reads the file again: a view at the end stays at the end, another keeps its place.
+    void ReadAgainKeepingView();
 
     // Redraw now, or once the current hold ends.
     void Repaint();

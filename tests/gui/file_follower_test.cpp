@@ -11,6 +11,7 @@
 
 #include <QTest>
 #include <atomic>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace glimra {
@@ -171,6 +172,20 @@ TEST_F(FileFollowerTest, AViewAtTheLastLineFollowsTheNewestLines) {
     Append(path, Numbered(120, 130));
     w->Follower->FileSysChanged();
     EXPECT_EQ(w->ScrollPosition(), 5);
+
+    // Rotated by rename and a new file, with a read landing in between: the failed
+    // read, the new file and the confirming read on the next tick all keep the end.
+    w->SetScrollPosition(w->ScrollMax());
+    ASSERT_EQ(std::rename(path.c_str(), (path + ".1").c_str()), 0);
+    w->Follower->FileSysChanged();
+    ASSERT_TRUE(w->Follower->Retry.OpenFailed);
+    Folder.Write("tail.log", Numbered(1000, 1050));
+    w->Follower->FileSysChanged();
+    Append(path, Numbered(1050, 1100));
+    w->Follower->NotifyTimerTimer();
+    EXPECT_EQ(LastLine(*w), "line 1099");
+    EXPECT_GT(w->ScrollMax(), 0);
+    EXPECT_EQ(w->ScrollPosition(), w->ScrollMax());
 }
 
 TEST_F(FileFollowerTest, AnOpenMemoViewShowsWhatWasReloaded) {
