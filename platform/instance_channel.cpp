@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -30,6 +31,9 @@ constexpr int AnswerMs = 30000;
 constexpr int AcceptsPerTurn = 8;
 // Pause before accepting again when the process is out of descriptors.
 constexpr int OutOfDescriptorsMs = 200;
+// A whole record is offered to its sender, who goes ahead only if still waiting.
+constexpr char Offer = '+';
+constexpr char Proceed = 'g';
 
 bool SameUser(int fd) {
     ucred cred{};
@@ -217,17 +221,34 @@ void TInstanceChannel::Adopt(int fd) {
         Drop(socket);
         socket->deleteLater();
     });
-    auto reader = std::make_shared<TRecordReader>();
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+    struct TIncoming {
+        TRecordReader Reader;
+        bool Offered = false;
+    };
+    auto in = std::make_shared<TIncoming>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, in] {
         const QByteArray bytes = socket->readAll();
         if (std::find(Connections.begin(), Connections.end(), socket) == Connections.end())
             return; // answered or dropped already
-        switch (reader->Feed(std::string_view(bytes.constData(), bytes.size()))) {
+        // Offered: only the sender's go-ahead may follow.
+        if (in->Offered) {
+            if (bytes.startsWith(Proceed))
+                Received(socket, in->Reader.Record());
+            else
+                Drop(socket);
+            return;
+        }
+        switch (in->Reader.Feed(std::string_view(bytes.constData(), bytes.size()))) {
         case TRecordReader::TState::Invalid:
             Drop(socket);
             break;
         case TRecordReader::TState::Complete:
-            Received(socket, reader->Record());
+            // The sender may have given up waiting: it is asked first, and a sender
+            // that is gone drops the record instead of having it opened unseen.
+            in->Offered = true;
+            socket->write(&Offer, 1);
+            socket->flush();
+            QTimer::singleShot(SilentClientMs, socket, [this, socket] { Drop(socket); });
             break;
         case TRecordReader::TState::NeedMore:
             break;
@@ -252,16 +273,32 @@ TForwardResult TInstanceChannel::Forward(const QString& serverName, const TCopyD
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(connectMs))
         return TForwardResult::NoListener;
+    auto sent = [&socket, answerMs](const char* bytes, qint64 n) {
+        socket.write(bytes, n);
+        while (socket.bytesToWrite() > 0)
+            if (!socket.waitForBytesWritten(answerMs))
+                return false;
+        return true;
+    };
+    auto answer = [&socket](int waitMs) -> std::optional<char> {
+        char byte = 0;
+        if (socket.bytesAvailable() < 1 && !socket.waitForReadyRead(waitMs))
+            return std::nullopt;
+        socket.getChar(&byte);
+        return byte;
+    };
     const std::string wire = EncodeRecord(record);
-    socket.write(wire.data(), static_cast<qint64>(wire.size()));
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(answerMs))
-            return TForwardResult::Dropped;
-    // The answer comes once the running instance has handled the record.
-    if (socket.bytesAvailable() < 1 && !socket.waitForReadyRead(answerMs))
+    if (!sent(wire.data(), static_cast<qint64>(wire.size())))
+        return TForwardResult::Dropped;
+    std::optional<char> reply = answer(answerMs);
+    if (!reply)
         return socket.state() == QLocalSocket::ConnectedState ? TForwardResult::TimedOut
                                                               : TForwardResult::Dropped;
-    return socket.read(1) == "1" ? TForwardResult::Delivered : TForwardResult::Refused;
+    // Asked whether we still wait: from our yes on the record is opened, so the
+    // answer of the open is awaited however long it takes.
+    if (*reply == Offer && (!sent(&Proceed, 1) || !(reply = answer(-1))))
+        return TForwardResult::Dropped;
+    return *reply == '1' ? TForwardResult::Delivered : TForwardResult::Refused;
 }
 
 } // namespace glimra

@@ -44,7 +44,9 @@ public:
     bool Listen();
     void Serve(THandler handler);
 
-    // One attempt: connects, sends the record and waits up to answerMs for the answer.
+    // One attempt: connects, sends the record and waits up to answerMs for the running
+    // instance to take it up. Taken up, it is opened and answered, however long that
+    // takes; a sender that stopped waiting before has its record dropped, not opened.
     static TForwardResult Forward(const QString& serverName, const TCopyDataRecord& record,
                                   int connectMs, int answerMs);
 

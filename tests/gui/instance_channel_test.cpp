@@ -65,6 +65,15 @@ protected:
             timeoutMs);
         return byte;
     }
+    // A raw sender's side of the hand-over: a whole record is offered back, and the
+    // sender that still waits goes ahead; returns the final answer.
+    static char GoAhead(int fd) {
+        const char offer = Answer(fd);
+        if (offer != '+')
+            return offer;
+        EXPECT_EQ(::write(fd, "g", 1), 1);
+        return Answer(fd);
+    }
     // Forwards from another thread while this one serves.
     TForwardResult ForwardServed(const std::string& file) const {
         auto result = std::async(std::launch::async, [this, file] {
@@ -93,6 +102,35 @@ TEST_F(InstanceChannelTest, HandsRecordsToTheHandlerAndAnswers) {
     ending = true;
     EXPECT_EQ(ForwardServed("/logs/b.log"), TForwardResult::Refused);
     EXPECT_EQ(received, (std::vector<std::string>{"/logs/a \xff.log", "/logs/b.log"}));
+}
+
+TEST_F(InstanceChannelTest, ARecordWhoseSenderGaveUpIsDroppedNotOpened) {
+    TInstanceChannel owner;
+    QString error;
+    ASSERT_EQ(owner.Start(MakeForwardRecord({}), &error, 300), TStartRole::Owner);
+    ASSERT_TRUE(owner.Listen());
+    std::vector<std::string> received;
+    owner.Serve([&](const TCopyDataRecord& record) {
+        received.push_back(RecordText(record));
+        return true;
+    });
+    // The running instance is busy past the sender's patience: the sender reports
+    // failure, so the record must not be opened once the instance gets to it.
+    auto sent = std::async(std::launch::async, [this] {
+        return TInstanceChannel::Forward(Name, MakeForwardRecord({"/late.log"}), 2000, 200);
+    });
+    EXPECT_EQ(sent.get(), TForwardResult::TimedOut);
+    WaitFor([] { return false; }, 500);
+    EXPECT_TRUE(received.empty());
+    // A sender that gives up just as its record is offered leaves nothing opened either.
+    const int quitter = RawConnect();
+    Send(quitter, "/quitter.log");
+    EXPECT_EQ(Answer(quitter), '+');
+    ::close(quitter);
+    WaitFor([] { return false; }, 300);
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(ForwardServed("/waiting.log"), TForwardResult::Delivered);
+    EXPECT_EQ(received, std::vector<std::string>{"/waiting.log"});
 }
 
 TEST_F(InstanceChannelTest, AForwarderThatIsNotAnsweredFails) {
@@ -151,7 +189,7 @@ TEST_F(InstanceChannelTest, KeepsListeningThroughSilentClientsAndDescriptorExhau
     low.rlim_cur = static_cast<rlim_t>(highest + TInstanceChannel::MaxConnections + 8);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     Send(speaker, "/speaker.log");
-    EXPECT_EQ(Answer(speaker), '1');
+    EXPECT_EQ(GoAhead(speaker), '1');
 
     // Out of descriptors altogether: the sender waits until some are free again.
     std::vector<int> fillers;
@@ -164,7 +202,7 @@ TEST_F(InstanceChannelTest, KeepsListeningThroughSilentClientsAndDescriptorExhau
         ::close(fd);
     ::close(highest);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
-    EXPECT_EQ(Answer(late), '1');
+    EXPECT_EQ(GoAhead(late), '1');
     EXPECT_EQ(ForwardServed("/after.log"), TForwardResult::Delivered);
     EXPECT_EQ(received, (std::vector<std::string>{"/speaker.log", "/late.log", "/after.log"}));
 
