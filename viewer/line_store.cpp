@@ -460,6 +460,11 @@ bool TLineStore::WrapPending() const {
     return WrapOn && CountedPrefix < Starts.size();
 }
 
+std::size_t TLineStore::RowsBehind() const {
+    std::lock_guard lock(Guard);
+    return WrapOn && CountedPrefix < Starts.size() ? Source.Size() - Starts[CountedPrefix] : 0;
+}
+
 bool TLineStore::WrapSome(std::size_t budget, bool openLine) {
     // In quarters, letting a waiting reader in between: the window's thread reading its
     // lines waits for no more than a quarter of the budget.

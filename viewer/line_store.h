@@ -86,6 +86,8 @@ public:
     std::size_t DisplayIndexOf(std::size_t fileLine) const;
     // Lines whose rows are not counted yet.
     bool WrapPending() const;
+    // Bytes read whose rows are not counted yet.
+    std::size_t RowsBehind() const;
     // Counts rows of lines not counted yet, about budget bytes of them; false when
     // none remain. openLine: count an unterminated last line too. A thread waiting
     // for the lines meanwhile waits for a quarter of the budget at most.

@@ -232,9 +232,12 @@ void TStoreWorker::Run() {
         lock.unlock();
         bool more = false, rows = false;
         try {
-            more = job ? Step(*job) : false;
-            // Rows are counted between the reads, so both grow together.
+            // Rows are counted between the reads, so both grow together; while the
+            // rows are far behind, the read waits, so that the blocks it reads are
+            // still in the cache when their rows are counted.
+            more = job ? (Behind || Step(*job)) : false;
             rows = Store.WrapSome(StepBytes, !job);
+            Behind = job && rows && Store.RowsBehind() > TBlockSource::CacheLimit / 2;
         } catch (const std::bad_alloc&) {
             // No memory for more lines: the read ends as failed, the window says so.
             if (job)

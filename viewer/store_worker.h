@@ -71,6 +71,7 @@ private:
     std::unique_ptr<TJob> Job;
     std::optional<TLoadOutcome> Outcome;
     bool WrapWanted = false;
+    bool Behind = false; // the rows lag the read by much of the cache
     bool Busy = false;
     bool Stop = false;
     std::atomic<double> Done{-1};
