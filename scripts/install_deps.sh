@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, if missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
+packages=(cmake g++ make pkg-config libxxhash-dev qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
-          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr libxxhash-dev)
+          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
