@@ -21,6 +21,7 @@ std::function<int(const std::string&)> readFailureHook;
 std::function<void(const std::string&)> afterReadHook;
 std::function<int(const std::string&)> writeFailureHook;
 std::function<void(const std::string&, std::int64_t)> readPieceHook;
+std::function<int(const std::string&, std::int64_t)> readPieceFailureHook;
 
 bool HeldByWriter(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) != 0)
@@ -78,6 +79,10 @@ void SetReadPieceHook(std::function<void(const std::string&, std::int64_t)> hook
     readPieceHook = std::move(hook);
 }
 
+void SetReadPieceFailureHook(std::function<int(const std::string&, std::int64_t)> hook) {
+    readPieceFailureHook = std::move(hook);
+}
+
 void SetWriteFailureHook(std::function<int(const std::string&)> hook) {
     writeFailureHook = std::move(hook);
 }
@@ -110,6 +115,11 @@ std::int64_t TOpenFile::Size() const {
 std::int64_t TOpenFile::ReadAt(std::int64_t offset, char* to, std::size_t n) {
     if (readPieceHook)
         readPieceHook(Path, offset);
+    if (readPieceFailureHook)
+        if (const int error = readPieceFailureHook(Path, offset)) {
+            errno = error;
+            return -1;
+        }
     for (;;) {
         ssize_t got = ::pread(Fd, to, n, offset);
         if (got < 0 && errno == EINTR)
@@ -180,14 +190,24 @@ bool FileExists(const std::string& path) {
 }
 
 bool SaveFileAtomically(const std::string& path, std::string_view bytes) {
+    return SaveFileAtomically(
+        path, [bytes](const std::function<bool(std::string_view)>& sink) { return sink(bytes); });
+}
+
+bool SaveFileAtomically(
+    const std::string& path,
+    const std::function<bool(const std::function<bool(std::string_view)>&)>& write) {
     QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // The hook fails the write after the open, where a write in place would
     // already have cut the old file short.
-    if ((writeFailureHook && writeFailureHook(path) != 0) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size())) {
+    const bool written = !(writeFailureHook && writeFailureHook(path) != 0) &&
+                         write([&file](std::string_view piece) {
+                             return file.write(piece.data(), static_cast<qint64>(piece.size())) ==
+                                    static_cast<qint64>(piece.size());
+                         });
+    if (!written) {
         file.cancelWriting();
         return false;
     }

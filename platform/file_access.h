@@ -53,6 +53,11 @@ bool FileExists(const std::string& path);
 // Writes a temporary file beside the target and renames it over the target, so a
 // failure leaves the old file as it was.
 bool SaveFileAtomically(const std::string& path, std::string_view bytes);
+// The same for bytes made in pieces: write is called with a sink that takes each
+// piece in turn and says whether it was written; write returns false to give up.
+bool SaveFileAtomically(
+    const std::string& path,
+    const std::function<bool(const std::function<bool(std::string_view)>&)>& write);
 
 // Tests make reads fail: the hook gets the path and returns an errno to fail with, or 0.
 void SetReadFailureHook(std::function<int(const std::string&)> hook);
@@ -66,6 +71,9 @@ void SetAfterReadHook(std::function<void(const std::string&)> hook);
 // Tests hold a read up: the hook gets the path and offset before each piece is read,
 // on whichever thread reads it.
 void SetReadPieceHook(std::function<void(const std::string&, std::int64_t)> hook);
+// Tests make a piece read of an open file fail (a disk error): the hook gets the path
+// and offset and returns an errno to fail with, or 0.
+void SetReadPieceFailureHook(std::function<int(const std::string&, std::int64_t)> hook);
 
 // The folder part of a path with its trailing separator ("" when there is none), and
 // the name part.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, if missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
+packages=(cmake g++ make pkg-config libxxhash-dev qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
           fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr)
 # The charset detector that reads logs in their own encodings.

@@ -72,17 +72,10 @@ bool TFileFollower::ReadIntoStore(const std::string& path) {
     if (TOpenFile::Open(path, file) != TReadResult::Ok)
         return false;
     const std::int64_t size = file->Size();
-    // Only a file that kept what we hold and grew is read from where we stopped;
-    // the bytes before the old end show whether it kept them.
-    bool growth = false;
-    if (HeldSize > 0 && HeldSize == Store.RawSize() && path == HeldPath &&
-        size >= static_cast<std::int64_t>(HeldSize)) {
-        std::size_t overlap = std::min<std::size_t>(HeldSize, 4096);
-        std::string tail(overlap, '\0');
-        growth = file->ReadAt(static_cast<std::int64_t>(HeldSize - overlap), tail.data(),
-                              overlap) == static_cast<std::int64_t>(overlap) &&
-                 tail == Store.RawTail(overlap);
-    }
+    // A file that may have kept what we hold and grown is read from where we stopped,
+    // once the worker found the hash of the last block we hold unchanged.
+    const bool growth = HeldSize > 0 && HeldSize == Store.RawSize() && path == HeldPath &&
+                        size >= static_cast<std::int64_t>(HeldSize);
     HeldPath = path;
     HeldSize = 0; // until the read is done
     LookAgain = false;
@@ -121,6 +114,19 @@ void TFileFollower::LoadEnded(TLoadOutcome outcome) {
     }
     if (std::exchange(LookAgain, false))
         FileSysChanged();
+}
+
+void TFileFollower::StoreFault(TStoreFault fault) {
+    if (!Opened)
+        return;
+    // The running read went on from lines that are gone: the next one compares again.
+    Forget();
+    if (fault == TStoreFault::Unreadable) {
+        ShowOpenFailure();
+        return;
+    }
+    NotifyTimer->SetEnabled(true);
+    Client.FileChanged();
 }
 
 void TFileFollower::ShowOpenFailure() {

@@ -15,6 +15,7 @@ class TIntervalTimer;
 class TLineStore;
 class TStoreWorker;
 enum class TLoadOutcome;
+enum class TStoreFault;
 
 // What the follower asks of the window it reads for. All on the main thread.
 class TFollowerClient {
@@ -52,6 +53,9 @@ public:
     void Clear();
     // The store's text changed by other means: the next read reads the file whole.
     void Forget();
+    // Reading the file back found it changed in place (reloaded from where it changed,
+    // as after a change on disk) or unreadable (shown as a failed open, and retried).
+    void StoreFault(TStoreFault fault);
     void ApplySettings(int waitTime, int retry);
 
     // The monitor's event: reloads when the file's stamp differs from the last read.

@@ -51,7 +51,7 @@ void TGlimraMemo::LoadFrom(const TLineStore& store) {
     std::size_t bytes = 0;
     bool cut = false;
     for (std::size_t i = 0; i < store.LineCount(); ++i) {
-        std::string_view line = store.Line(i);
+        const std::string line = store.Line(i);
         if (bytes + line.size() > MemoLimit) {
             cut = true;
             break;

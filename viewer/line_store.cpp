@@ -18,23 +18,34 @@ constexpr std::size_t SettleBudget = 1u << 20;
 TLineStore::TLineStore() = default;
 TLineStore::~TLineStore() = default;
 
-std::string_view TLineStore::LineLocked(std::size_t index) const {
+std::pair<std::size_t, std::size_t> TLineStore::LineRangeLocked(std::size_t index) const {
     if (index >= Starts.size())
-        return {};
-    std::size_t start = Starts[index];
-    std::size_t end = index + 1 < Starts.size() ? Starts[index + 1] : Bytes.size();
-    // Text never holds CR or LF, so what ends the range is the line end.
-    if (end > start && Bytes[end - 1] == '\n')
-        --end;
-    if (end > start && Bytes[end - 1] == '\r')
-        --end;
-    return std::string_view(Bytes.data() + start, end - start);
+        return {0, 0};
+    return {Starts[index], index + 1 < Starts.size() ? Starts[index + 1] : Source.Size()};
 }
 
-void TLineStore::CommitLocked(std::size_t oldSize) {
-    std::size_t from = oldSize;
-    const char* d = Bytes.data();
-    const std::size_t n = Bytes.size();
+std::string_view TLineStore::LineLocked(std::size_t index, std::size_t limit) const {
+    const auto [start, end] = LineRangeLocked(index);
+    // Cut two bytes short of the end, the text holds no line end; otherwise the line
+    // end is read and dropped.
+    if (limit < SIZE_MAX - 2 && end - start > limit + 2)
+        return Source.View(start, limit);
+    std::string_view text = Source.View(start, end - start);
+    // Text never holds CR or LF, so what ends the range is the line end.
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    return text.substr(0, limit);
+}
+
+void TLineStore::CommitLocked(std::string_view bytes, bool inFile) {
+    const std::size_t base = Source.Size();
+    const char before = Source.LastByte();
+    Source.Append(bytes, inFile, WrapOn);
+    const char* d = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t from = 0;
     // An open last line goes on; its old bytes hold no line end, so the search
     // starts at the new ones.
     std::size_t openStart = SIZE_MAX;
@@ -42,13 +53,11 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
     if (LastOpen && !Starts.empty()) {
         openStart = Starts.back();
         // Rows end at the wrap limit: a line past it keeps the rows found for it.
-        openKept = oldSize - openStart >= TWrapMetrics::WrapLimit;
-        if (!openKept) {
+        openKept = base - openStart >= TWrapMetrics::WrapLimit;
+        if (!openKept)
             TruncateLocked(Starts.size() - 1);
-            Bytes.resize(n);
-        }
-    } else if (oldSize > 0 && oldSize < n && d[oldSize - 1] == '\r' && d[oldSize] == '\n') {
-        ++from; // the LF of a CR LF split between two reads
+    } else if (base > 0 && n > 0 && before == '\r' && d[0] == '\n') {
+        from = 1; // the LF of a CR LF split between two reads
     }
     LastOpen = false;
     // Each of the two searches runs ahead once and is repeated only when passed, so
@@ -68,7 +77,7 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
         }
         std::size_t end = std::min(lfAt, crAt);
         if (!std::exchange(openKept, false))
-            Starts.push_back(openStart != SIZE_MAX ? openStart : start);
+            Starts.push_back(openStart != SIZE_MAX ? openStart : base + start);
         openStart = SIZE_MAX;
         if (end == n) {
             LastOpen = true;
@@ -86,9 +95,8 @@ void TLineStore::CommitLocked(std::size_t oldSize) {
     ExtendCountsLocked();
 }
 
-void TLineStore::TruncateLocked(std::size_t lines) {
+void TLineStore::TruncateLocked(std::size_t lines) const {
     if (lines < Starts.size()) {
-        Bytes.resize(Starts[lines]);
         Starts.resize(lines);
         LastOpen = false;
     }
@@ -105,6 +113,39 @@ void TLineStore::TruncateLocked(std::size_t lines) {
         BlockRows.back() = rows;
     }
     SumsValid = std::min(SumsValid, BlockRows.size());
+}
+
+bool TLineStore::CutAtBlockLocked(std::size_t block) const {
+    for (;;) {
+        const std::uint64_t at = static_cast<std::uint64_t>(block) * TBlockSource::BlockSize;
+        auto it = std::upper_bound(Starts.data(), Starts.data() + Starts.size(), at);
+        const std::size_t line =
+            it == Starts.data() ? 0 : static_cast<std::size_t>(it - Starts.data()) - 1;
+        const std::size_t cut = line < Starts.size() ? Starts[line] : Source.Size();
+        // The last byte kept decides whether a LF read next ends the line before it.
+        TruncateLocked(line);
+        Source.ClearFault();
+        if (Source.Cut(cut))
+            return true;
+        if (Source.Fault() == TBlockSource::TFault::Unreadable)
+            return false;
+        block = Source.FaultBlock(); // the block before changed too
+    }
+}
+
+bool TLineStore::SettleLocked() const {
+    const TBlockSource::TFault fault = Source.Fault();
+    if (fault == TBlockSource::TFault::None)
+        return false;
+    const bool readable =
+        fault == TBlockSource::TFault::Changed && CutAtBlockLocked(Source.FaultBlock());
+    Source.ClearFault();
+    ForgetRowsLocked();
+    ++Changes;
+    ++ContentChanges;
+    if (OnFault)
+        OnFault(readable ? TStoreFault::Changed : TStoreFault::Unreadable);
+    return true;
 }
 
 void TLineStore::ResetCountsLocked() {
@@ -160,16 +201,20 @@ void TLineStore::EnsureCountLocked(std::size_t line) const {
     // A line of up to a piece is counted here at once. A longer one a piece at a time, the
     // rest by the worker: counting it whole would hold up the window. The worker's piece
     // of another line goes on.
-    const std::string_view text = LineLocked(line);
+    const auto [start, end] = LineRangeLocked(line);
     std::size_t done = 0;
-    if (text.size() <= SettleBudget)
-        SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
-    else if (PartLine == SIZE_MAX || PartLine == line)
+    if (end - start <= SettleBudget) {
+        const std::string_view text = LineLocked(line);
+        if (Source.Fault() == TBlockSource::TFault::None)
+            SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
+    } else if (PartLine == SIZE_MAX || PartLine == line)
         CountPieceLocked(line, SettleBudget, done);
 }
 
 bool TLineStore::CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const {
-    const std::string_view text = LineLocked(line);
+    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    if (Source.Fault() != TBlockSource::TFault::None)
+        return false;
     const bool goingOn = PartLine == line;
     if (!goingOn)
         Marks.erase(line); // of a count given up
@@ -194,14 +239,18 @@ bool TLineStore::WrapSomeLocked(std::size_t budget, bool openLine) const {
         return false;
     // A line still being read would be counted again with every piece, unless it is
     // past the wrap limit: its rows are found then.
-    const bool skipOpen = !openLine && LastOpen && !Starts.empty() &&
-                          LineLocked(Starts.size() - 1).size() < TWrapMetrics::WrapLimit;
+    const auto [openStart, openEnd] = LineRangeLocked(Starts.size() - 1);
+    const bool skipOpen =
+        !openLine && LastOpen && !Starts.empty() && openEnd - openStart < TWrapMetrics::WrapLimit;
     const std::size_t lines = Starts.size() - (skipOpen ? 1 : 0);
     std::size_t done = 0;
     std::size_t j = CountedPrefix;
     for (; j < lines && done < budget; ++j)
         if (Counts[j] == 0 && !CountPieceLocked(j, budget - done, done))
             break;
+    if (SettleLocked())
+        return true; // the lines changed: count on from what is left
+
     CountedPrefix = j;
     return j < lines;
 }
@@ -256,18 +305,19 @@ std::size_t TLineStore::FileLineLocked(std::size_t displayIndex) const {
 }
 
 bool TLineStore::SetText(std::string text) {
-    std::scoped_lock lock(Moving, Guard);
+    std::lock_guard lock(Guard);
     TLineStore fresh;
-    fresh.Bytes.append(text.data(), text.size());
+    fresh.CommitLocked(text, false);
     text = std::string();
-    fresh.CommitLocked(0);
     bool same = fresh.Starts.size() == Starts.size();
     for (std::size_t i = 0; same && i < Starts.size(); ++i)
-        same = fresh.LineLocked(i) == LineLocked(i);
+        same = fresh.LineLocked(i) == LineLocked(i) && Source.Fault() == TBlockSource::TFault::None;
+    if (SettleLocked())
+        same = false;
     LastOpen = fresh.LastOpen;
     if (same)
         return false;
-    Bytes = std::move(fresh.Bytes);
+    Source = std::move(fresh.Source);
     Starts = std::move(fresh.Starts);
     ResetCountsLocked();
     ++Changes;
@@ -278,16 +328,14 @@ bool TLineStore::SetText(std::string text) {
 void TLineStore::Append(std::string_view bytes) {
     if (bytes.empty())
         return;
-    std::scoped_lock lock(Moving, Guard);
-    std::size_t old = Bytes.size();
-    Bytes.append(bytes.data(), bytes.size());
-    CommitLocked(old);
+    std::lock_guard lock(Guard);
+    CommitLocked(bytes, false);
     ++Changes;
     ++ContentChanges;
 }
 
 void TLineStore::ClearLocked() {
-    Bytes.release();
+    Source.Clear();
     Starts.release();
     LastOpen = false;
     ResetCountsLocked();
@@ -296,21 +344,29 @@ void TLineStore::ClearLocked() {
 }
 
 void TLineStore::Clear() {
-    std::scoped_lock lock(Moving, Guard);
+    std::lock_guard lock(Guard);
     ClearLocked();
 }
 
 void TLineStore::AddLine(std::string_view line) {
-    std::scoped_lock lock(Moving, Guard);
-    std::size_t old = Bytes.size();
-    Bytes.append(line.data(), line.size());
-    Bytes.append("\r\n", 2);
+    std::lock_guard lock(Guard);
     // An open last line stays a line of its own.
-    LastOpen = false;
-    Starts.push_back(old);
-    ExtendCountsLocked();
+    if (LastOpen)
+        CommitLocked("\r\n", false);
+    CommitLocked(line, false);
+    CommitLocked("\r\n", false);
     ++Changes;
     ++ContentChanges;
+}
+
+void TLineStore::SetOnFault(std::function<void(TStoreFault)> onFault) {
+    std::lock_guard lock(Guard);
+    OnFault = std::move(onFault);
+}
+
+std::size_t TLineStore::BlocksRead() const {
+    std::lock_guard lock(Guard);
+    return Source.BlocksRead();
 }
 
 std::size_t TLineStore::LineCount() const {
@@ -323,9 +379,12 @@ std::uint64_t TLineStore::Version() const {
     return Changes;
 }
 
-std::string_view TLineStore::Line(std::size_t index) const {
+std::string TLineStore::Line(std::size_t index) const {
     std::lock_guard lock(Guard);
-    return LineLocked(index);
+    std::string line(LineLocked(index));
+    if (SettleLocked())
+        return {};
+    return line;
 }
 
 bool TLineStore::LastLineOpen() const {
@@ -335,29 +394,50 @@ bool TLineStore::LastLineOpen() const {
 
 std::size_t TLineStore::RawSize() const {
     std::lock_guard lock(Guard);
-    return Bytes.size();
+    return Source.Size();
 }
 
-std::string TLineStore::RawTail(std::size_t n) const {
+bool TLineStore::WriteText(const std::function<bool(std::string_view)>& sink) const {
+    constexpr std::size_t Piece = 1u << 20;
     std::lock_guard lock(Guard);
-    n = std::min(n, Bytes.size());
-    return std::string(Bytes.data() + Bytes.size() - n, n);
+    std::string out;
+    out.reserve(Piece + 2);
+    for (std::size_t i = 0; i < Starts.size(); ++i) {
+        const std::string_view line = LineLocked(i);
+        if (Source.Fault() != TBlockSource::TFault::None) {
+            // Never a part of the old text with a hole in it.
+            SettleLocked();
+            return false;
+        }
+        // A line longer than a piece goes out as it is; the rest are gathered.
+        if (out.size() + line.size() > Piece && !out.empty()) {
+            if (!sink(out))
+                return false;
+            out.clear();
+        }
+        if (line.size() > Piece) {
+            if (!sink(line))
+                return false;
+        } else {
+            out.append(line);
+        }
+        out.append("\r\n");
+    }
+    return out.empty() || sink(out);
 }
 
 std::string TLineStore::Text() const {
-    std::lock_guard lock(Guard);
     std::string out;
-    out.reserve(Bytes.size() + Starts.size() * 2);
-    for (std::size_t i = 0; i < Starts.size(); ++i) {
-        out.append(LineLocked(i));
-        out.append("\r\n");
-    }
+    WriteText([&](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
     return out;
 }
 
 std::size_t TLineStore::MemoryBytes() const {
     std::lock_guard lock(Guard);
-    return Bytes.capacity() + Starts.capacity() * sizeof(std::uint64_t) +
+    return Source.MemoryBytes() + Starts.capacity() * sizeof(std::uint64_t) +
            Counts.capacity() * sizeof(std::uint32_t) +
            (BlockRows.capacity() + BlockFirst.capacity()) * sizeof(std::uint64_t);
 }
@@ -380,6 +460,11 @@ bool TLineStore::WrapPending() const {
     return WrapOn && CountedPrefix < Starts.size();
 }
 
+std::size_t TLineStore::RowsBehind() const {
+    std::lock_guard lock(Guard);
+    return WrapOn && CountedPrefix < Starts.size() ? Source.Size() - Starts[CountedPrefix] : 0;
+}
+
 bool TLineStore::WrapSome(std::size_t budget, bool openLine) {
     // In quarters, letting a waiting reader in between: the window's thread reading its
     // lines waits for no more than a quarter of the budget.
@@ -400,7 +485,7 @@ bool TLineStore::WrapSome(std::size_t budget, bool openLine) {
 std::size_t TLineStore::DisplayLineCount() const {
     std::lock_guard lock(Guard);
     if (WrapOn && CountedPrefix < Starts.size() &&
-        Bytes.size() - Starts[CountedPrefix] <= SettleBudget)
+        Source.Size() - Starts[CountedPrefix] <= SettleBudget)
         WrapSomeLocked(SIZE_MAX, true);
     return RowsLocked();
 }
@@ -417,7 +502,10 @@ std::size_t TLineStore::DisplayIndexOf(std::size_t fileLine) const {
 
 std::u32string TLineStore::DisplayLine(std::size_t index) const {
     std::lock_guard lock(Guard);
-    return DisplayLineLocked(index);
+    std::u32string line = DisplayLineLocked(index);
+    if (SettleLocked())
+        return {};
+    return line;
 }
 
 std::vector<std::u32string>
@@ -429,6 +517,11 @@ TLineStore::DisplayLines(const std::vector<std::size_t>& indices) const {
     std::lock_guard lock(Guard);
     for (std::size_t index : indices)
         out.push_back(DisplayLineLocked(index));
+    // Lines from where the file changed on are gone now; the rest were read as indexed.
+    if (SettleLocked())
+        for (std::size_t i = 0; i < indices.size(); ++i)
+            if (indices[i] >= RowsLocked())
+                out[i].clear();
     return out;
 }
 
@@ -436,7 +529,7 @@ std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
     std::u32string out;
     if (!WrapOn) {
         if (index < Starts.size())
-            DecodeForDisplay(LineLocked(index).substr(0, DecodeLimit), out);
+            DecodeForDisplay(LineLocked(index, DecodeLimit), out);
         return out;
     }
     if (index >= RowsLocked())
@@ -445,13 +538,18 @@ std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
     // A line on screen is counted now; only rows after it move.
     EnsureCountLocked(line);
     const auto [from, to] = RowBytesLocked(line, index - DisplayIndexLocked(line));
-    DecodeForDisplay(LineLocked(line).substr(from, to - from), out, DecodeLimit);
+    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    // Bytes that could not be read back as indexed are never shown.
+    if (Source.Fault() == TBlockSource::TFault::None && from <= text.size())
+        DecodeForDisplay(text.substr(from, to - from), out, DecodeLimit);
     return out;
 }
 
 std::pair<std::size_t, std::size_t> TLineStore::RowBytesLocked(std::size_t line,
                                                                std::size_t row) const {
-    const std::string_view text = LineLocked(line);
+    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    if (Source.Fault() != TBlockSource::TFault::None)
+        return {0, 0};
     if (CachedLine != line || row < CachedFirst) {
         CachedLine = line;
         CachedFirst = 0;

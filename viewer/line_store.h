@@ -1,10 +1,12 @@
 #pragma once
 #include "common/fair_mutex.h"
+#include "viewer/block_source.h"
 #include "viewer/grow_buffer.h"
 #include "viewer/wrap_metrics.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -16,14 +18,20 @@ namespace glimra {
 
 class TStoreWorker;
 
+// What a store found when it read its bytes back.
+enum class TStoreFault {
+    Changed,    // the file changed in place: the lines from there on were dropped
+    Unreadable, // the file can no longer be read
+};
+
 // The lines a window shows: each file line's bytes exactly as read, wrapped for display
-// at the text width. The bytes are held once; each line is its start offset. Row
-// counts are found per line, by a worker for most lines and at once for the lines on
-// screen; a line not counted yet stands for one row meanwhile.
+// at the text width. Only each line's start and row count are held; the bytes are read
+// back from the file on demand (TBlockSource). Row counts are found per line, by a
+// worker for most lines and at once for the lines on screen; a line not counted yet
+// stands for one row meanwhile.
 //
 // Threads: the window's thread calls everything; a TStoreWorker extends the lines and
-// counts rows in short steps under the same lock. Only the window's thread moves the
-// bytes, so a view from Line stays readable until the window's own next change.
+// counts rows in short steps under the same lock.
 class TLineStore {
 public:
     TLineStore();
@@ -45,15 +53,23 @@ public:
     // Grows with every change of the lines or of their rows, so a view can tell
     // whether it is stale.
     std::uint64_t Version() const;
-    std::string_view Line(std::size_t index) const;
+    std::string Line(std::size_t index) const;
     bool LastLineOpen() const;
-    // The text as it was read or appended: how many bytes, and the last of them.
+    // How many bytes the lines were read or appended from.
     std::size_t RawSize() const;
-    std::string RawTail(std::size_t n) const;
-    // All lines joined with CR LF after each, as a save writes them.
+    // The lines with CR LF after each, as a save writes them, handed to sink in pieces
+    // of about a megabyte. False when the sink refused or the bytes could not be read
+    // back as they were.
+    bool WriteText(const std::function<bool(std::string_view)>& sink) const;
+    // The same as one string, for small stores.
     std::string Text() const;
-    // Memory the store holds for its bytes, line index and row counts.
+    // Memory the store holds for its line index, row counts and read-back bytes.
     std::size_t MemoryBytes() const;
+    // Called, under the store's lock and on either thread, when reading the bytes back
+    // found the file changed or unreadable. It must not call the store.
+    void SetOnFault(std::function<void(TStoreFault)> onFault);
+    // Blocks read back from the file. For the tests.
+    std::size_t BlocksRead() const;
 
     // Wrapping: off shows one display line per file line. The width function is kept
     // and called only from the store's own methods, on either thread.
@@ -70,6 +86,8 @@ public:
     std::size_t DisplayIndexOf(std::size_t fileLine) const;
     // Lines whose rows are not counted yet.
     bool WrapPending() const;
+    // Bytes read whose rows are not counted yet.
+    std::size_t RowsBehind() const;
     // Counts rows of lines not counted yet, about budget bytes of them; false when
     // none remain. openLine: count an unterminated last line too. A thread waiting
     // for the lines meanwhile waits for a quarter of the budget at most.
@@ -83,16 +101,16 @@ private:
     friend class TStoreWorker;
     static constexpr std::size_t Block = 256; // lines per row sum
 
-    // Held while the bytes may move or be freed, and by the worker while it reads
-    // into the room past their end: a slow read never holds up a reader of the lines.
-    mutable TFairMutex Moving;
-    // Everything below is guarded by Guard.
+    // Everything below is guarded by Guard. A read that finds the file changed in place
+    // drops lines, so even reading may change the lines (hence mutable).
     mutable TFairMutex Guard;
-    TGrowBuffer<char> Bytes;           // the text as read
-    TGrowBuffer<std::uint64_t> Starts; // offset of each line
-    bool LastOpen = false;             // the last line had no line end yet
+    mutable TBlockSource Source;               // the bytes
+    mutable TGrowBuffer<std::uint64_t> Starts; // offset of each line
+    mutable bool LastOpen = false;             // the last line had no line end yet
     mutable std::uint64_t Changes = 0;
-    std::uint64_t ContentChanges = 0; // the window's own changes of the text
+    // Changes of the text other than the worker's own reading: they end its job.
+    mutable std::uint64_t ContentChanges = 0;
+    std::function<void(TStoreFault)> OnFault;
 
     bool WrapOn = false;
     mutable TWrapMetrics Metrics;
@@ -117,12 +135,23 @@ private:
     mutable std::map<std::size_t, std::vector<TWrapMetrics::TCount>> Marks;
 
     std::size_t LineCountLocked() const { return Starts.size(); }
-    std::string_view LineLocked(std::size_t index) const;
+    // The line's bytes with its line end, as offsets.
+    std::pair<std::size_t, std::size_t> LineRangeLocked(std::size_t index) const;
+    // The line's text, at most limit bytes of it; valid until the next read of bytes.
+    std::string_view LineLocked(std::size_t index, std::size_t limit = SIZE_MAX) const;
     std::u32string DisplayLineLocked(std::size_t index) const;
     void ClearLocked();
-    // Indexes bytes written past the old end, continuing an open last line.
-    void CommitLocked(std::size_t oldSize);
-    void TruncateLocked(std::size_t lines);
+    // Adds bytes at the end and indexes them, continuing an open last line. inFile:
+    // the store's file holds them.
+    void CommitLocked(std::string_view bytes, bool inFile);
+    // Drops the lines from lines on, from the index only.
+    void TruncateLocked(std::size_t lines) const;
+    // Drops the lines from the one holding the block's first byte on, with their bytes,
+    // checking the block that keeps a part; false when the file cannot be read.
+    bool CutAtBlockLocked(std::size_t block) const;
+    // A read found the file changed or unreadable: the lines are cut back and the
+    // window told. True when there was a fault.
+    bool SettleLocked() const;
     void ResetCountsLocked();
     void ExtendCountsLocked();
     void SetCountLocked(std::size_t line, std::uint32_t rows) const;

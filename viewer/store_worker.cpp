@@ -1,6 +1,5 @@
 #include "viewer/store_worker.h"
 
-#include "platform/memory_advice.h"
 #include "viewer/line_store.h"
 
 #include <algorithm>
@@ -11,15 +10,18 @@ namespace glimra {
 namespace {
 
 constexpr std::size_t StepBytes = 1u << 20;
-// Room past the file's size for what is appended while and after it is read.
+// Read past the file's size at the start, for what is appended meanwhile; a file that
+// grows faster is read on by another load.
 constexpr std::size_t Slack = 1u << 20;
+constexpr std::size_t BlockSize = TBlockSource::BlockSize;
 
 } // namespace
 
 struct TStoreWorker::TJob {
+    enum TMode { CheckTail, Compare, ReadOn };
     TReadAt Read;
     std::uint64_t Content = 0; // the store's own changes when the job began
-    bool Comparing = false;
+    TMode Mode = ReadOn;
     std::size_t Held = 0;     // bytes the store held when the job began
     std::size_t At = 0;       // next byte to compare
     std::size_t Expected = 0; // the file's size when the job began
@@ -44,17 +46,17 @@ std::optional<TLoadOutcome> TStoreWorker::Load(TReadAt read, std::int64_t size, 
     Cancel();
     auto job = std::make_unique<TJob>();
     job->Read = std::move(read);
-    job->Comparing = !growth;
     job->Expected = static_cast<std::size_t>(std::max<std::int64_t>(size, 0));
-    std::size_t toRead = 0;
     {
-        std::scoped_lock lock(Store.Moving, Store.Guard);
+        std::lock_guard lock(Store.Guard);
         job->Content = Store.ContentChanges;
-        job->Held = Store.Bytes.size();
-        // The room is made here, on the window's thread: the worker never moves the bytes.
-        Store.Bytes.reserve(std::max(job->Expected, job->Held) + Slack);
-        toRead = growth ? job->Expected - std::min(job->Expected, job->Held) : job->Expected;
+        job->Held = Store.Source.Size();
     }
+    job->Mode = job->Held == 0 ? TJob::Compare : growth ? TJob::CheckTail : TJob::Compare;
+    // Comparing reads the file up to what is held, then what follows.
+    const std::size_t toRead = job->Mode == TJob::CheckTail
+                                   ? job->Expected - std::min(job->Expected, job->Held)
+                                   : job->Expected;
     if (toRead <= static_cast<std::size_t>(SyncLimit)) {
         while (Step(*job)) {
         }
@@ -105,82 +107,110 @@ double TStoreWorker::Progress() const {
 }
 
 bool TStoreWorker::Step(TJob& job) {
-    if (job.Comparing) {
-        // The file is read into a small buffer and held against the store's bytes.
-        const std::size_t want = std::min(StepBytes, job.Held - job.At);
-        job.Scratch.resize(StepBytes);
-        std::int64_t got =
-            want ? job.Read(static_cast<std::int64_t>(job.At), job.Scratch.data(), want) : 0;
+    job.Scratch.resize(StepBytes);
+    char* scratch = job.Scratch.data();
+    // The bytes are read and hashed without the lock; the store is changed under it
+    // only if the window did not change it meanwhile.
+    const auto locked = [&](std::unique_lock<TFairMutex>& lock) {
+        lock = std::unique_lock(Store.Guard);
+        if (Store.ContentChanges == job.Content)
+            return true;
+        job.Result = TLoadOutcome::Cancelled;
+        return false;
+    };
+    std::unique_lock<TFairMutex> lock;
+    if (job.Mode == TJob::CheckTail) {
+        // The file kept what the store holds if its last block hashes the same.
+        std::size_t tailStart = 0;
+        std::uint64_t tailHash = 0;
+        if (!locked(lock))
+            return false;
+        tailStart = Store.Source.TailStart();
+        tailHash = Store.Source.BlockHash(Store.Source.BlockCount() - 1);
+        if (tailStart == job.Held) { // the last block is full
+            tailStart -= BlockSize;
+            tailHash = Store.Source.BlockHash(tailStart / BlockSize);
+        }
+        lock.unlock();
+        const std::size_t n = job.Held - tailStart;
+        const std::int64_t got = TBlockSource::ReadRaw(job.Read, tailStart, scratch, n);
         if (got < 0) {
             job.Result = TLoadOutcome::Failed;
             return false;
         }
-        std::lock_guard lock(Store.Guard);
-        if (Store.ContentChanges != job.Content) {
-            job.Result = TLoadOutcome::Cancelled;
+        const bool same =
+            static_cast<std::size_t>(got) == n && TBlockSource::Hash(scratch, n) == tailHash;
+        if (!locked(lock))
+            return false;
+        if (same)
+            Store.Source.UseFile(job.Read);
+        job.Mode = same ? TJob::ReadOn : TJob::Compare;
+        return true;
+    }
+    if (job.Mode == TJob::Compare) {
+        // The file's blocks are hashed as the store's were and compared: one copy only.
+        const std::size_t want = std::min(StepBytes, job.Held - job.At);
+        const std::int64_t got = TBlockSource::ReadRaw(job.Read, job.At, scratch, want);
+        if (got < 0) {
+            job.Result = TLoadOutcome::Failed;
             return false;
         }
-        const char* held = Store.Bytes.data() + job.At;
-        auto n = static_cast<std::size_t>(got);
-        const char* scratch = job.Scratch.data();
-        std::size_t same = std::memcmp(scratch, held, n) == 0
-                               ? n
-                               : static_cast<std::size_t>(
-                                     std::mismatch(scratch, scratch + n, held).first - scratch);
-        job.At += same;
-        if (same == n && n > 0 && job.At < job.Held)
+        std::vector<std::uint64_t> hashes;
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got); at += BlockSize)
+            hashes.push_back(TBlockSource::Hash(
+                scratch + at, std::min(BlockSize, static_cast<std::size_t>(got) - at)));
+        if (!locked(lock))
+            return false;
+        const std::size_t first = job.At / BlockSize;
+        std::size_t same = 0;
+        while (same < hashes.size() && hashes[same] == Store.Source.BlockHash(first + same))
+            ++same;
+        // A file shorter than what is held differs at its end.
+        const bool equal = same == hashes.size() && static_cast<std::size_t>(got) == want;
+        job.At += equal ? want : same * BlockSize;
+        if (equal && job.At < job.Held)
             return true;
-        job.Comparing = false;
+        // The blocks before the first that differs are the same in the file: it is read
+        // from now on, and the lines before that block stay with their rows.
+        Store.Source.UseFile(job.Read);
         if (job.At < job.Held) {
-            // Lines before the one that differs stay, and so do their rows.
-            auto it =
-                std::upper_bound(Store.Starts.data(), Store.Starts.data() + Store.Starts.size(),
-                                 static_cast<std::uint64_t>(job.At));
-            std::size_t line = static_cast<std::size_t>(it - Store.Starts.data());
-            Store.TruncateLocked(line == 0 ? 0 : line - 1);
+            if (!Store.CutAtBlockLocked(job.At / BlockSize)) {
+                job.Result = TLoadOutcome::Failed;
+                return false;
+            }
             ++Store.Changes;
             job.Result = TLoadOutcome::Changed;
         }
+        job.Mode = TJob::ReadOn;
         return true;
     }
-    std::lock_guard moving(Store.Moving);
-    char* to = nullptr;
-    std::size_t size = 0, room = 0;
-    {
-        std::lock_guard lock(Store.Guard);
-        if (Store.ContentChanges != job.Content) {
-            job.Result = TLoadOutcome::Cancelled;
-            return false;
-        }
-        size = Store.Bytes.size();
-        room = Store.Bytes.capacity() - size;
-        to = Store.Bytes.data() + size;
-    }
-    if (room == 0) {
-        // Full: either the file ends here or it grew past the room made for it.
+    std::size_t size = 0;
+    if (!locked(lock))
+        return false;
+    size = Store.Source.Size();
+    lock.unlock();
+    if (size >= std::max(job.Expected, job.Held) + Slack) {
+        // The file grew past what this load reads; another reads on.
         char probe = 0;
         if (job.Read(static_cast<std::int64_t>(size), &probe, 1) > 0)
             job.Result = TLoadOutcome::Partial;
         return false;
     }
-    // Past the end nobody reads, and the bytes cannot move while Moving is held.
-    const std::size_t want = std::min(StepBytes, room);
-    // Only what the file is expected to fill: an append of a line populates no room.
-    Prefault(to, std::min(want, job.Expected - std::min(job.Expected, size)));
-    std::int64_t got = job.Read(static_cast<std::int64_t>(size), to, want);
+    const std::int64_t got = TBlockSource::ReadRaw(job.Read, size, scratch, StepBytes);
     if (got < 0) {
         job.Result = TLoadOutcome::Failed;
         return false;
     }
     if (got == 0)
         return false;
-    std::lock_guard lock(Store.Guard);
-    Store.Bytes.resize(size + static_cast<std::size_t>(got));
-    Store.CommitLocked(size);
+    if (!locked(lock))
+        return false;
+    Store.CommitLocked(std::string_view(scratch, static_cast<std::size_t>(got)), true);
     ++Store.Changes;
     job.Result = TLoadOutcome::Changed;
     if (job.Async && job.Expected > 0)
-        Done = std::min(1.0, static_cast<double>(size + got) / static_cast<double>(job.Expected));
+        Done = std::min(1.0, static_cast<double>(size + static_cast<std::size_t>(got)) /
+                                 static_cast<double>(job.Expected));
     return true;
 }
 
@@ -202,9 +232,12 @@ void TStoreWorker::Run() {
         lock.unlock();
         bool more = false, rows = false;
         try {
-            more = job ? Step(*job) : false;
-            // Rows are counted between the reads, so both grow together.
+            // Rows are counted between the reads, so both grow together; while the
+            // rows are far behind, the read waits, so that the blocks it reads are
+            // still in the cache when their rows are counted.
+            more = job ? (Behind || Step(*job)) : false;
             rows = Store.WrapSome(StepBytes, !job);
+            Behind = job && rows && Store.RowsBehind() > TBlockSource::CacheLimit / 2;
         } catch (const std::bad_alloc&) {
             // No memory for more lines: the read ends as failed, the window says so.
             if (job)

@@ -1,4 +1,6 @@
 #pragma once
+#include "viewer/block_source.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -13,15 +15,12 @@ namespace glimra {
 
 class TLineStore;
 
-// Reads up to n bytes at offset into to: the count, 0 at the end, -1 on failure.
-using TReadAt = std::function<std::int64_t(std::int64_t offset, char* to, std::size_t n)>;
-
 enum class TLoadOutcome {
-    Changed,   // the store holds the file's bytes now
+    Changed,   // the store holds the file's lines now
     Unchanged, // the file held what the store held
     Failed,    // a read failed; the store holds what was read before it
     Cancelled, // the store was changed by other means meanwhile
-    Partial,   // the file grew past the room made for it: read on from the store's end
+    Partial,   // the file grew while it was read: read on from the store's end
 };
 
 // Fills a store from a file and counts the rows of its lines, in steps of about a
@@ -36,10 +35,12 @@ public:
     TStoreWorker(const TStoreWorker&) = delete;
     TStoreWorker& operator=(const TStoreWorker&) = delete;
 
-    // growth: the store holds the file's first bytes (the caller checked): read on
-    // from its end. Otherwise compare the file with the store and read it from the
-    // first line that differs, so two copies of the file are never held. size is the
-    // file's size now. Returns the outcome when the read ran at once.
+    // The store keeps read reading its bytes back once the load has checked them.
+    // growth: the file may hold the store's bytes and more: the hash of the store's
+    // last block is checked and the file read on from the store's end. Otherwise, or
+    // when that block differs, the file's blocks are hashed against the store's and
+    // the file read from the line that holds the first block that differs. size is
+    // the file's size now. Returns the outcome when the read ran at once.
     std::optional<TLoadOutcome> Load(TReadAt read, std::int64_t size, bool growth);
     // Stops a load; the store keeps what was read. Waits for a running step.
     void Cancel();
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<TJob> Job;
     std::optional<TLoadOutcome> Outcome;
     bool WrapWanted = false;
+    bool Behind = false; // the rows lag the read by much of the cache
     bool Busy = false;
     bool Stop = false;
     std::atomic<double> Done{-1};

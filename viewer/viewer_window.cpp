@@ -82,6 +82,10 @@ TForm2::TForm2(TWindowHost& host)
         QMetaObject::invokeMethod(this, &TForm2::StoreProgress, Qt::QueuedConnection);
     });
     Follower = new TFileFollower(Store, *Worker, *this, this);
+    Store.SetOnFault([this](TStoreFault fault) {
+        QMetaObject::invokeMethod(
+            this, [this, fault] { StoreFaulted(fault); }, Qt::QueuedConnection);
+    });
     Energy = new TIntervalTimer(500, this);
     connect(Energy, &TIntervalTimer::Timeout, this, &TForm2::Redraw);
     DemoTimer = new TIntervalTimer(200, this);
@@ -278,6 +282,17 @@ void TForm2::ReadAgainKeepingView() {
     FollowEnd = atEnd;
 }
 
+void TForm2::StoreFaulted(TStoreFault fault) {
+    if (Closing)
+        return;
+    TRedrawHold hold(*this);
+    Follower->StoreFault(fault);
+    if (MemoView)
+        WordWrapper->LoadFrom(Store);
+    UpdateScrollRange();
+    Repaint();
+}
+
 void TForm2::RetryTick() {
     TRedrawHold hold(*this);
     // Also the read that confirms a file back after a failed read: one that failed
@@ -328,7 +343,10 @@ void TForm2::SaveToFile(const std::string& name) {
         return;
     if (WordWrapper->StoreInto(Store))
         Follower->Forget();
-    if (!SaveFileAtomically(name, Store.Text())) {
+    // Streamed: the lines are read back from the file a piece at a time.
+    if (!SaveFileAtomically(name, [this](const std::function<bool(std::string_view)>& sink) {
+            return Store.WriteText(sink);
+        })) {
         MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
         return;
     }

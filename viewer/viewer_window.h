@@ -272,6 +272,7 @@ private:
     void RewrapStore();
     // The worker made progress: take a finished read, keep the view, redraw.
     void StoreProgress();
+    void StoreFaulted(TStoreFault fault);
     void ShowProgress();
     // While rows are counted the top line stays on top, and a view at the end stays there.
     void RecordAnchor();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <random>
 #include <thread>
 
@@ -411,6 +413,20 @@ TEST(LineStore, LargeInputs) {
     ASSERT_EQ(s.DisplayLineCount(), 1000000u);
     EXPECT_EQ(s.DisplayLine(999999), U"line 999999");
     EXPECT_EQ(s.Line(500000), "line 500000");
+    // A save gets the lines in pieces of about a megabyte, a longer line as it is.
+    s.AddLine(big);
+    std::vector<std::size_t> pieces;
+    std::size_t saved = 0;
+    ASSERT_TRUE(s.WriteText([&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        saved += piece.size();
+        return true;
+    }));
+    EXPECT_EQ(std::count(pieces.begin(), pieces.end(), big.size()), 1);
+    EXPECT_LE(std::count_if(pieces.begin(), pieces.end(),
+                            [](std::size_t n) { return n > (1 << 20) + 2; }),
+              1);
+    EXPECT_EQ(saved, s.RawSize() + 1000000); // CR LF for each LF
 }
 
 } // namespace glimra

@@ -3,14 +3,19 @@
 #include "fake_window_host.h"
 #include "gui_test_util.h"
 #include "platform/file_access.h"
+#include "viewer/block_source.h"
 #include "viewer/glimra_memo.h"
 #include "viewer/viewer_window.h"
 
 #include <QEvent>
 #include <QFontMetrics>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -26,7 +31,10 @@ std::string Numbered(int lines) {
 
 class BigLogTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetReadPieceHook(nullptr); }
+    void TearDown() override {
+        SetReadPieceHook(nullptr);
+        SetReadPieceFailureHook(nullptr);
+    }
     TTestFolder Folder;
     TFakeWindowHost Host;
 };
@@ -55,6 +63,88 @@ TEST_F(BigLogTest, TheWindowShowsAtOnceAndFillsWhileTheFileIsRead) {
         [&] { return w->Store.LineCount() == 100000u && w->ScrollMax() > partialMax; }, 10000));
     EXPECT_EQ(w->Store.Line(99999), "line 99999 of a log that is long enough to need two rows");
     EXPECT_EQ(w->ScrollPosition(), 0); // the view stayed at the top
+}
+
+TEST_F(BigLogTest, LinesAreReadBackFromTheFileAsItWasIndexed) {
+    // The window reads its lines back from the file it keeps open, one block at a time.
+    const std::size_t block = TBlockSource::BlockSize;
+    const std::string text = Numbered(20000); // about 1.3 MB: read by the worker
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::string& path)> Change;
+        // The line far into the file: as it was, gone until reloaded, or an open failure.
+        enum { Kept, Reloaded, CannotOpen } Then;
+    };
+    const TCase cases[] = {
+        {"deleted", [](const std::string& path) { std::filesystem::remove(path); }, TCase::Kept},
+        {"rotated",
+         [](const std::string& path) {
+             std::filesystem::rename(path, path + ".1");
+             std::ofstream(path, std::ios::binary) << "a new log\n";
+         },
+         TCase::Kept},
+        {"changed in place",
+         [&](const std::string& path) {
+             std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+             file.seekp(static_cast<std::streamoff>(10 * block));
+             file << "CHANGED";
+         },
+         TCase::Reloaded},
+        {"unreadable",
+         [&](const std::string&) {
+             SetReadPieceFailureHook([&](const std::string&, std::int64_t at) {
+                 return at >= static_cast<std::int64_t>(10 * block) ? EIO : 0;
+             });
+         },
+         TCase::CannotOpen},
+    };
+    // Unwrapped, no row is counted: only the blocks on screen were read back.
+    Host.Values.WordWrap = false;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = Folder.Write("back.log", text);
+        auto w = MakeWindow(Host);
+        w->OpenFile(path);
+        ASSERT_TRUE(
+            WaitFor([&] { return w->Store.LineCount() == 20000u && !w->Worker->Loading(); }));
+        const std::size_t blocksRead = w->Store.BlocksRead();
+        c.Change(path);
+        // A line in the tenth block, never read back yet.
+        const auto late = static_cast<std::size_t>(
+            std::count(text.begin(), text.begin() + 10 * block + 1000, '\n'));
+        const std::u32string shown = w->Store.DisplayLine(late);
+        switch (c.Then) {
+        case TCase::Kept:
+            EXPECT_EQ(shown, U"line " + QString::number(late).toStdU32String() +
+                                 U" of a log that is long enough to need two rows");
+            EXPECT_GT(w->Store.BlocksRead(), blocksRead); // from the file, not a copy
+            break;
+        case TCase::Reloaded: {
+            // Never the new bytes unreloaded: the lines from that block are dropped, and
+            // the window reads the file again from there.
+            EXPECT_EQ(shown, U"");
+            EXPECT_LT(w->Store.LineCount(), 20000u);
+            std::string now;
+            ReadWholeFile(path, now);
+            TLineStore whole;
+            whole.SetText(now);
+            ASSERT_TRUE(
+                WaitFor([&] { return w->Store.RawSize() == now.size() && !w->Worker->Loading(); }));
+            EXPECT_EQ(w->Store.Line(late), whole.Line(late));
+            EXPECT_EQ(w->Store.LineCount(), whole.LineCount());
+            break;
+        }
+        case TCase::CannotOpen:
+            EXPECT_EQ(shown, U"");
+            ASSERT_TRUE(WaitFor([&] { return w->Store.LineCount() == 1u; }));
+            EXPECT_EQ(w->Store.Line(0), "CAN NOT OPEN: " + path + " ( retry: 1)");
+            EXPECT_TRUE(w->Follower->Retry.OpenFailed);
+            SetReadPieceFailureHook(nullptr);
+            break;
+        }
+        w.reset();
+        std::filesystem::remove(path + ".1");
+    }
 }
 
 TEST_F(BigLogTest, NothingWrapsAgainForActivationShowingOrTheSameSettings) {
