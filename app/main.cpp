@@ -1,4 +1,5 @@
 #include "app/control_hub.h"
+#include "app/session_platform.h"
 #include "common/forward_record.h"
 #include "platform/instance_channel.h"
 #include "platform/termination.h"
@@ -8,6 +9,7 @@
 #include <QSessionManager>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -77,9 +79,38 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
 
 } // namespace
 
+// Chooses XWayland in a Wayland session unless a platform was asked for. Only for the
+// start: programs the program opens (the help, a folder) make their own choice.
+class TSessionPlatform {
+public:
+    TSessionPlatform(int argc, char** argv) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(value ? value : "");
+        };
+        TSession session{env("WAYLAND_DISPLAY"), env("DISPLAY"),
+                         std::getenv("QT_QPA_PLATFORM") != nullptr ||
+                             AsksPlatform(std::vector<std::string>(argv + 1, argv + argc))};
+        const std::string platform = SessionPlatform(session);
+        Chosen = !platform.empty();
+        if (Chosen)
+            qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+    }
+    // Once the application stands on its platform.
+    void Forget() const {
+        if (Chosen)
+            qunsetenv("QT_QPA_PLATFORM");
+    }
+
+private:
+    bool Chosen = false;
+};
+
 int main(int argc, char** argv) {
     std::optional<TExitWatchdog> watchdog; // outlives everything below
-    QApplication app(argc, argv);          // takes Qt's own options out of argv
+    const TSessionPlatform platform(argc, argv);
+    QApplication app(argc, argv); // takes Qt's own options out of argv
+    platform.Forget();
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 

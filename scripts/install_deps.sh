@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
-          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr)
+          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr weston xwayland qt6-wayland)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
