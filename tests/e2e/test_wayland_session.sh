@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # In a Wayland session (weston, headless, with XWayland) the program runs through
-# XWayland, where its window stands at its stored place. Natively, when asked for, the
+# XWayland, where its window stands at its stored place and blends live. Natively, when asked for, the
 # compositor places the window, and a stop keeps the stored place instead of writing
 # positions the platform never reported.
 source "$(dirname "$0")/lib.sh"
@@ -35,6 +35,8 @@ read -r x y < <(window_origin "$id")
 # weston's window manager reports the place about 32 pixels right and down (its frame).
 [ "$x" -ge 295 ] && [ "$x" -le 340 ] && [ "$y" -ge 195 ] && [ "$y" -le 240 ] ||
     fail "window at $x,$y, expected near 300,200"
+# XWayland composites: the window takes the live look, with an alpha channel.
+xwininfo -id "$id" | grep -q "Depth: 32" || fail "no alpha channel under XWayland"
 stop_glimra
 
 # Natively: the compositor places the window; the stored place survives a stop.
