@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace glimra {
 namespace {
@@ -126,23 +127,92 @@ std::uint8_t TCoverage::AlphaAt(int x, int y, const std::uint8_t* pixel,
     return inks ? InkAlpha(pixel, &Known[at * 3], Alpha[at], *inks) : 255;
 }
 
+namespace {
+
+// InkAlpha over the shade's own colour, worked out once per conversion: for each ink,
+// by the value of the channel it differs most in, the alpha and the other channels a
+// pixel on the way to it has.
+class TInkLines {
+public:
+    explicit TInkLines(const TLiveShade& shade) {
+        const std::uint8_t under[3] = {shade.B, shade.G, shade.R};
+        for (int i = 0; i < shade.InkCount; ++i) {
+            const std::uint8_t* ink = shade.Inks[i];
+            TLine& line = Lines[Count];
+            line.Channel = 0;
+            for (int k = 1; k < 3; ++k)
+                if (std::abs(ink[k] - under[k]) > std::abs(ink[line.Channel] - under[line.Channel]))
+                    line.Channel = k;
+            const int span = ink[line.Channel] - under[line.Channel];
+            if (std::abs(span) < 32)
+                continue;
+            for (int v = 0; v < 256; ++v) {
+                const double share = double(v - under[line.Channel]) / span;
+                line.Valid[v] = share > 0 && share < 1;
+                for (int k = 0; k < 3; ++k)
+                    line.Expected[v][k] = static_cast<std::int16_t>(
+                        std::lround(under[k] + share * (ink[k] - under[k])));
+                line.Alpha[v] =
+                    static_cast<std::uint8_t>(std::lround(255 * share + (1 - share) * shade.Alpha));
+            }
+            ++Count;
+        }
+    }
+    std::uint8_t AlphaOf(const std::uint8_t* pixel) const {
+        for (int i = 0; i < Count; ++i) {
+            const TLine& line = Lines[i];
+            const int v = pixel[line.Channel];
+            if (line.Valid[v] && std::abs(line.Expected[v][0] - pixel[0]) <= 3 &&
+                std::abs(line.Expected[v][1] - pixel[1]) <= 3 &&
+                std::abs(line.Expected[v][2] - pixel[2]) <= 3)
+                return line.Alpha[v];
+        }
+        return 255;
+    }
+
+private:
+    struct TLine {
+        int Channel = 0;
+        bool Valid[256] = {};
+        std::int16_t Expected[256][3] = {};
+        std::uint8_t Alpha[256] = {};
+    };
+    TLine Lines[TLiveShade::MaxInks];
+    int Count = 0;
+};
+
+} // namespace
+
 void CopyToPremultiplied(TConstPixelView src, TRect r, const TLiveShade& shade,
                          const TCoverage* coverage, std::uint8_t* bgra, std::ptrdiff_t stride) {
     r = Intersect(r, src.Rect());
+    if (r.IsEmpty())
+        return;
     if (coverage && !coverage->Active())
         coverage = nullptr;
+    // Worked out again only when the shade changes.
+    thread_local TLiveShade linesFor;
+    thread_local std::unique_ptr<TInkLines> lines;
+    if (!lines || !(linesFor == shade)) {
+        lines = std::make_unique<TInkLines>(shade);
+        linesFor = shade;
+    }
+    const TInkLines& inks = *lines;
+    const std::uint32_t key = shade.B | shade.G << 8 | shade.R << 16;
+    const std::uint32_t backdrop = key | std::uint32_t{shade.Alpha} << 24;
     for (int y = r.Top; y < r.Bottom; ++y) {
         const std::uint8_t* s = src.Row(y) + r.Left * 3;
         std::uint8_t* d = bgra + y * stride + r.Left * 4;
         for (int x = r.Left; x < r.Right; ++x, s += 3, d += 4) {
-            const std::uint8_t under[3] = {shade.B, shade.G, shade.R};
-            std::uint8_t a = 255;
-            if (coverage)
+            std::uint8_t a;
+            if (coverage) {
                 a = coverage->AlphaAt(x, y, s, &shade);
-            else if (std::memcmp(s, under, 3) == 0)
-                a = shade.Alpha;
-            else if (shade.InkCount > 0)
-                a = InkAlpha(s, under, shade.Alpha, shade);
+            } else if ((s[0] | s[1] << 8 | s[2] << 16) == static_cast<int>(key)) {
+                std::memcpy(d, &backdrop, 4);
+                continue;
+            } else {
+                a = inks.AlphaOf(s);
+            }
             // Premultiplied: no channel above the alpha.
             d[0] = std::min(s[0], a);
             d[1] = std::min(s[1], a);
