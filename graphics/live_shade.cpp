@@ -188,7 +188,8 @@ void CopyToPremultiplied(TConstPixelView src, TRect r, const TLiveShade& shade,
     r = Intersect(r, src.Rect());
     if (r.IsEmpty())
         return;
-    if (coverage && !coverage->Active())
+    // Coverage of another size belongs to a picture since replaced.
+    if (coverage && !coverage->Fits(src))
         coverage = nullptr;
     // Worked out again only when the shade changes.
     thread_local TLiveShade linesFor;

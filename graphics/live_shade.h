@@ -38,6 +38,9 @@ public:
     void Begin(TConstPixelView picture, std::uint8_t alpha);
     void End() { Width = Height = 0; }
     bool Active() const { return Width > 0; }
+    bool Fits(TConstPixelView picture) const {
+        return Active() && picture.Width == Width && picture.Height == Height;
+    }
     // Before a blend over r: pixels changed since they were known were written whole.
     void Settle(TConstPixelView picture, TRect r);
     // After a blend over r: the pixels (x, y) that select takes are covered at alpha
