@@ -526,6 +526,13 @@ void TForm2::paintEvent(QPaintEvent* event) {
     }
     ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
                 &ModuleCover);
+    // Over a live backdrop, outside the opening band nothing is there yet.
+    if (OpeningActive && OwnerShade()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect band(OpeningRect.Left, OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
+        for (const QRect& r : event->region().subtracted(band))
+            painter.fillRect(r, Qt::transparent);
+    }
     // A change reaches the screen first; the copy waits for a paint with time to spare.
     if (AutoMode || SweepActive || PaintAtOnce)
         Shown.Forget(event->region());
