@@ -12,6 +12,7 @@
 
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -39,6 +40,12 @@ TOriginalForm::TOriginalForm(QWidget* form, bool dialogStyle, QObject* parent)
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
     UpdateShape();
+    SystemDrag = [this](Qt::Edges edges) {
+        QWindow* window = form_ ? form_->windowHandle() : nullptr;
+        if (!window)
+            return false;
+        return edges ? window->startSystemResize(edges) : window->startSystemMove();
+    };
 }
 
 TOriginalForm::~TOriginalForm() {
@@ -82,7 +89,16 @@ void TOriginalForm::SkinMouseDown(Qt::MouseButton button, int x, int y) {
     if (press.Close) {
         dragMode_ = TSkinDrag::None;
         form_->close();
+        return;
     }
+    if (dragMode_ == TSkinDrag::None || press.Minimise || !SystemDrag)
+        return;
+    // The lower end of the right edge is the grip, which takes the bottom edge along.
+    const Qt::Edges edges = dragMode_ == TSkinDrag::Move ? Qt::Edges{}
+                            : y > form_->height() - 17   ? Qt::RightEdge | Qt::BottomEdge
+                                                         : Qt::Edges{Qt::RightEdge};
+    if (SystemDrag(edges))
+        dragMode_ = TSkinDrag::None;
 }
 
 void TOriginalForm::SkinMouseMove(int x, int y) {

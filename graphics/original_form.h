@@ -52,6 +52,10 @@ public:
     std::function<void(TOriginalForm&)> OnMemoButton;
     // The title-row drag moved the form by one step.
     std::function<void()> OnMoved;
+    // Hands a drag to the desktop (no edges: a move), which then snaps and crosses
+    // monitors as users expect; false where it takes none (no window manager), and
+    // the skin moves or resizes the form itself.
+    std::function<bool(Qt::Edges)> SystemDrag;
 
     bool DialogStyle = false; // no memo lamp, no minimise glyph
     bool MemoViewOn = false;  // lamp red when set, green when clear

@@ -233,7 +233,9 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
             CaptionInk.BlendOnto(ViewOf(Captioned), at.X - CaptionMargin, at.Y);
             shown = &Captioned;
         }
-        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage);
+        const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
+        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage,
+                    owner ? owner->OwnerShade() : nullptr);
     } else if (!CaptionText.isEmpty()) {
         painter.setFont(Base::font());
         painter.setPen(ToQColor(TextColor));

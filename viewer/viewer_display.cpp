@@ -1,6 +1,6 @@
 // How a viewer window turns its state into pixels: composition, lines, scrolling,
 // the Auto ticker, the opening band and the layout of its controls.
-#include "graphics/cdib.h"
+#include "graphics/backdrop.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
@@ -242,7 +242,8 @@ void TForm2::ToggleMemoView() {
     MiniScrollBar1Change();
 }
 
-std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface, TOverlapPlan behind) const {
+std::optional<TFrameBase::TKey> TForm2::BaseKey(const TBackdrop& backdrop,
+                                                TOverlapPlan behind) const {
     // Modules may draw something else in every frame, the opening band grows.
     if (OpeningActive || !ModuleInstances.empty())
         return std::nullopt;
@@ -251,23 +252,23 @@ std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface, TOverlapPl
                          QFile::decodeName(QByteArray::fromStdString(TitlePath)), font(),
                          std::move(behind.Pictures), behind.Area};
     key.Values.insert(key.Values.end(),
-                      {surface.Picture().cacheKey(), x(), y(), width(), height(), MemoView,
-                       IsActiveWindow(), static_cast<std::int64_t>(settings.ActiveColor),
+                      {backdrop.Key(), x(), y(), width(), height(), MemoView, IsActiveWindow(),
+                       static_cast<std::int64_t>(settings.ActiveColor),
                        static_cast<std::int64_t>(settings.DeActiveColor),
                        static_cast<std::int64_t>(settings.FileColor)});
     return key;
 }
 
-void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip) {
-    if (OpeningActive) {
+void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, TRect clip) {
+    if (OpeningActive && !backdrop.LiveShade()) {
         // Outside the band nothing is drawn yet: black, never what the memory held.
         WindowBitmap.fill(Qt::black);
-        surface.Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
+        backdrop.Lay(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
                      y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
     } else {
         // What the windows behind will paint over needs no desktop under it.
         for (const TRect& r : Around(clip, behind.Filled))
-            surface.Draw(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
+            backdrop.Lay(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
                          r.Height());
     }
     Host.ComposeOverlaps(*this);
@@ -275,10 +276,16 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
         // A module that asks for a redraw while it draws would never return. The lines
         // modules read are kept for this drawing only.
         ModuleTexts.Lines.clear();
+        // Over a live shade, what modules lay is followed so that it shows as it would
+        // over the captured copy: their own pixels opaque, their blends at their alpha.
+        if (const TLiveShade* shade = backdrop.LiveShade())
+            ModuleCover.Begin(ViewOf(std::as_const(WindowBitmap)), shade->Alpha);
         DrawingModules = true;
         Host.Modules().DrawModules(ModuleInstances, &WindowDib());
         DrawingModules = false;
         ModuleTexts.Lines.clear();
+    } else {
+        ModuleCover.End();
     }
     const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = MemoView;
@@ -292,23 +299,23 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
 }
 
 void TForm2::Redraw() {
-    const TCdib* surface = Host.Surface();
-    if (Closing || DrawingModules || !surface || !surface->IsValid() || !WordWrapper ||
-        width() <= 0 || height() <= 0)
+    const TBackdrop& backdrop = Host.Backdrop();
+    if (Closing || DrawingModules || !backdrop.Ready() || !WordWrapper || width() <= 0 ||
+        height() <= 0)
         return;
     RedrawPending = false;
     if (OpeningActive)
         Host.WakeUpdates();
     EnsureBitmap(WindowBitmap, width(), height());
     const TOverlapPlan behind = Host.OverlapPlan(*this);
-    const std::optional<TFrameBase::TKey> key = BaseKey(*surface, behind);
+    const std::optional<TFrameBase::TKey> key = BaseKey(backdrop, behind);
     switch (Base.Restore(WindowBitmap, key)) {
     case TFrameBase::TRestored::None:
-        ComposeBase(*surface, behind, {0, 0, width(), height()});
+        ComposeBase(backdrop, behind, {0, 0, width(), height()});
         Base.Composed(WindowBitmap, key);
         break;
     case TFrameBase::TRestored::Outside:
-        ComposeBase(*surface, behind, key->BehindArea);
+        ComposeBase(backdrop, behind, key->BehindArea);
         Base.ComposedBehind(WindowBitmap, *key);
         break;
     case TFrameBase::TRestored::Whole:
@@ -511,11 +518,21 @@ void TForm2::ApplyButtonLayout() {
 void TForm2::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (WindowBitmap.isNull()) {
-        painter.fillRect(rect(), Qt::black);
+        if (OwnerShade())
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), OwnerShade() ? QColor(0, 0, 0, OwnerShade()->Alpha) : Qt::black);
         Shown.Forget(event->region());
         return;
     }
-    ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage);
+    ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
+                &ModuleCover);
+    // Over a live backdrop, outside the opening band nothing is there yet.
+    if (OpeningActive && OwnerShade()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect band(OpeningRect.Left, OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
+        for (const QRect& r : event->region().subtracted(band))
+            painter.fillRect(r, Qt::transparent);
+    }
     // A change reaches the screen first; the copy waits for a paint with time to spare.
     if (AutoMode || SweepActive || PaintAtOnce)
         Shown.Forget(event->region());

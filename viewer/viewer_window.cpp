@@ -1,5 +1,6 @@
 #include "viewer/viewer_window.h"
 
+#include "graphics/backdrop.h"
 #include "graphics/badges.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
@@ -63,6 +64,10 @@ TForm2::TForm2(TWindowHost& host)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Host(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Where the compositor blends, the window has an alpha channel (set before the
+    // first show, or the platform window gets no depth-32 visual).
+    if (host.Backdrop().LiveShade())
+        setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
     resize(472, 323);
     setMinimumSize(151, 121); // a window is never 150 x 120 or smaller
@@ -112,6 +117,10 @@ TForm2::~TForm2() {
     Follower->Monitor->SetActive(false);
     Host.Modules().FreeModuleInstances(this, ModuleInstances);
     UnregisterModuleOwner(this);
+}
+
+const TLiveShade* TForm2::OwnerShade() const {
+    return Host.Backdrop().LiveShade();
 }
 
 void TForm2::CreateControls() {
@@ -179,7 +188,7 @@ void TForm2::HideBadges() {
 void TForm2::InitWindow(bool layered) {
     if (layered) {
         if (!Layer)
-            Layer = std::make_unique<TLayer>(*this);
+            Layer = std::make_unique<TLayer>(*this, Host.Backdrop().LiveShade() != nullptr);
         GlimraButton4->setEnabled(!Layer->IsAvailable());
     }
     // Dropped files are taken up by the window's input code.

@@ -1,6 +1,7 @@
 #pragma once
 #include "graphics/bitmap_owner.h"
 #include "graphics/layer.h"
+#include "graphics/live_shade.h"
 #include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
 #include "graphics/warning_light.h"
@@ -26,6 +27,7 @@
 
 namespace glimra {
 
+class TBackdrop;
 class TCdib;
 class TGlimraButton;
 class TGlimraCPopupMenu;
@@ -90,6 +92,7 @@ public:
     void ComputeButtonLayout();
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
+    const TLiveShade* OwnerShade() const override;
 
     // Input: keys (the form sees them before its controls), mouse, buttons, menus.
     void FormKeyDown(QKeyEvent* event);
@@ -175,6 +178,8 @@ public:
     } ModuleTexts;
     // The window's modules are drawing into its picture.
     bool DrawingModules = false;
+    // In the live look, how opaque what the modules laid is.
+    TCoverage ModuleCover;
     // The file: its path, stamp, retries, monitor and retry clock.
     TFileFollower* Follower = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
@@ -261,8 +266,8 @@ private:
     // The picture under the text: desktop, windows behind, modules, frame; and what
     // it is made of, none when it cannot be kept.
     // With a clip, only that part: the rest holds the base already.
-    void ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip);
-    std::optional<TFrameBase::TKey> BaseKey(const TCdib& surface, TOverlapPlan behind) const;
+    void ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, TRect clip);
+    std::optional<TFrameBase::TKey> BaseKey(const TBackdrop& backdrop, TOverlapPlan behind) const;
     void OpeningStep();
     // Composes the controls from the window's picture; the area of those left as painted.
     QRegion ComposeControls();
