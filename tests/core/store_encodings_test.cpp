@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
+
 namespace glimra {
 namespace {
 
@@ -136,6 +141,28 @@ TEST(StoreEncodings, FilesReadFollowedAndSavedInTheirOwnEncoding) {
                     sample.Expected.Encoding);
         EXPECT_EQ(store.Encoding().Encoding, sample.Expected.Encoding);
     }
+}
+
+TEST(StoreEncodings, ABigFileIsDetectedAndDecodedOffTheCallersThread) {
+    std::string file;
+    while (file.size() < 3 * TStoreWorker::SyncLimit)
+        file += Convert("CP932", "接続エラー: タイムアウト 30 秒\r\n");
+    std::mutex lock;
+    std::set<std::thread::id> readers;
+    TReadAt read = [&, whole = ReadFrom(file)](std::int64_t at, char* to, std::size_t n) {
+        std::lock_guard guard(lock);
+        readers.insert(std::this_thread::get_id());
+        return whole(at, to, n);
+    };
+    TLineStore store(&SystemCodecs());
+    store.SetWrap(true, 100, [](char32_t) { return 10; });
+    TStoreWorker worker(store, nullptr);
+    EXPECT_FALSE(worker.Load(read, static_cast<std::int64_t>(file.size()), false));
+    while (!worker.TakeOutcome())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(store.Encoding().Encoding, TEncoding::Cp932);
+    EXPECT_EQ(readers.count(std::this_thread::get_id()), 0u);
+    EXPECT_EQ(store.Line(store.LineCount() - 1), "接続エラー: タイムアウト 30 秒");
 }
 
 TEST(StoreEncodings, BytesThatDoNotDecodeShowAsReplacementNotDropped) {

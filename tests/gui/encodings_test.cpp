@@ -62,6 +62,12 @@ TEST_F(EncodingsTest, WindowsShowFollowAndSaveTheFilesOwnText) {
         ASSERT_GT(w->ScrollMax(), 1);
         EXPECT_STREQ(Procs.WrapText(w.get(), 0), c.First.c_str());
         EXPECT_STREQ(Procs.WrapText(w.get(), 1), ("0 " + c.Other).c_str());
+        // The save prompt says which encoding the file was read in.
+        Host.DialogAnswer = 2;
+        w->SaveFileCommand();
+        EXPECT_EQ(Host.DialogTexts.back(), "Input filename and press OK to save.\nEncoding: " +
+                                               std::string(EncodingName(c.Expected)) +
+                                               (c.Bom.empty() ? "" : " with byte-order mark"));
 
         // Followed: a line arrives in two writes, the first ending inside a character.
         w->GlimraButton2Click();
