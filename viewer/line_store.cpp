@@ -94,6 +94,11 @@ std::string_view TLineStore::TextLocked(std::size_t index, std::size_t limit) co
     // UTF-8 is shown as it is; its display decoding shows what is broken.
     if (!Decoder || Source.Fault() != TBlockSource::TFault::None)
         return bytes;
+    // In the 8-bit and multibyte sets a line of ASCII bytes is its own UTF-8: most of
+    // a log's lines need no converter.
+    if (UnitSize(Choice.Encoding) == 1 &&
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return bytes;
     const auto [from, to] = LineRangeLocked(index);
     if (from == DecodedFrom && to == DecodedTo && limit == DecodedLimit)
         return Decoded;
