@@ -49,6 +49,18 @@ private:
 
 } // namespace
 
+std::string UnencodableMessage(const TLineStore::TMisses& misses, TEncoding encoding) {
+    constexpr std::size_t Listed = 5;
+    std::string text = std::to_string(misses.Count) + " character" +
+                       (misses.Count == 1 ? "" : "s") + " cannot be written in " +
+                       std::string(EncodingName(encoding)) + ":\n";
+    for (std::size_t i = 0; i < std::min(Listed, misses.First.size()); ++i)
+        text += DescribeUnencodable(misses.First[i]) + "\n";
+    if (misses.Count > Listed)
+        text += "...\n";
+    return text + "Press OK to save them as \"?\".";
+}
+
 TForm2::TRedrawHold::TRedrawHold(TForm2& window) : Window(window) {
     ++Window.RedrawHolds;
 }
@@ -352,11 +364,22 @@ void TForm2::SaveToFile(const std::string& name) {
         return;
     if (WordWrapper->StoreInto(Store))
         Follower->Forget();
-    // Streamed: the lines are read back from the file a piece at a time.
-    if (!SaveFileAtomically(name, [this](const std::function<bool(std::string_view)>& sink) {
-            return Store.WriteText(sink);
+    // Streamed: the lines are read back from the file a piece at a time. What the
+    // file's encoding cannot hold is kept only when the user agrees.
+    bool declined = false;
+    if (!SaveFileAtomically(name, [this,
+                                   &declined](const std::function<bool(std::string_view)>& sink) {
+            TLineStore::TMisses misses;
+            if (!Store.WriteText(sink, &misses))
+                return false;
+            declined = misses.Count > 0 &&
+                       MessageBoxes().Show(TMsgKind::Confirmation,
+                                           UnencodableMessage(misses, Store.Encoding().Encoding),
+                                           TMsgButtons::OkCancel) != TMsgResult::Ok;
+            return !declined;
         })) {
-        MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
+        if (!declined)
+            MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
         return;
     }
     TitlePath = name;

@@ -7,6 +7,7 @@
 #include "graphics/warning_light.h"
 #include "modules/glimra_module.h"
 #include "modules/location_control.h"
+#include "platform/system_codecs.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
@@ -46,6 +47,9 @@ std::uint16_t VirtualKeyOf(int qtKey);
 
 // The name of a drop as the window takes it: at most 255 characters.
 std::string DroppedName(const std::string& path);
+
+// What a save asks before it writes characters the file's encoding cannot hold as "?".
+std::string UnencodableMessage(const TLineStore::TMisses& misses, TEncoding encoding);
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
@@ -155,7 +159,7 @@ public:
     // Cleared in the file information dialog, which takes no keys or mouse of its own.
     bool InputHandlers = true;
 
-    TLineStore Store;
+    TLineStore Store{&SystemCodecs()};
     // Reads big files and counts rows off this thread; declared after the store it fills.
     std::unique_ptr<TStoreWorker> Worker;
     // The shaped and drawn text of the lines on show.

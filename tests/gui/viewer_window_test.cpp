@@ -511,6 +511,8 @@ TEST_F(HubTest, TheStartsEncodingReachesItsWindows) {
     options.Encoding = TEncoding::Cp932;
     auto hub = MakeHub({path}, options);
     EXPECT_EQ(hub->WindowList()[0]->Follower->ForcedEncoding, TEncoding::Cp932);
+    // The plain ASCII file is read as the start said.
+    EXPECT_EQ(hub->WindowList()[0]->Store.Encoding().Encoding, TEncoding::Cp932);
     EXPECT_EQ(hub->NewWindow()->Follower->ForcedEncoding, TEncoding::Cp932);
     EXPECT_EQ(hub->NewWindow(false)->Follower->ForcedEncoding, std::nullopt);
 
