@@ -158,6 +158,7 @@ void TForm2::DrawProgress() {
     painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
     painter.fillRect(15, y, static_cast<int>(TextWidth() * done), 2, TextColor);
     Base.Drew({15, y, 15 + TextWidth(), y + 2});
+    DeviceText.DrewOver({15, y, 15 + TextWidth(), y + 2});
 }
 
 void TForm2::PlaceMemo() {
@@ -324,6 +325,11 @@ void TForm2::Redraw() {
     const TRegIniRec& settings = Host.Settings();
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
     PlaceMemo();
+    const qreal ratio = devicePixelRatioF();
+    // The picture under the lines is kept whole for them to be laid again finer.
+    if (ratio > 1.0)
+        Base.FinishRestore(WindowBitmap);
+    DeviceText.BeginFrame(WindowBitmap, ratio, font(), TextColor);
     DrawLines();
     Base.FinishRestore(WindowBitmap);
     DrawProgress();
@@ -331,14 +337,20 @@ void TForm2::Redraw() {
     if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
         Base.Drew(MiniScrollBar1.Painted());
+        DeviceText.DrewOver(MiniScrollBar1.Painted());
     }
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
-        Base.Drew({Light.GetPosition(), Light.GetTop(), Light.GetPosition() + Light.GetBandWidth(),
-                   Light.GetTop() + Light.GetBandHeight()});
+        const TRect light{Light.GetPosition(), Light.GetTop(),
+                          Light.GetPosition() + Light.GetBandWidth(),
+                          Light.GetTop() + Light.GetBandHeight()};
+        Base.Drew(light);
+        DeviceText.DrewOver(light);
         Light.Step(ViewOf(WindowBitmap));
     }
-    if (MenuShows())
+    if (MenuShows()) {
         Base.DrewEverywhere();
+        DeviceText.DrewEverywhere();
+    }
     DrawMenus();
     Base.FrameDone(WindowBitmap);
     if (OpeningActive) {
@@ -361,6 +373,7 @@ void TForm2::Redraw() {
     }
     if (!AutoMode)
         changed = Shown.Differing(WindowBitmap, changed);
+    changed = DeviceText.Widened(changed);
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -433,9 +446,11 @@ void TForm2::DrawLines() {
     }
     // The texts not kept are read in one go: a worker counting rows takes the lock
     // between any two reads.
+    // Laid again finer at paint time, every line shown needs its text.
+    const bool finer = DeviceText.Kept();
     std::vector<std::size_t> missing;
     for (std::size_t index : shown)
-        if (!LineImages.Holds(index, version))
+        if (finer || !LineImages.Holds(index, version))
             missing.push_back(index);
     const std::vector<std::u32string> texts = Store.DisplayLines(missing);
     const TInkPicture::TRestore restore = Base.Restoring();
@@ -443,6 +458,11 @@ void TForm2::DrawLines() {
         const auto at = std::find(missing.begin(), missing.end(), index);
         LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
             .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
+        if (finer) {
+            const std::u32string& text = texts[at - missing.begin()];
+            DeviceText.AddRow(QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())),
+                              {15, y, WindowBitmap.width(), y + LineHeight});
+        }
         y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
@@ -526,6 +546,7 @@ void TForm2::paintEvent(QPaintEvent* event) {
     }
     ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
                 &ModuleCover);
+    DeviceText.Paint(painter, event->region(), *this, ScreenImage, OwnerShade(), &ModuleCover);
     // Over a live backdrop, outside the opening band nothing is there yet.
     if (OpeningActive && OwnerShade()) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);

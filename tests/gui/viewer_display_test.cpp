@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
+#include <QProcess>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -479,4 +480,44 @@ TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
 }
 
 } // namespace
+// At a device pixel ratio of 2 the lines are drawn for the device: a glyph's edge falls
+// inside 2 x 2 blocks of device pixels, where a pixel-doubled picture has none. The
+// ratio is fixed when the application starts, so the test runs itself again at scale 2.
+TEST_F(ViewerDisplayTest, AtRatioTwoTheLinesAreDrawnAtDeviceResolution) {
+    const char* name = "ViewerDisplayTest.AtRatioTwoTheLinesAreDrawnAtDeviceResolution";
+    if (qApp->devicePixelRatio() == 1.0) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_SCALE_FACTOR", "2");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=") + name});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
+    auto w = ShownWindow<TForm2>(ManyLines(200));
+    w->Redraw();
+    // Modules and settings keep window pixels.
+    EXPECT_EQ(w->WindowDib().Width, w->width());
+    EXPECT_EQ(w->WindowDib().Height, w->height());
+    const QImage shown = w->grab().toImage();
+    ASSERT_EQ(shown.size(), w->size() * 2);
+    // Blocks of the text rows (each a window pixel) whose four device pixels differ.
+    const int top = 2 * (w->LineHeight + 15);
+    const int bottom = top + 2 * 5 * w->LineHeight;
+    int split = 0;
+    for (int y = top; y < bottom; y += 2)
+        for (int x = 30; x < 400; x += 2) {
+            const QRgb p = shown.pixel(x, y);
+            split += p != shown.pixel(x + 1, y) || p != shown.pixel(x, y + 1) ||
+                     p != shown.pixel(x + 1, y + 1);
+        }
+    EXPECT_GT(split, 50) << split;
+}
+
 } // namespace glimra
