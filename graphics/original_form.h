@@ -38,6 +38,15 @@ public:
     // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
     // only the pixels inside it, each as the whole frame would have it.
     void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
+    // Where and how the title goes in a picture of size, for a form that draws it
+    // itself (finer than the picture's pixels); DrawSkin then leaves it out.
+    struct TTitleText {
+        QRect Rect;
+        QFont Font;
+        QColor Color;
+    };
+    TTitleText TitleText(QSize size) const;
+    bool TitleApart = false;
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);
@@ -69,6 +78,7 @@ protected:
 
 private:
     TSkinBounds Bounds() const;
+    QFont TitleFont() const;
     // The title's ink, drawn again only when the title, its font, colour or width changes.
     const TInkPicture& TitleInk(const QString& title, QSize size);
 

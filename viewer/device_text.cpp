@@ -16,8 +16,8 @@ QRect ToQRect(TRect r) {
 
 } // namespace
 
-void TDeviceText::BeginFrame(const QImage& picture, qreal ratio, const QFont& font, QColor color) {
-    Rows.clear();
+void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
+    Texts.clear();
     Over = {};
     if (ratio <= 1.0 || picture.isNull()) {
         Under = QImage();
@@ -26,13 +26,11 @@ void TDeviceText::BeginFrame(const QImage& picture, qreal ratio, const QFont& fo
     if (Under.size() != picture.size() || Under.format() != picture.format())
         Under = QImage(picture.size(), picture.format());
     std::memcpy(Under.bits(), picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes()));
-    Font = font;
-    Color = color;
 }
 
-void TDeviceText::AddRow(QString text, TRect row) {
-    if (!Under.isNull() && !row.IsEmpty())
-        Rows.push_back({std::move(text), ToQRect(row) & Under.rect()});
+void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color) {
+    if (!Under.isNull() && !place.IsEmpty() && !text.isEmpty())
+        Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color});
 }
 
 void TDeviceText::DrewOver(TRect r) {
@@ -40,39 +38,35 @@ void TDeviceText::DrewOver(TRect r) {
         Over += ToQRect(r);
 }
 
-void TDeviceText::DrewEverywhere() {
-    Rows.clear();
-}
-
 QRegion TDeviceText::Widened(const QRegion& region) const {
     QRegion widened = region;
-    for (const TRow& row : Rows)
-        if (region.intersects(row.Rect))
-            widened += row.Rect;
+    for (const TText& text : Texts)
+        if (region.intersects(text.Rect))
+            widened += text.Rect;
     return widened;
 }
 
 void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget& widget,
                         QImage& scratch, const TLiveShade* shade, const TCoverage* coverage) const {
-    QRegion rows;
-    for (const TRow& row : Rows)
-        rows += row.Rect;
-    const QRegion part = (region & rows) - Over;
+    QRegion places;
+    for (const TText& text : Texts)
+        places += text.Rect;
+    const QRegion part = (region & places) - Over;
     if (part.isEmpty())
         return;
     painter.save();
     painter.setClipRegion(part);
     ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setFont(Font);
-    painter.setPen(Color);
-    const int ascent = painter.fontMetrics().ascent();
-    for (const TRow& row : Rows) {
-        const QRegion clip = part & row.Rect;
+    for (const TText& text : Texts) {
+        const QRegion clip = part & text.Rect;
         if (clip.isEmpty())
             continue;
         painter.setClipRegion(clip);
-        painter.drawText(row.Rect.left(), row.Rect.top() + ascent, row.Text);
+        painter.setFont(text.Font);
+        painter.setPen(text.Color);
+        painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
+                         text.Text);
     }
     painter.restore();
 }

@@ -254,6 +254,7 @@ std::optional<TFrameBase::TKey> TForm2::BaseKey(const TBackdrop& backdrop,
                          std::move(behind.Pictures), behind.Area};
     key.Values.insert(key.Values.end(),
                       {backdrop.Key(), x(), y(), width(), height(), MemoView, IsActiveWindow(),
+                       static_cast<std::int64_t>(devicePixelRatioF() * 1000),
                        static_cast<std::int64_t>(settings.ActiveColor),
                        static_cast<std::int64_t>(settings.DeActiveColor),
                        static_cast<std::int64_t>(settings.FileColor)});
@@ -294,6 +295,7 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
+    Skin->TitleApart = devicePixelRatioF() > 1.0;
     const bool whole = clip == TRect{0, 0, width(), height()};
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap,
                    whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
@@ -329,7 +331,13 @@ void TForm2::Redraw() {
     // The picture under the lines is kept whole for them to be laid again finer.
     if (ratio > 1.0)
         Base.FinishRestore(WindowBitmap);
-    DeviceText.BeginFrame(WindowBitmap, ratio, font(), TextColor);
+    DeviceText.BeginFrame(WindowBitmap, ratio);
+    if (DeviceText.Kept()) {
+        const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
+        const QRect r = title.Rect;
+        DeviceText.Add(QFile::decodeName(QByteArray::fromStdString(TitlePath)),
+                       {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, title.Font, title.Color);
+    }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
     DrawProgress();
@@ -347,10 +355,8 @@ void TForm2::Redraw() {
         DeviceText.DrewOver(light);
         Light.Step(ViewOf(WindowBitmap));
     }
-    if (MenuShows()) {
+    if (MenuShows())
         Base.DrewEverywhere();
-        DeviceText.DrewEverywhere();
-    }
     DrawMenus();
     Base.FrameDone(WindowBitmap);
     if (OpeningActive) {
@@ -460,8 +466,8 @@ void TForm2::DrawLines() {
             .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
         if (finer) {
             const std::u32string& text = texts[at - missing.begin()];
-            DeviceText.AddRow(QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())),
-                              {15, y, WindowBitmap.width(), y + LineHeight});
+            DeviceText.Add(QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())),
+                           {15, y, WindowBitmap.width(), y + LineHeight}, font(), TextColor);
         }
         y += LineHeight;
     }

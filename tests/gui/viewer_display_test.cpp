@@ -3,6 +3,7 @@
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/original_form.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
 #include "viewer/glimra_memo.h"
@@ -480,11 +481,12 @@ TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
 }
 
 } // namespace
-// At a device pixel ratio of 2 the lines are drawn for the device: a glyph's edge falls
-// inside 2 x 2 blocks of device pixels, where a pixel-doubled picture has none. The
-// ratio is fixed when the application starts, so the test runs itself again at scale 2.
-TEST_F(ViewerDisplayTest, AtRatioTwoTheLinesAreDrawnAtDeviceResolution) {
-    const char* name = "ViewerDisplayTest.AtRatioTwoTheLinesAreDrawnAtDeviceResolution";
+// At a device pixel ratio of 2 the lines, the title and the captions are drawn for the
+// device: a glyph's edge falls inside 2 x 2 blocks of device pixels, where a
+// pixel-doubled picture has none. The ratio is fixed when the application starts, so
+// the test runs itself again at scale 2.
+TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
+    const char* name = "ViewerDisplayTest.AtRatioTwoTheTextIsDrawnAtDeviceResolution";
     if (qApp->devicePixelRatio() == 1.0) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -507,17 +509,28 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheLinesAreDrawnAtDeviceResolution) {
     EXPECT_EQ(w->WindowDib().Height, w->height());
     const QImage shown = w->grab().toImage();
     ASSERT_EQ(shown.size(), w->size() * 2);
-    // Blocks of the text rows (each a window pixel) whose four device pixels differ.
-    const int top = 2 * (w->LineHeight + 15);
-    const int bottom = top + 2 * 5 * w->LineHeight;
-    int split = 0;
-    for (int y = top; y < bottom; y += 2)
-        for (int x = 30; x < 400; x += 2) {
-            const QRgb p = shown.pixel(x, y);
-            split += p != shown.pixel(x + 1, y) || p != shown.pixel(x, y + 1) ||
-                     p != shown.pixel(x + 1, y + 1);
-        }
-    EXPECT_GT(split, 50) << split;
+    // Window pixels of area whose four device pixels are not all alike.
+    const auto split = [&shown](QRect area) {
+        int count = 0;
+        for (int y = 2 * area.top(); y <= 2 * area.bottom(); y += 2)
+            for (int x = 2 * area.left(); x <= 2 * area.right(); x += 2) {
+                const QRgb p = shown.pixel(x, y);
+                count += p != shown.pixel(x + 1, y) || p != shown.pixel(x, y + 1) ||
+                         p != shown.pixel(x + 1, y + 1);
+            }
+        return count;
+    };
+    const struct {
+        const char* What;
+        QRect Area;
+        int Least;
+    } texts[] = {
+        {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
+        {"title", w->Skin->TitleText(w->size()).Rect, 20},
+        {"caption", w->Button(1)->geometry(), 5},
+    };
+    for (const auto& text : texts)
+        EXPECT_GE(split(text.Area), text.Least) << text.What;
 }
 
 } // namespace glimra
