@@ -172,9 +172,14 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
              frameColor);
     }
 
+    if (!TitleApart)
+        DrawTitle(title, bitmap, area);
+}
+
+void TOriginalForm::DrawTitle(const QString& title, QImage& bitmap, const QRect& clip) {
     const QRect titleRect = TitleText(bitmap.size()).Rect;
-    const QRect shown = titleRect.intersected(area);
-    if (shown.isEmpty() || title.isEmpty() || TitleApart)
+    const QRect shown = titleRect.intersected(clip.isNull() ? bitmap.rect() : clip);
+    if (!form_ || shown.isEmpty() || title.isEmpty())
         return;
     const TPixelView whole = ViewOf(bitmap);
     const TPixelView part{whole.Row(shown.top()) + shown.left() * 3, shown.width(), shown.height(),

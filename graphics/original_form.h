@@ -38,15 +38,17 @@ public:
     // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
     // only the pixels inside it, each as the whole frame would have it.
     void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
-    // Where and how the title goes in a picture of size, for a form that draws it
-    // itself (finer than the picture's pixels); DrawSkin then leaves it out.
+    // With TitleApart, DrawSkin leaves the title out, for a form that lays the frame
+    // and the title apart (the title finer than the picture's pixels); DrawTitle draws
+    // it, and TitleText says where and how it goes in a picture of size.
+    bool TitleApart = false;
+    void DrawTitle(const QString& title, QImage& bitmap, const QRect& clip = {});
     struct TTitleText {
         QRect Rect;
         QFont Font;
         QColor Color;
     };
     TTitleText TitleText(QSize size) const;
-    bool TitleApart = false;
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);

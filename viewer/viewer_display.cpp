@@ -333,10 +333,15 @@ void TForm2::Redraw() {
         Base.FinishRestore(WindowBitmap);
     DeviceText.BeginFrame(WindowBitmap, ratio);
     if (DeviceText.Kept()) {
+        // The title is laid over the base as the lines are, so that what is drawn over
+        // it later (the light, the menus) shows it as it did.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
         const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
-        const QRect r = title.Rect;
-        DeviceText.Add(QFile::decodeName(QByteArray::fromStdString(TitlePath)),
-                       {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, title.Font, title.Color);
+        const TRect r{title.Rect.left(), title.Rect.top(), title.Rect.right() + 1,
+                      title.Rect.bottom() + 1};
+        Skin->DrawTitle(path, WindowBitmap);
+        Base.Drew(r);
+        DeviceText.Add(path, r, title.Font, title.Color);
     }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
