@@ -531,6 +531,16 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     };
     for (const auto& text : texts)
         EXPECT_GE(split(text.Area), text.Least) << text.What;
+
+    // Beside the ink the rows show the composition, each window pixel whole.
+    const QImage& picture = w->WindowBitmap;
+    const QRect clear(250, w->LineHeight + 15, 150, 5 * w->LineHeight);
+    int unlike = 0;
+    for (int y = clear.top(); y <= clear.bottom(); ++y)
+        for (int x = clear.left(); x <= clear.right(); ++x)
+            for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
+    EXPECT_EQ(unlike, 0);
 }
 
 } // namespace glimra
