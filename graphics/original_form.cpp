@@ -172,10 +172,14 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
              frameColor);
     }
 
-    const TSkinRect& t = layout.TitleText;
-    const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
-    const QRect shown = titleRect.intersected(area);
-    if (shown.isEmpty() || title.isEmpty())
+    if (!TitleApart)
+        DrawTitle(title, bitmap, area);
+}
+
+void TOriginalForm::DrawTitle(const QString& title, QImage& bitmap, const QRect& clip) {
+    const QRect titleRect = TitleText(bitmap.size()).Rect;
+    const QRect shown = titleRect.intersected(clip.isNull() ? bitmap.rect() : clip);
+    if (!form_ || shown.isEmpty() || title.isEmpty())
         return;
     const TPixelView whole = ViewOf(bitmap);
     const TPixelView part{whole.Row(shown.top()) + shown.left() * 3, shown.width(), shown.height(),
@@ -184,9 +188,19 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
         .BlendOnto(part, titleRect.left() - shown.left(), titleRect.top() - shown.top());
 }
 
-const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
-    QFont font = form_->font();
+TOriginalForm::TTitleText TOriginalForm::TitleText(QSize size) const {
+    const TSkinRect t = SkinLayout(size.width(), size.height()).TitleText;
+    return {QRect(t.Left, t.Top, t.Width(), t.Height()), TitleFont(), ToQColor(FileColor)};
+}
+
+QFont TOriginalForm::TitleFont() const {
+    QFont font = form_ ? form_->font() : QFont();
     font.setPointSize(9);
+    return font;
+}
+
+const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
+    const QFont font = TitleFont();
     const QColor color = ToQColor(FileColor);
     if (titleText_.text() == title && titleFont_ == font && titleColor_ == color &&
         titleSize_ == size)

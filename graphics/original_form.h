@@ -38,6 +38,17 @@ public:
     // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
     // only the pixels inside it, each as the whole frame would have it.
     void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
+    // With TitleApart, DrawSkin leaves the title out, for a form that lays the frame
+    // and the title apart (the title finer than the picture's pixels); DrawTitle draws
+    // it, and TitleText says where and how it goes in a picture of size.
+    bool TitleApart = false;
+    void DrawTitle(const QString& title, QImage& bitmap, const QRect& clip = {});
+    struct TTitleText {
+        QRect Rect;
+        QFont Font;
+        QColor Color;
+    };
+    TTitleText TitleText(QSize size) const;
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);
@@ -69,6 +80,7 @@ protected:
 
 private:
     TSkinBounds Bounds() const;
+    QFont TitleFont() const;
     // The title's ink, drawn again only when the title, its font, colour or width changes.
     const TInkPicture& TitleInk(const QString& title, QSize size);
 

@@ -158,6 +158,7 @@ void TForm2::DrawProgress() {
     painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
     painter.fillRect(15, y, static_cast<int>(TextWidth() * done), 2, TextColor);
     Base.Drew({15, y, 15 + TextWidth(), y + 2});
+    DeviceText.DrewOver({15, y, 15 + TextWidth(), y + 2});
 }
 
 void TForm2::PlaceMemo() {
@@ -253,6 +254,7 @@ std::optional<TFrameBase::TKey> TForm2::BaseKey(const TBackdrop& backdrop,
                          std::move(behind.Pictures), behind.Area};
     key.Values.insert(key.Values.end(),
                       {backdrop.Key(), x(), y(), width(), height(), MemoView, IsActiveWindow(),
+                       static_cast<std::int64_t>(devicePixelRatioF() * 1000),
                        static_cast<std::int64_t>(settings.ActiveColor),
                        static_cast<std::int64_t>(settings.DeActiveColor),
                        static_cast<std::int64_t>(settings.FileColor)});
@@ -293,6 +295,7 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
+    Skin->TitleApart = devicePixelRatioF() > 1.0;
     const bool whole = clip == TRect{0, 0, width(), height()};
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap,
                    whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
@@ -324,6 +327,22 @@ void TForm2::Redraw() {
     const TRegIniRec& settings = Host.Settings();
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
     PlaceMemo();
+    const qreal ratio = devicePixelRatioF();
+    // The picture under the lines is kept whole for them to be laid again finer.
+    if (ratio > 1.0)
+        Base.FinishRestore(WindowBitmap);
+    DeviceText.BeginFrame(WindowBitmap, ratio);
+    if (DeviceText.Kept()) {
+        // The title is laid over the base as the lines are, so that what is drawn over
+        // it later (the light, the menus) shows it as it did.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
+        const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
+        const TRect r{title.Rect.left(), title.Rect.top(), title.Rect.right() + 1,
+                      title.Rect.bottom() + 1};
+        Skin->DrawTitle(path, WindowBitmap);
+        Base.Drew(r);
+        DeviceText.Add(path, r, title.Font, title.Color);
+    }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
     DrawProgress();
@@ -331,10 +350,14 @@ void TForm2::Redraw() {
     if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
         Base.Drew(MiniScrollBar1.Painted());
+        DeviceText.DrewOver(MiniScrollBar1.Painted());
     }
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
-        Base.Drew({Light.GetPosition(), Light.GetTop(), Light.GetPosition() + Light.GetBandWidth(),
-                   Light.GetTop() + Light.GetBandHeight()});
+        const TRect light{Light.GetPosition(), Light.GetTop(),
+                          Light.GetPosition() + Light.GetBandWidth(),
+                          Light.GetTop() + Light.GetBandHeight()};
+        Base.Drew(light);
+        DeviceText.DrewOver(light);
         Light.Step(ViewOf(WindowBitmap));
     }
     if (MenuShows())
@@ -361,6 +384,7 @@ void TForm2::Redraw() {
     }
     if (!AutoMode)
         changed = Shown.Differing(WindowBitmap, changed);
+    changed = DeviceText.Widened(changed);
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -433,9 +457,11 @@ void TForm2::DrawLines() {
     }
     // The texts not kept are read in one go: a worker counting rows takes the lock
     // between any two reads.
+    // Laid again finer at paint time, every line shown needs its text.
+    const bool finer = DeviceText.Kept();
     std::vector<std::size_t> missing;
     for (std::size_t index : shown)
-        if (!LineImages.Holds(index, version))
+        if (finer || !LineImages.Holds(index, version))
             missing.push_back(index);
     const std::vector<std::u32string> texts = Store.DisplayLines(missing);
     const TInkPicture::TRestore restore = Base.Restoring();
@@ -443,6 +469,11 @@ void TForm2::DrawLines() {
         const auto at = std::find(missing.begin(), missing.end(), index);
         LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
             .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
+        if (finer) {
+            const std::u32string& text = texts[at - missing.begin()];
+            DeviceText.Add(QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())),
+                           {15, y, WindowBitmap.width(), y + LineHeight}, font(), TextColor);
+        }
         y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
@@ -526,6 +557,7 @@ void TForm2::paintEvent(QPaintEvent* event) {
     }
     ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
                 &ModuleCover);
+    DeviceText.Paint(painter, event->region(), *this, ScreenImage, OwnerShade(), &ModuleCover);
     // Over a live backdrop, outside the opening band nothing is there yet.
     if (OpeningActive && OwnerShade()) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);

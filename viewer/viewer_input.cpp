@@ -87,8 +87,12 @@ bool TForm2::MenuShows() const {
 }
 
 void TForm2::DrawMenus() {
-    FileMenu->DrawTo(WindowBitmap);
-    ModuleMenu->DrawTo(WindowBitmap);
+    for (TGlimraCPopupMenu* menu : {FileMenu.get(), ModuleMenu.get()}) {
+        menu->DrawTo(WindowBitmap);
+        if (menu->Shown())
+            DeviceText.DrewOver({menu->X, menu->Y, menu->X + menu->Image().width(),
+                                 menu->Y + menu->Image().height()});
+    }
 }
 
 void TForm2::CloseMenus() {

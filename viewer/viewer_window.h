@@ -9,6 +9,7 @@
 #include "modules/location_control.h"
 #include "platform/system_codecs.h"
 #include "settings/reg_ini_rec.h"
+#include "viewer/device_text.h"
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
@@ -166,6 +167,8 @@ public:
     TLineImages LineImages;
     // The picture under the text, kept while it stays the same.
     TFrameBase Base;
+    // The lines again at the screen's resolution, where that is finer than a window pixel.
+    TDeviceText DeviceText;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
