@@ -9,6 +9,7 @@
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
+#include "platform/crash_guard.h"
 #include "platform/focus_watch.h"
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
@@ -57,10 +58,17 @@ void TFourthGlimraControl::LoadSettingsAndModules() {
     SettingsStore->Load();
     SharedBlendLevel = Settings().BlendLevel;
     SharedLightLevel = Settings().LightLevel;
-    // A module that crashes the program is named here and switched off at the next start.
-    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(),
-                                              SettingsStore->ModuleFolder() + "/crash.rec");
+    // A module that ends the program is named in the user's state folder (the program's
+    // own may not be writable) and switched off at the next start.
+    ModuleList =
+        std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(), DefaultCrashRecordPath());
     ModuleList->LoadModules(*SettingsStore);
+    if (!Heartbeat) {
+        // A module's own dialog keeps the event loop going: its call is not hanging.
+        Heartbeat = new QTimer(this);
+        connect(Heartbeat, &QTimer::timeout, this, [] { CrashGuardHeartbeat(); });
+        Heartbeat->start(1000);
+    }
 }
 
 void TFourthGlimraControl::FormCreate() {

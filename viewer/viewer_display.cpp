@@ -271,12 +271,13 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
                          r.Height());
     }
     Host.ComposeOverlaps(*this);
-    if (!OpeningActive && !ModuleInstances.empty()) {
+    // Modules first draw a window that stands at its place and size: it is shown then.
+    if (!OpeningActive && !ModuleInstances.empty() && isVisible()) {
         // A module that asks for a redraw while it draws would never return. The lines
         // modules read are kept for this drawing only.
         ModuleTexts.Lines.clear();
         DrawingModules = true;
-        Host.Modules().DrawModules(ModuleInstances, &WindowDib());
+        Host.Modules().DrawModules(ModuleInstances, WindowDib());
         DrawingModules = false;
         ModuleTexts.Lines.clear();
     }

@@ -49,7 +49,7 @@ TEST(TesselInTheHost, GridAndStrokesBlendAtSeventyPercentOverTheWindow) {
     *rap.GetTopPtr(instance) = top;
 
     w->WindowBitmap.fill(QColor(Grey, Grey, Grey));
-    rap.Draw(instance, &w->WindowDib());
+    rap.Draw(instance, w->WindowDib());
     auto at = [&](int x, int y) { return w->WindowBitmap.pixelColor(left + x, top + y); };
 
     // A grid line between two strokes: the grid over the window, then that picture
@@ -64,13 +64,13 @@ TEST(TesselInTheHost, GridAndStrokesBlendAtSeventyPercentOverTheWindow) {
 
     // The first draw restarted the blink period; the next one shows the dot.
     w->WindowBitmap.fill(QColor(Grey, Grey, Grey));
-    rap.Draw(instance, &w->WindowDib());
+    rap.Draw(instance, w->WindowDib());
     ExpectNear(at(56, 56), Over(255), Grey, Grey, "dot");
 
     // Hidden: not a pixel changes.
     w->WindowBitmap.fill(QColor(Grey, Grey, Grey));
     *rap.GetVisiblePtr(instance) = 0;
-    rap.Draw(instance, &w->WindowDib());
+    rap.Draw(instance, w->WindowDib());
     ExpectNear(at(7, 2), Grey, Grey, Grey, "hidden");
     rap.FreeInstance(instance);
 }
