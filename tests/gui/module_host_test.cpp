@@ -183,6 +183,26 @@ TEST_F(WindowModulesTest, AModuleThatForgesHandlesCannotHurtTheWindow) {
     EXPECT_EQ(w->WindowBitmap.pixelColor(60, 70), QColor(255, 0, 255));
 }
 
+// A window is drawn for its modules only once it stands at its place and size, and
+// is named to them only once it is whole.
+TEST_F(WindowModulesTest, ModulesMeetOnlyAWholePlacedWindow) {
+    Load({"callsback", "spec258"});
+    ASSERT_EQ(Host.ModuleSet.Count(), 2);
+    TFixture fixture("spec258");
+    auto w = std::make_unique<TForm2>(Host); // ExpCreate calls the host back: no effect
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->InitWindow(false);
+    w->OpenFile(Folder.Write("placed.log", "x\n"));
+    w->Redraw();
+    w->setGeometry(100, 100, 480, 350);
+    w->ApplySettings(Host.Values);
+    w->Redraw();
+    const std::string log = fixture.Log();
+    const auto draw = log.find("Draw");
+    ASSERT_NE(draw, std::string::npos) << log;
+    EXPECT_EQ(log.substr(log.find(' ', draw + 5) + 1, 7), "480x350") << log;
+}
+
 TEST_F(WindowModulesTest, TheWindowOffersDrawsAndForwardsToItsModules) {
     Load({"spec261", "second261"});
     ASSERT_EQ(Host.ModuleSet.Count(), 2);
