@@ -66,9 +66,57 @@ extern "C" {
 #define GLIMRA_SHIFT_MIDDLE 32
 #define GLIMRA_SHIFT_DOUBLE 64
 
-/* Key kind of ExpKeyPress; the key itself is a Windows virtual-key code. */
+/* Key kind of ExpKeyPress; the key itself is a Windows virtual-key code. Letters and
+ * digits of the main block are their upper-case ASCII codes ('A', '7'), whatever the
+ * shift state; the shift set tells Shift apart. A key with no code here arrives as 0. */
 #define GLIMRA_KEY_DOWN 0
 #define GLIMRA_KEY_UP 1
+
+#define GLIMRA_VK_BACK 0x08
+#define GLIMRA_VK_TAB 0x09 /* Shift+Tab too */
+#define GLIMRA_VK_CLEAR 0x0C
+#define GLIMRA_VK_RETURN 0x0D /* the keypad's Enter too */
+#define GLIMRA_VK_SHIFT 0x10
+#define GLIMRA_VK_CONTROL 0x11
+#define GLIMRA_VK_MENU 0x12 /* Alt */
+#define GLIMRA_VK_PAUSE 0x13
+#define GLIMRA_VK_CAPITAL 0x14 /* Caps Lock */
+#define GLIMRA_VK_ESCAPE 0x1B
+#define GLIMRA_VK_SPACE 0x20
+#define GLIMRA_VK_PRIOR 0x21 /* Page Up */
+#define GLIMRA_VK_NEXT 0x22  /* Page Down */
+#define GLIMRA_VK_END 0x23
+#define GLIMRA_VK_HOME 0x24
+#define GLIMRA_VK_LEFT 0x25
+#define GLIMRA_VK_UP 0x26
+#define GLIMRA_VK_RIGHT 0x27
+#define GLIMRA_VK_DOWN 0x28
+#define GLIMRA_VK_SNAPSHOT 0x2C /* Print */
+#define GLIMRA_VK_INSERT 0x2D
+#define GLIMRA_VK_DELETE 0x2E
+#define GLIMRA_VK_LWIN 0x5B /* the Super key */
+#define GLIMRA_VK_APPS 0x5D /* the context-menu key */
+#define GLIMRA_VK_NUMPAD0 0x60 /* to GLIMRA_VK_NUMPAD0 + 9 */
+#define GLIMRA_VK_MULTIPLY 0x6A
+#define GLIMRA_VK_ADD 0x6B
+#define GLIMRA_VK_SUBTRACT 0x6D
+#define GLIMRA_VK_DECIMAL 0x6E
+#define GLIMRA_VK_DIVIDE 0x6F
+#define GLIMRA_VK_F1 0x70 /* to GLIMRA_VK_F1 + 23 (F24) */
+#define GLIMRA_VK_NUMLOCK 0x90
+#define GLIMRA_VK_SCROLL 0x91
+/* The punctuation keys of a US keyboard, by the key, shifted or not. */
+#define GLIMRA_VK_OEM_1 0xBA      /* ; : */
+#define GLIMRA_VK_OEM_PLUS 0xBB   /* = + */
+#define GLIMRA_VK_OEM_COMMA 0xBC  /* , < */
+#define GLIMRA_VK_OEM_MINUS 0xBD  /* - _ */
+#define GLIMRA_VK_OEM_PERIOD 0xBE /* . > */
+#define GLIMRA_VK_OEM_2 0xBF      /* / ? */
+#define GLIMRA_VK_OEM_3 0xC0      /* ` ~ */
+#define GLIMRA_VK_OEM_4 0xDB      /* [ { */
+#define GLIMRA_VK_OEM_5 0xDC      /* \ | */
+#define GLIMRA_VK_OEM_6 0xDD      /* ] } */
+#define GLIMRA_VK_OEM_7 0xDE      /* ' " */
 
 /* Kind of the EditLocation procedure. */
 #define GLIMRA_EDIT_MOVE 0 /* to Left = X, Top = Y */
