@@ -8,6 +8,10 @@
  * It writes every call it receives into a log the tests read through FixtureLog. */
 #include "modules/glimra_module.h"
 
+#if !defined(GLIMRA_SDK_REVISION) || GLIMRA_SDK_REVISION < 2
+#error "these fixtures are written against the second revision of the header"
+#endif
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
