@@ -37,6 +37,10 @@ std::atomic<pid_t> CallingThread{0};
 // Moves on every entry into or exit from a module and on every heartbeat.
 std::atomic<unsigned> Progress{0};
 std::atomic<int> HangMs{10000};
+// The record of the current call says the event loop ran inside it (a module's own
+// dialog): an end from outside then is not the module's doing.
+std::atomic<bool> AliveMarked{false};
+std::atomic<std::size_t> AliveAt{0};
 
 // Everything below until the watchdog is async-signal-safe.
 
@@ -59,6 +63,7 @@ char* Put(char* at, const char* text) {
 // The first byte goes last, so a half-written record reads as empty.
 void WriteRecord(const char* module, const char* call) {
     char* page = Page;
+    AliveMarked = false;
     if (!page)
         return;
     page[0] = '\0';
@@ -127,6 +132,13 @@ void Watch() {
             since = Clock::now();
             continue;
         }
+        // Life shown once does not cover a call that has stopped showing it.
+        if (AliveMarked && Clock::now() - since >= std::chrono::milliseconds(limit / 5)) {
+            char* page = Page;
+            if (page && AliveAt > 0)
+                page[AliveAt.load()] = '\0';
+            AliveMarked = false;
+        }
         if (Clock::now() - since >= std::chrono::milliseconds(limit)) {
             AppendHow("hang");
             const char* module = CurrentModule;
@@ -175,7 +187,15 @@ TCrashBlame TakeCrashRecord(const std::string& path) {
     std::istringstream lines(text);
     std::getline(lines, blame.Module);
     std::getline(lines, blame.Call);
-    std::getline(lines, blame.How);
+    bool alive = false;
+    for (std::string how; std::getline(lines, how);)
+        if (how == "alive")
+            alive = true;
+        else
+            blame.How = how;
+    // Stopped from outside while the module's own event loop ran: not its doing.
+    if (alive && blame.How.empty())
+        return {};
     return blame;
 }
 
@@ -227,6 +247,11 @@ bool CrashGuardActive() {
 
 void CrashGuardHeartbeat() {
     ++Progress;
+    char* page = Page;
+    if (page && InModuleCall() && !AliveMarked.exchange(true)) {
+        AliveAt = Length(page);
+        AppendHow("alive");
+    }
 }
 
 TCrashScope::TCrashScope(const char* module, const char* call)

@@ -13,7 +13,9 @@ namespace glimra {
 // it, switches that module off and tells the user.
 //
 // Record: "<file name>\n<call>\n" and, when the guard saw how the program ended,
-// "<how>\n"; NUL bytes fill the rest of the page. Empty when nothing is to blame.
+// "<how>\n" ("signal N", "hang", "exit"); NUL bytes fill the rest of the page. Empty
+// when nothing is to blame. "alive" among the hows says the event loop ran inside the
+// call (the module's own dialog): an end from outside then blames nobody.
 
 // Where the record of this user lives: $XDG_STATE_HOME/glimra4/module-crash.rec,
 // or ~/.local/state/glimra4/ without it. The folder is made when missing; empty
@@ -37,8 +39,8 @@ TCrashBlame TakeCrashRecord(const std::string& path);
 // hangMs: how long a module call may go without the program showing life.
 bool StartCrashGuard(const std::string& path, int hangMs = 10000);
 bool CrashGuardActive();
-// The user-interface thread is alive (its event loop runs, perhaps inside a module's
-// own dialog): a module call in progress is not hanging.
+// Called by the user-interface thread's event loop: a module call in progress that
+// runs the loop (its own dialog) is not hanging, and the record says so.
 void CrashGuardHeartbeat();
 
 // While alive the record names module and call. Both must outlive the scope.

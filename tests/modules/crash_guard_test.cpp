@@ -168,5 +168,32 @@ TEST(CrashRecordTest, FaultOnAnotherThreadBlamesNoModule) {
     EXPECT_EQ(blame.How, "signal 11");
 }
 
+// Ended from outside during a call: blamed, unless the event loop ran inside the call
+// lately (the module's own dialog) and the program was stopped from there.
+TEST(CrashRecordTest, AnEndFromOutsideBlamesAModuleThatShowsNoLife) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const std::string record = RecordPath();
+    struct TCase {
+        bool Alive;
+        int QuietMs; // after the last sign of life
+        const char* Blamed;
+    };
+    for (const TCase& c :
+         {TCase{false, 0, "dialog.so"}, TCase{true, 0, ""}, TCase{true, 1000, "dialog.so"}}) {
+        std::remove(record.c_str());
+        EXPECT_EXIT(
+            {
+                StartCrashGuard(record, 2000);
+                TCrashScope scope("dialog.so", "ExpMouseEmu");
+                if (c.Alive)
+                    CrashGuardHeartbeat();
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.QuietMs));
+                std::_Exit(0); // as a stop signal's fallback ends the program
+            },
+            ::testing::ExitedWithCode(0), "");
+        EXPECT_EQ(TakeCrashRecord(record).Module, c.Blamed) << c.Alive << " " << c.QuietMs;
+    }
+}
+
 } // namespace
 } // namespace glimra
