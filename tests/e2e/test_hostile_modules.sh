@@ -54,6 +54,7 @@ check() {
     # About 10 s for a call that never returns.
     ended 25 || fail "$kind: the first start neither ran nor ended"
     grep -q "^$kind.so" "$record" || fail "$kind: the record does not name it"
+    [ -z "$(find "$WORK/app" -name '*.rec')" ] || fail "$kind: a record in the program's folder"
     start_glimra "$WORK/t.log"
     box=$(wait_window "4th Glimra" 10) || fail "$kind: the second start does not say what it switched off"
     tr -d '\r' <"$WORK/app/GLIMRA4.INI" | grep -qi "^$kind.so= [0-9]*,FALSE," ||
@@ -65,7 +66,7 @@ check() {
     echo "$kind: one failed start"
 }
 
-for kind in crashdraw loadabort exitdraw hangdraw; do check "$kind" yes; done
+for kind in crashdraw loadabort exitdraw hangdraw badpointers; do check "$kind" yes; done
 for kind in nullcreate callsback; do check "$kind" no; done
 # A cut copy of a real module: on this build it faults inside the loader.
 head -c 20000 "$tessel" > "$WORK/cut.so"

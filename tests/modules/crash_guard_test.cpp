@@ -49,6 +49,7 @@ void StartOnce(TRegWork& store, TMessageBoxes& boxes, const std::string& record)
         Owner(1), instances, [](const std::string&) { return 0; }, layout);
     std::vector<std::uint8_t> bits(4 * 4 * 3);
     set.DrawModules(instances, GlimraDib{4, 4, 24, 12, bits.data()});
+    set.ForwardMouse(instances, GLIMRA_MOUSE_MOVE, GLIMRA_BUTTON_LEFT, 0, 1, 1);
     set.FreeModuleInstances(Owner(1), instances);
 }
 
@@ -111,9 +112,27 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, HostileModuleTest,
     ::testing::Values(THostile{"crashdraw", ::testing::ExitedWithCode(0), SIGSEGV},
                       THostile{"loadabort", ::testing::ExitedWithCode(0), SIGABRT},
+                      THostile{"badpointers", ::testing::ExitedWithCode(0), SIGSEGV},
                       THostile{"exitdraw", ::testing::ExitedWithCode(3)},
                       THostile{"hangdraw", ::testing::ExitedWithCode(70)}),
     [](const auto& info) { return std::string(info.param.Fixture); });
+
+// In the user's state folder, never beside the program.
+TEST(CrashRecordTest, LivesInTheUsersStateFolder) {
+    const std::string home = std::filesystem::temp_directory_path() / "glimra_home";
+    const std::string saved = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+    setenv("XDG_STATE_HOME", (home + "/state").c_str(), 1);
+    EXPECT_EQ(DefaultCrashRecordPath(), home + "/state/glimra4/module-crash.rec");
+    EXPECT_TRUE(std::filesystem::is_directory(home + "/state/glimra4"));
+    unsetenv("XDG_STATE_HOME");
+    const std::string oldHome = std::getenv("HOME");
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_EQ(DefaultCrashRecordPath(), home + "/.local/state/glimra4/module-crash.rec");
+    setenv("HOME", oldHome.c_str(), 1);
+    if (!saved.empty())
+        setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    std::filesystem::remove_all(home);
+}
 
 // The record names a module exactly while it is being called, innermost first, and
 // a clean end removes it.

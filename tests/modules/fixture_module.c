@@ -4,7 +4,8 @@
  * ones: FIXTURE_CRASH_DRAW, FIXTURE_HANG_DRAW, FIXTURE_EXIT_DRAW (fault, never
  * return, exit(3) while drawing), FIXTURE_FORGE_HEADER (rewrite the lent header),
  * FIXTURE_LOAD_ABORT (abort while the library loads), FIXTURE_NULL_CREATE (make no
- * instance), FIXTURE_NULL_POINTERS (null for the area and extended rectangle) and FIXTURE_CREATE_CALLS_HOST (call the host from ExpCreate).
+ * instance), FIXTURE_NULL_POINTERS (null for the area and extended rectangle),
+ * FIXTURE_BAD_POINTERS (a Visible pointer to nowhere) and FIXTURE_CREATE_CALLS_HOST (call the host from ExpCreate).
  * It writes every call it receives into a log the tests read through FixtureLog. */
 #include "modules/glimra_module.h"
 
@@ -137,6 +138,9 @@ int32_t* GetHeightPtr(void* instance) {
 }
 uint8_t* GetVisiblePtr(void* instance) {
     NoteCall("GetVisiblePtr", instance);
+#ifdef FIXTURE_BAD_POINTERS
+    return (uint8_t*)16;
+#endif
     return &((Instance*)instance)->Visible;
 }
 
