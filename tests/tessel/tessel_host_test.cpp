@@ -37,7 +37,7 @@ TEST(TesselInTheHost, GridAndStrokesBlendAtSeventyPercentOverTheWindow) {
     TTestFolder folder;
     TFakeWindowHost host;
     auto w = MakeWindow(host);
-    std::string text = "abc\nend procedure;\nstra\u00dfe procedure\n";
+    std::string text = "abc\nend procedure;\nstra\u00dfe procedure\nprocedure x\n";
     for (int i = 0; i < 40; ++i)
         text += "filler line\n";
     w->OpenFile(folder.Write("view.log", text));
@@ -75,6 +75,12 @@ TEST(TesselInTheHost, GridAndStrokesBlendAtSeventyPercentOverTheWindow) {
     // An upper-cased sharp s stays one letter: the mark stays on its word.
     EXPECT_EQ(at(6, 5), Over(0, 0, 255)) << "before the word";
     EXPECT_EQ(at(8, 5), Over(255, 0, 0)) << "the word";
+    // A word at the start of its line (drawn on a grid row) is marked from x = 1 to 9.
+    const QColor redOnGrid(Tabled(gridR, 255), Tabled(gridG, 0), Tabled(gridB, 0));
+    EXPECT_EQ(at(1, 7), redOnGrid) << "the word from its first letter";
+    EXPECT_EQ(at(9, 7), redOnGrid) << "to its last";
+    EXPECT_EQ(at(10, 7), QColor(Tabled(gridR, 0), Tabled(gridG, 0), Tabled(gridB, 255)))
+        << "then the line's stroke";
     EXPECT_EQ(at(64, 2), grey) << "outside the square";
     EXPECT_EQ(at(-1, 2), grey) << "outside the square";
 
