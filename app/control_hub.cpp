@@ -63,12 +63,11 @@ void TFourthGlimraControl::LoadSettingsAndModules() {
     ModuleList =
         std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(), DefaultCrashRecordPath());
     ModuleList->LoadModules(*SettingsStore);
-    if (!Heartbeat) {
-        // A module's own dialog keeps the event loop going: its call is not hanging.
-        Heartbeat = new QTimer(this);
-        connect(Heartbeat, &QTimer::timeout, this, [] { CrashGuardHeartbeat(); });
-        Heartbeat->start(1000);
-    }
+    // A module's own dialog keeps the event loop going: its call is not hanging.
+    SetCrashGuardPing([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { CrashGuardHeartbeat(); }, Qt::QueuedConnection);
+    });
 }
 
 void TFourthGlimraControl::FormCreate() {

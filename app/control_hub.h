@@ -105,7 +105,6 @@ private:
     QPointer<TForm2> DialogOwner;
     std::string DialogPathText;
     QTimer* TerminateTimer = nullptr;
-    QTimer* Heartbeat = nullptr;
     std::unique_ptr<TRegWork> SettingsStore;
     std::unique_ptr<TCdib> SurfaceDib;
     std::unique_ptr<TUpdateThread> Updates;

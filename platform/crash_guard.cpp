@@ -41,6 +41,8 @@ std::atomic<int> HangMs{10000};
 // dialog): an end from outside then is not the module's doing.
 std::atomic<bool> AliveMarked{false};
 std::atomic<std::size_t> AliveAt{0};
+std::atomic<bool> WatcherAsleep{false};
+std::atomic<void (*)()> Ping{nullptr};
 
 // Everything below until the watchdog is async-signal-safe.
 
@@ -119,32 +121,49 @@ void AtExit() {
     unlink(RecordPath);
 }
 
+// Sleeps until a module call begins; while calls go on, looks every twentieth of the
+// limit. An idle program is never woken by it.
 void Watch() {
     using Clock = std::chrono::steady_clock;
-    unsigned seen = Progress.load();
-    Clock::time_point since = Clock::now();
     for (;;) {
-        const int limit = HangMs.load();
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::clamp(limit / 8, 10, 500)));
-        const unsigned now = Progress.load();
-        if (now != seen || Depth.load() == 0 || !Page) {
-            seen = now;
-            since = Clock::now();
-            continue;
-        }
-        // Life shown once does not cover a call that has stopped showing it.
-        if (AliveMarked && Clock::now() - since >= std::chrono::milliseconds(limit / 5)) {
-            char* page = Page;
-            if (page && AliveAt > 0)
-                page[AliveAt.load()] = '\0';
-            AliveMarked = false;
-        }
-        if (Clock::now() - since >= std::chrono::milliseconds(limit)) {
-            AppendHow("hang");
-            const char* module = CurrentModule;
-            Say("glimra4: a call into the module ", module ? module : "?",
-                " did not return; ending the program\n");
-            std::_Exit(HangExitCode);
+        WatcherAsleep = true;
+        Depth.wait(0);
+        WatcherAsleep = false;
+        unsigned seen = Progress.load();
+        Clock::time_point since = Clock::now();
+        bool pinged = false;
+        while (Depth.load() > 0) {
+            const int limit = HangMs.load();
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::clamp(limit / 20, 5, 500)));
+            const unsigned now = Progress.load();
+            if (now != seen) {
+                seen = now;
+                since = Clock::now();
+                pinged = false;
+                continue;
+            }
+            const auto quiet = Clock::now() - since;
+            using std::chrono::milliseconds;
+            // Is the event loop still running inside the call (a module's dialog)?
+            if (!pinged && quiet >= milliseconds(limit / 10)) {
+                if (void (*ping)() = Ping.load())
+                    ping();
+                pinged = true;
+            }
+            // Life shown once does not cover a call that has stopped showing it.
+            if (AliveMarked && quiet >= milliseconds(limit / 4)) {
+                char* page = Page;
+                if (page && AliveAt > 0)
+                    page[AliveAt.load()] = '\0';
+                AliveMarked = false;
+            }
+            if (quiet >= milliseconds(limit) && Page) {
+                AppendHow("hang");
+                const char* module = CurrentModule;
+                Say("glimra4: a call into the module ", module ? module : "?",
+                    " did not return; ending the program\n");
+                std::_Exit(HangExitCode);
+            }
         }
     }
 }
@@ -254,10 +273,17 @@ void CrashGuardHeartbeat() {
     }
 }
 
+void SetCrashGuardPing(void (*ping)()) {
+    Ping = ping;
+}
+
 TCrashScope::TCrashScope(const char* module, const char* call)
     : PreviousModule(CurrentModule), PreviousCall(CurrentCall) {
-    if (Depth.fetch_add(1) == 0)
+    if (Depth.fetch_add(1) == 0) {
         CallingThread = gettid();
+        if (WatcherAsleep.exchange(false))
+            Depth.notify_one();
+    }
     CurrentModule = module;
     CurrentCall = call;
     WriteRecord(module, call);

@@ -42,6 +42,10 @@ bool CrashGuardActive();
 // Called by the user-interface thread's event loop: a module call in progress that
 // runs the loop (its own dialog) is not hanging, and the record says so.
 void CrashGuardHeartbeat();
+// ping runs on the watchdog's thread when a module call has shown no progress for a
+// tenth of the limit; it should have the event loop call CrashGuardHeartbeat, which
+// it does only if the loop still runs.
+void SetCrashGuardPing(void (*ping)());
 
 // While alive the record names module and call. Both must outlive the scope.
 // Scopes nest: a module calling the host, which calls a module again.

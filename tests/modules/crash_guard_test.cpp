@@ -214,5 +214,33 @@ TEST(CrashRecordTest, AnEndFromOutsideBlamesAModuleThatShowsNoLife) {
     }
 }
 
+// A call whose thread answers the watchdog's ping runs an event loop (a module's own
+// dialog): it may take longer than the limit. One that does not answer is ended.
+TEST(CrashRecordTest, OnlyACallThatAnswersNoPingIsEndedAsHanging) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const std::string record = RecordPath();
+    static std::atomic<bool> pinged;
+    for (bool answers : {true, false}) {
+        std::remove(record.c_str());
+        EXPECT_EXIT(
+            {
+                StartCrashGuard(record, 400);
+                SetCrashGuardPing([] { pinged = true; });
+                TCrashScope scope("dialog.so", "ExpMouseEmu");
+                const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1200);
+                while (std::chrono::steady_clock::now() < end) {
+                    if (pinged.exchange(false) && answers)
+                        CrashGuardHeartbeat();
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(answers ? 0 : 70), "");
+        const TCrashBlame blame = TakeCrashRecord(record);
+        EXPECT_EQ(blame.Module, answers ? "" : "dialog.so");
+        EXPECT_EQ(blame.How, answers ? "" : "hang");
+    }
+}
+
 } // namespace
 } // namespace glimra
