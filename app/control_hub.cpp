@@ -25,6 +25,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 namespace glimra {
 namespace {
@@ -60,8 +61,10 @@ void TFourthGlimraControl::LoadSettingsAndModules() {
     SharedLightLevel = Settings().LightLevel;
     // A module that ends the program is named in the user's state folder (the program's
     // own may not be writable) and switched off at the next start.
-    ModuleList =
-        std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(), DefaultCrashRecordPath());
+    const std::string record = DefaultCrashRecordPath();
+    if (record.empty())
+        std::cerr << "glimra4: neither XDG_STATE_HOME nor HOME is set; modules are not guarded\n";
+    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(), record);
     ModuleList->LoadModules(*SettingsStore);
     // A module's own dialog keeps the event loop going: its call is not hanging.
     SetCrashGuardPing([] {

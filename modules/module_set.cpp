@@ -58,6 +58,7 @@ void TModuleSet::LoadModules(TRegWork& store) {
 }
 
 void TModuleSet::ReleaseModules() {
+    HeaderWarned.clear();
     while (!Modules.empty())
         Modules.pop_back();
 }
@@ -98,11 +99,9 @@ void TModuleSet::FreeModuleInstances(void*, std::vector<void*>& instances) {
 
 void TModuleSet::DrawModules(const std::vector<void*>& instances, const GlimraDib& bitmap) {
     for (std::int32_t i = 0; i < Count() && i < std::ssize(instances); ++i)
-        if (!Modules[i]->Draw(instances[i], bitmap) && !HeaderWarned[Modules[i].get()]) {
-            HeaderWarned[Modules[i].get()] = true;
+        if (!Modules[i]->Draw(instances[i], bitmap) && HeaderWarned.insert(Modules[i].get()).second)
             std::cerr << "glimra4: the module " << Modules[i]->LibraryFileName()
                       << " wrote to the bitmap header it was lent\n";
-        }
 }
 
 bool TModuleSet::OfferParam(const std::vector<void*>& instances, const std::string& text) {

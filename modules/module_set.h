@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,7 +92,7 @@ private:
     THostProcs Procs;
     std::string CrashRecord;
     int HangMs;
-    std::map<const TRap*, bool> HeaderWarned;
+    std::set<const TRap*> HeaderWarned; // told once per module
     std::vector<std::unique_ptr<TRap>> Modules;
 };
 
