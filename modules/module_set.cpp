@@ -27,16 +27,18 @@ bool TModuleSet::LoadOne(TRegWork& store, const std::string& fileName) {
 void TModuleSet::DisableCrashedModule(TRegWork& store) {
     if (CrashRecord.empty())
         return;
-    const TCrashBlame blame = TakeCrashRecord(CrashRecord);
+    const TCrashBlame blame = ReadCrashRecord(CrashRecord);
+    if (!blame.Module.empty()) {
+        for (TModuleSetupData& entry : store.ModuleList)
+            if (entry.DiskName == blame.Module || entry.FileName == blame.Module)
+                entry.Enabled = false;
+        // At once, and before the record goes: the next start must not depend on this
+        // one ending cleanly.
+        store.SaveSettings();
+    }
     StartCrashGuard(CrashRecord, HangMs);
-    if (blame.Module.empty())
-        return;
-    for (TModuleSetupData& entry : store.ModuleList)
-        if (entry.DiskName == blame.Module || entry.FileName == blame.Module)
-            entry.Enabled = false;
-    // At once: the next start must not depend on this one ending cleanly.
-    store.SaveSettings();
-    Boxes.Show(TMsgKind::Warning, CrashedModuleMessage + blame.Module, TMsgButtons::Ok);
+    if (!blame.Module.empty())
+        Boxes.Show(TMsgKind::Warning, CrashedModuleMessage + blame.Module, TMsgButtons::Ok);
 }
 
 void TModuleSet::LoadModules(TRegWork& store) {

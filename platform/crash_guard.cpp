@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <mutex>
 #include <sstream>
 #include <sys/mman.h>
 #include <thread>
@@ -41,7 +43,10 @@ std::atomic<int> HangMs{10000};
 // dialog): an end from outside then is not the module's doing.
 std::atomic<bool> AliveMarked{false};
 std::atomic<std::size_t> AliveAt{0};
+// The watchdog sleeps on these while no module is being called.
 std::atomic<bool> WatcherAsleep{false};
+std::mutex WatcherLock;
+std::condition_variable WatcherWake;
 std::atomic<void (*)()> Ping{nullptr};
 
 // Everything below until the watchdog is async-signal-safe.
@@ -126,9 +131,12 @@ void AtExit() {
 void Watch() {
     using Clock = std::chrono::steady_clock;
     for (;;) {
-        WatcherAsleep = true;
-        Depth.wait(0);
-        WatcherAsleep = false;
+        {
+            std::unique_lock<std::mutex> lock(WatcherLock);
+            WatcherAsleep = true;
+            WatcherWake.wait(lock, [] { return Depth.load() > 0; });
+            WatcherAsleep = false;
+        }
         unsigned seen = Progress.load();
         Clock::time_point since = Clock::now();
         bool pinged = false;
@@ -195,12 +203,11 @@ std::string DefaultCrashRecordPath() {
     return (folder / "module-crash.rec").string();
 }
 
-TCrashBlame TakeCrashRecord(const std::string& path) {
+TCrashBlame ReadCrashRecord(const std::string& path) {
     // This run's own record blames nothing yet.
     if (Page && path == RecordPath)
         return {};
     std::string text = FileText(path);
-    std::remove(path.c_str());
     text.resize(std::strlen(text.c_str()));
     TCrashBlame blame;
     std::istringstream lines(text);
@@ -232,6 +239,8 @@ bool StartCrashGuard(const std::string& path, int hangMs) {
                      ? MAP_FAILED
                      : mmap(nullptr, PageSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (page == MAP_FAILED) {
+        // Read once, the last run's record must not blame its module at every start.
+        std::remove(path.c_str());
         std::cerr << "glimra4: cannot write " << path << " (" << std::strerror(errno)
                   << "); modules are not guarded\n";
         if (fd >= 0)
@@ -281,8 +290,10 @@ TCrashScope::TCrashScope(const char* module, const char* call)
     : PreviousModule(CurrentModule), PreviousCall(CurrentCall) {
     if (Depth.fetch_add(1) == 0) {
         CallingThread = gettid();
-        if (WatcherAsleep.exchange(false))
-            Depth.notify_one();
+        if (WatcherAsleep.load()) {
+            std::lock_guard<std::mutex> lock(WatcherLock);
+            WatcherWake.notify_one();
+        }
     }
     CurrentModule = module;
     CurrentCall = call;

@@ -28,11 +28,10 @@ struct TCrashBlame {
     std::string How; // empty when the process was ended from outside
 };
 
-// What the last run left in the record; removes the record. Nothing for the record
-// this run guards with.
-TCrashBlame TakeCrashRecord(const std::string& path);
+// What the last run left in the record. Nothing for the record this run guards with.
+TCrashBlame ReadCrashRecord(const std::string& path);
 
-// Opens and maps the record for this run (the handlers cannot open files), installs
+// Opens the record for this run afresh and maps it (the handlers cannot open files), installs
 // the handler for SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT, the atexit hook and
 // the watchdog. False with a reason on stderr when the record cannot be made; then
 // nothing is blamed. Calling it again for the same path changes nothing.

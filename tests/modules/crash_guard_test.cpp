@@ -173,7 +173,7 @@ TEST(CrashRecordTest, FaultOnAnotherThreadBlamesNoModule) {
             std::thread([] { std::raise(SIGSEGV); }).join();
         },
         ::testing::KilledBySignal(SIGSEGV), "");
-    EXPECT_EQ(TakeCrashRecord(record).Module, "");
+    EXPECT_EQ(ReadCrashRecord(record).Module, "");
     EXPECT_EXIT(
         {
             StartCrashGuard(record);
@@ -181,7 +181,7 @@ TEST(CrashRecordTest, FaultOnAnotherThreadBlamesNoModule) {
             std::raise(SIGSEGV);
         },
         ::testing::KilledBySignal(SIGSEGV), "");
-    const TCrashBlame blame = TakeCrashRecord(record);
+    const TCrashBlame blame = ReadCrashRecord(record);
     EXPECT_EQ(blame.Module, "guilty.so");
     EXPECT_EQ(blame.Call, "ExpDrawToBitmap");
     EXPECT_EQ(blame.How, "signal 11");
@@ -210,7 +210,7 @@ TEST(CrashRecordTest, AnEndFromOutsideBlamesAModuleThatShowsNoLife) {
                 std::_Exit(0); // as a stop signal's fallback ends the program
             },
             ::testing::ExitedWithCode(0), "");
-        EXPECT_EQ(TakeCrashRecord(record).Module, c.Blamed) << c.Alive << " " << c.QuietMs;
+        EXPECT_EQ(ReadCrashRecord(record).Module, c.Blamed) << c.Alive << " " << c.QuietMs;
     }
 }
 
@@ -236,7 +236,7 @@ TEST(CrashRecordTest, OnlyACallThatAnswersNoPingIsEndedAsHanging) {
                 std::_Exit(0);
             },
             ::testing::ExitedWithCode(answers ? 0 : 70), "");
-        const TCrashBlame blame = TakeCrashRecord(record);
+        const TCrashBlame blame = ReadCrashRecord(record);
         EXPECT_EQ(blame.Module, answers ? "" : "dialog.so");
         EXPECT_EQ(blame.How, answers ? "" : "hang");
     }
