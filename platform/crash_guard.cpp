@@ -45,8 +45,9 @@ std::atomic<bool> AliveMarked{false};
 std::atomic<std::size_t> AliveAt{0};
 // The watchdog sleeps on these while no module is being called.
 std::atomic<bool> WatcherAsleep{false};
-std::mutex WatcherLock;
-std::condition_variable WatcherWake;
+// Never destroyed: the watchdog may still wait on them while exit() runs destructors.
+std::mutex& WatcherLock = *new std::mutex;
+std::condition_variable& WatcherWake = *new std::condition_variable;
 std::atomic<void (*)()> Ping{nullptr};
 
 // Everything below until the watchdog is async-signal-safe.
