@@ -10,6 +10,7 @@
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
+#include "platform/crash_guard.h"
 #include "platform/focus_watch.h"
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
@@ -26,6 +27,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 namespace glimra {
 namespace {
@@ -59,10 +61,18 @@ void TFourthGlimraControl::LoadSettingsAndModules() {
     SettingsStore->Load();
     SharedBlendLevel = Settings().BlendLevel;
     SharedLightLevel = Settings().LightLevel;
-    // A module that crashes the program is named here and switched off at the next start.
-    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(),
-                                              SettingsStore->ModuleFolder() + "/crash.rec");
+    // A module that ends the program is named in the user's state folder (the program's
+    // own may not be writable) and switched off at the next start.
+    const std::string record = DefaultCrashRecordPath();
+    if (record.empty())
+        std::cerr << "glimra4: neither XDG_STATE_HOME nor HOME is set; modules are not guarded\n";
+    ModuleList = std::make_unique<TModuleSet>(MessageBoxes(), HostProcedures(), record);
     ModuleList->LoadModules(*SettingsStore);
+    // A module's own dialog keeps the event loop going: its call is not hanging.
+    SetCrashGuardPing([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { CrashGuardHeartbeat(); }, Qt::QueuedConnection);
+    });
 }
 
 void TFourthGlimraControl::FormCreate() {

@@ -34,7 +34,8 @@ struct TEightModules {
         for (int i = 0; i < 8; ++i)
             std::filesystem::copy_file(GLIMRA_PAINTER_MODULE,
                                        folder / ("blank" + std::to_string(i) + ".so"));
-        std::ofstream(Dir.path().toStdString() + "/GLIMRA4.INI") << "[SystemInfo]\r\nVersion= 0.1\r\n";
+        std::ofstream(Dir.path().toStdString() + "/GLIMRA4.INI")
+            << "[SystemInfo]\r\nVersion= 0.1\r\n";
         Store = std::make_unique<TRegWork>(Dir.path().toStdString(), 1024, 768,
                                            TFontData{"DejaVu Sans", clWhite, 9},
                                            TRegWorkPlatform{Files, UserStore, Boxes, [] {}});
@@ -42,12 +43,14 @@ struct TEightModules {
         Set.LoadModules(*Store);
         struct TSink : TModuleLocationSink {
             void AddLocation(void*, const std::string&, std::int32_t, std::uint8_t* visible,
-                             std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*) override {
+                             std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*,
+                             const char*) override {
                 *visible = 0; // hidden: the module returns at once
             }
             void Normalize() override {}
         } sink;
-        Set.CreateModuleInstances(nullptr, Instances, [](const std::string&) { return 0; }, sink);
+        Set.CreateModuleInstances(
+            nullptr, Instances, [](const std::string&) { return 0; }, sink);
     }
     ~TEightModules() { Set.FreeModuleInstances(nullptr, Instances); }
 };
@@ -62,7 +65,7 @@ void BM_DrawModules(benchmark::State& state) {
     TPixelView view = bitmap.View();
     GlimraDib dib{view.Width, view.Height, 24, static_cast<std::int32_t>(view.Stride), view.Bits};
     Measure(state, static_cast<std::size_t>(view.Stride) * view.Height,
-            [&] { modules.Set.DrawModules(modules.Instances, &dib); });
+            [&] { modules.Set.DrawModules(modules.Instances, dib); });
 }
 BENCHMARK(BM_DrawModules)->Unit(benchmark::kMicrosecond);
 

@@ -14,13 +14,24 @@
  *   260  adds nothing to the interface.
  *   261  adds ExpKeyPress and the edit procedures (ImpSetSetEditText,
  *        ImpSetGetEditText, ImpSetEditLocation, ImpSetEditVisible).
- * The host accepts 257 to 261 and refuses any other version. It binds and calls an
- * entry only when the module's version includes it. A module that lacks an entry
- * of version 257 is refused too.
+ * The host accepts 257 to 261 and refuses any other version. Every module must
+ * export the entries of 257 (all but the four marked 258, 259 and 261 below); a
+ * module that lacks one is refused. The later entries are optional: the host binds
+ * and calls one only when the module's version includes it and the module exports
+ * it. A refused module is asked only for its version and its name.
  *
  * Ownership: the side that creates a thing keeps owning it. An Owner is the host's
  * and only passed back; an Instance is the module's and only passed in. Every call
  * in either direction happens on the host's user-interface thread.
+ *
+ * Rules the host relies on:
+ * - No C++ exception may leave an export: catch everything inside.
+ * - The bitmap lent to ExpDrawToBitmap and the one Background returns are the host's:
+ *   write pixels inside Width x Height, never the header. Each module gets a copy of
+ *   the header for its call; changing it changes nothing for the host.
+ * - A module that crashes the program, does not return from a call within about
+ *   10 s, calls exit() or fails while its library loads is switched off at the next
+ *   start and the user is told.
  */
 #ifndef GLIMRA_MODULE_H
 #define GLIMRA_MODULE_H
@@ -42,6 +53,9 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Revision of this header; it grows when the header is amended without a new spec. */
+#define GLIMRA_SDK_REVISION 2
 
 #define GLIMRA_SPEC_BASE 257
 #define GLIMRA_SPEC_EXT_RECT 258
@@ -66,9 +80,57 @@ extern "C" {
 #define GLIMRA_SHIFT_MIDDLE 32
 #define GLIMRA_SHIFT_DOUBLE 64
 
-/* Key kind of ExpKeyPress; the key itself is a Windows virtual-key code. */
+/* Key kind of ExpKeyPress; the key itself is a Windows virtual-key code. Letters and
+ * digits of the main block are their upper-case ASCII codes ('A', '7'), whatever the
+ * shift state; the shift set tells Shift apart. A key with no code here arrives as 0. */
 #define GLIMRA_KEY_DOWN 0
 #define GLIMRA_KEY_UP 1
+
+#define GLIMRA_VK_BACK 0x08
+#define GLIMRA_VK_TAB 0x09 /* Shift+Tab too */
+#define GLIMRA_VK_CLEAR 0x0C
+#define GLIMRA_VK_RETURN 0x0D /* the keypad's Enter too */
+#define GLIMRA_VK_SHIFT 0x10
+#define GLIMRA_VK_CONTROL 0x11
+#define GLIMRA_VK_MENU 0x12 /* Alt */
+#define GLIMRA_VK_PAUSE 0x13
+#define GLIMRA_VK_CAPITAL 0x14 /* Caps Lock */
+#define GLIMRA_VK_ESCAPE 0x1B
+#define GLIMRA_VK_SPACE 0x20
+#define GLIMRA_VK_PRIOR 0x21 /* Page Up */
+#define GLIMRA_VK_NEXT 0x22  /* Page Down */
+#define GLIMRA_VK_END 0x23
+#define GLIMRA_VK_HOME 0x24
+#define GLIMRA_VK_LEFT 0x25
+#define GLIMRA_VK_UP 0x26
+#define GLIMRA_VK_RIGHT 0x27
+#define GLIMRA_VK_DOWN 0x28
+#define GLIMRA_VK_SNAPSHOT 0x2C /* Print */
+#define GLIMRA_VK_INSERT 0x2D
+#define GLIMRA_VK_DELETE 0x2E
+#define GLIMRA_VK_LWIN 0x5B /* the Super key */
+#define GLIMRA_VK_APPS 0x5D /* the context-menu key */
+#define GLIMRA_VK_NUMPAD0 0x60 /* to GLIMRA_VK_NUMPAD0 + 9 */
+#define GLIMRA_VK_MULTIPLY 0x6A
+#define GLIMRA_VK_ADD 0x6B
+#define GLIMRA_VK_SUBTRACT 0x6D
+#define GLIMRA_VK_DECIMAL 0x6E
+#define GLIMRA_VK_DIVIDE 0x6F
+#define GLIMRA_VK_F1 0x70 /* to GLIMRA_VK_F1 + 23 (F24) */
+#define GLIMRA_VK_NUMLOCK 0x90
+#define GLIMRA_VK_SCROLL 0x91
+/* The punctuation keys of a US keyboard, by the key, shifted or not. */
+#define GLIMRA_VK_OEM_1 0xBA      /* ; : */
+#define GLIMRA_VK_OEM_PLUS 0xBB   /* = + */
+#define GLIMRA_VK_OEM_COMMA 0xBC  /* , < */
+#define GLIMRA_VK_OEM_MINUS 0xBD  /* - _ */
+#define GLIMRA_VK_OEM_PERIOD 0xBE /* . > */
+#define GLIMRA_VK_OEM_2 0xBF      /* / ? */
+#define GLIMRA_VK_OEM_3 0xC0      /* ` ~ */
+#define GLIMRA_VK_OEM_4 0xDB      /* [ { */
+#define GLIMRA_VK_OEM_5 0xDC      /* \ | */
+#define GLIMRA_VK_OEM_6 0xDD      /* ] } */
+#define GLIMRA_VK_OEM_7 0xDE      /* ' " */
 
 /* Kind of the EditLocation procedure. */
 #define GLIMRA_EDIT_MOVE 0 /* to Left = X, Top = Y */
@@ -98,7 +160,8 @@ typedef struct GlimraDib {
 /* Out: the window's screen left, top, width and height. */
 typedef void(GLIMRA_CALL* GlimraRectProc)(void* owner, int32_t* left, int32_t* top, int32_t* width,
                                           int32_t* height);
-/* The window's composition bitmap; the host's, valid during the current call. */
+/* The window's composition bitmap; the host's, valid during the current call. NULL
+ * for an unknown owner, and empty (Width 0) before the window's first composition. */
 typedef GlimraDib*(GLIMRA_CALL* GlimraBackgroundProc)(void* owner);
 /* Display line index, or "error." past the last; the host's, valid until the next
  * WrapText for the same window. */
@@ -140,13 +203,15 @@ typedef void(GLIMRA_CALL* GlimraEditVisibleProc)(void* owner, uint8_t visible);
  * instance (the Get*Ptr ones) or the library (the texts).
  */
 
-/* Makes an instance for the window owner; must not call host procedures yet. */
+/* Makes an instance for the window owner, or NULL for none: the host then asks
+ * nothing more of it for that window. Host procedures called from here do nothing. */
 typedef void*(GLIMRA_CALL* GlimraExpCreateFn)(void* owner);
 /* Destroys an instance. */
 typedef void(GLIMRA_CALL* GlimraExpFreeFn)(void* instance);
 /* Draws into the window's composition bitmap (the host's, borrowed for the call). */
 typedef void(GLIMRA_CALL* GlimraExpDrawToBitmapFn)(void* instance, GlimraDib* dc);
-/* Offers the file about to open; a non-zero low byte takes it. */
+/* Offers the file about to open; only the low byte of the result counts: non-zero
+ * takes the file (0x100 does not). */
 typedef int32_t(GLIMRA_CALL* GlimraExpSetParamFn)(void* instance, const char* text);
 /* The instance's area in window client pixels; the host writes Left and Top. */
 typedef int32_t*(GLIMRA_CALL* GlimraGetLeftPtrFn)(void* instance);

@@ -17,6 +17,36 @@ double ClampAlpha(double alpha) {
     return alpha >= 0.0 ? std::min(alpha, 1.0) : 0.0;
 }
 
+// Alpha as the exact fraction Share / 2^Bits, so (1 − alpha) × d + alpha × s is worked
+// out without a rounding on the way: rounding a product early lifts 10 × 0.7 to 7.
+struct TExactAlpha {
+    using TWide = unsigned __int128;
+    TWide Share = 0;
+    int Bits = 0;
+
+    explicit TExactAlpha(double alpha) {
+        alpha = ClampAlpha(alpha);
+        // Below 2^-60 no result differs from that of 2^-60; the products stay in 121 bits.
+        if (alpha > 0.0 && alpha < 0x1p-60)
+            alpha = 0x1p-60;
+        int exponent = 0;
+        const double fraction = std::frexp(alpha, &exponent);
+        Share = static_cast<TWide>(std::ldexp(fraction, 53));
+        Bits = 53 - exponent;
+    }
+    TWide Rest() const { return (TWide(1) << Bits) - Share; }
+    // ⌊i × alpha⌋ and ⌊i × (1 − alpha)⌋.
+    std::uint8_t Part(int i) const { return static_cast<std::uint8_t>((Share * i) >> Bits); }
+    std::uint8_t RestPart(int i) const { return static_cast<std::uint8_t>((Rest() * i) >> Bits); }
+    // (1 − alpha) × d + alpha × s to the nearest integer, halves to even.
+    std::uint8_t Mix(std::uint8_t d, std::uint8_t s) const {
+        const TWide sum = Rest() * d + Share * s;
+        const TWide whole = sum >> Bits;
+        const TWide rest = sum - (whole << Bits), half = TWide(1) << (Bits - 1);
+        return static_cast<std::uint8_t>(whole + (rest > half || (rest == half && (whole & 1))));
+    }
+};
+
 // Where src, placed at the origin, meets dst: the first source column and row
 // and the size of the shared part (empty when they do not meet).
 struct TOverlap {
@@ -96,11 +126,11 @@ void Blend(TPixelView dst, int x, int y, TConstPixelView src, double alpha, bool
     const TOverlap o = OverlapOf(dst, OriginOf(dst, x, y, src, center), src.Width, src.Height);
     if (o.Empty())
         return;
-    alpha = ClampAlpha(alpha);
+    const TExactAlpha exact(alpha);
     std::uint8_t a[256], b[256];
     for (int i = 0; i < 256; ++i) {
-        a[i] = static_cast<std::uint8_t>(std::trunc(i * alpha));
-        b[i] = static_cast<std::uint8_t>(std::trunc((1.0 - alpha) * i));
+        a[i] = exact.Part(i);
+        b[i] = exact.RestPart(i);
     }
     const int bytes = o.Width * 3;
     for (int r = 0; r < o.Height; ++r) {
@@ -127,7 +157,7 @@ void BlendMask(TPixelView dst, int x, int y, TConstPixelView src, TMaskView mask
     const TOverlap o = OverlapOf(dst, OriginOf(dst, x, y, src, center), width, height);
     if (o.Empty())
         return;
-    const TMix mix(ClampAlpha(alpha));
+    const TExactAlpha mix(alpha);
     for (int r = 0; r < o.Height; ++r) {
         const std::uint8_t* bits =
             mask.Bits + static_cast<std::ptrdiff_t>(o.SrcTop + r) * mask.Stride;
@@ -137,7 +167,7 @@ void BlendMask(TPixelView dst, int x, int y, TConstPixelView src, TMaskView mask
             if (!((bits[c >> 3] >> (7 - (c & 7))) & 1))
                 continue;
             for (int k = 0; k < 3; ++k)
-                d[k] = lighten && d[k] < s[k] ? s[k] : mix(d[k], s[k]);
+                d[k] = lighten && d[k] < s[k] ? s[k] : mix.Mix(d[k], s[k]);
         }
     }
 }

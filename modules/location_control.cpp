@@ -1,7 +1,10 @@
 #include "modules/location_control.h"
 
+#include "platform/crash_guard.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace glimra {
 namespace {
@@ -14,8 +17,8 @@ std::int32_t Saturated(long long v) {
 
 void TLocationControl::AddLocation(void* instance, const std::string& name, std::int32_t order,
                                    std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
-                                   std::int32_t* width, std::int32_t* height) {
-    List.push_back({order, instance, visible, name, left, top, width, height});
+                                   std::int32_t* width, std::int32_t* height, const char* library) {
+    List.push_back({order, instance, visible, name, left, top, width, height, library});
 }
 
 int TLocationControl::IndexOfOrder(std::int32_t order) const {
@@ -87,6 +90,9 @@ void TLocationControl::Layout() {
     for (int i = 0; i < Count(); ++i) {
         TLocationEntry& e = List[i];
         e.Order = i;
+        std::optional<TCrashScope> guard;
+        if (e.Library)
+            guard.emplace(e.Library, "area");
         const long long width = e.Width ? *e.Width : 0;
         if (e.Left)
             *e.Left = Saturated(AnchorX - width);

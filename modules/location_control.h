@@ -17,6 +17,8 @@ struct TLocationEntry {
     std::int32_t* Top = nullptr;
     std::int32_t* Width = nullptr;
     std::int32_t* Height = nullptr;
+    // The library the pointers belong to, blamed when one is bad.
+    const char* Library = nullptr;
 };
 
 // The column of module areas of one window: right-aligned to the anchor,
@@ -30,7 +32,7 @@ public:
 
     void AddLocation(void* instance, const std::string& name, std::int32_t order,
                      std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
-                     std::int32_t* width, std::int32_t* height);
+                     std::int32_t* width, std::int32_t* height, const char* library = nullptr);
     // Both search from the last entry; -1 when none.
     int IndexOfOrder(std::int32_t order) const;
     int IndexOfInstance(const void* instance) const;

@@ -5,6 +5,7 @@
 #include "settings/reg_work.h"
 
 #include <algorithm>
+#include <iostream>
 
 namespace glimra {
 
@@ -26,14 +27,18 @@ bool TModuleSet::LoadOne(TRegWork& store, const std::string& fileName) {
 void TModuleSet::DisableCrashedModule(TRegWork& store) {
     if (CrashRecord.empty())
         return;
-    const std::string crashed = TakeCrashRecord(CrashRecord);
-    StartCrashGuard(CrashRecord);
-    if (crashed.empty())
-        return;
-    for (TModuleSetupData& entry : store.ModuleList)
-        if (entry.DiskName == crashed || entry.FileName == crashed)
-            entry.Enabled = false;
-    Boxes.Show(TMsgKind::Warning, CrashedModuleMessage + crashed, TMsgButtons::Ok);
+    const TCrashBlame blame = ReadCrashRecord(CrashRecord);
+    if (!blame.Module.empty()) {
+        for (TModuleSetupData& entry : store.ModuleList)
+            if (entry.DiskName == blame.Module || entry.FileName == blame.Module)
+                entry.Enabled = false;
+        // At once, and before the record goes: the next start must not depend on this
+        // one ending cleanly.
+        store.SaveSettings();
+    }
+    StartCrashGuard(CrashRecord, HangMs);
+    if (!blame.Module.empty())
+        Boxes.Show(TMsgKind::Warning, CrashedModuleMessage + blame.Module, TMsgButtons::Ok);
 }
 
 void TModuleSet::LoadModules(TRegWork& store) {
@@ -55,6 +60,7 @@ void TModuleSet::LoadModules(TRegWork& store) {
 }
 
 void TModuleSet::ReleaseModules() {
+    HeaderWarned.clear();
     while (!Modules.empty())
         Modules.pop_back();
 }
@@ -68,6 +74,9 @@ void TModuleSet::CreateModuleInstances(
     for (std::int32_t i = 0; i < Count(); ++i) {
         TRap& rap = *Modules[i];
         void* instance = instances[instances.size() - Modules.size() + i];
+        // A module that made no instance has no place in the column.
+        if (!instance)
+            continue;
         // Asked one by one: modules may rely on this order.
         const std::string name = rap.GetName();
         std::uint8_t* visible = rap.GetVisiblePtr(instance);
@@ -75,7 +84,8 @@ void TModuleSet::CreateModuleInstances(
         std::int32_t* top = rap.GetTopPtr(instance);
         std::int32_t* width = rap.GetWidthPtr(instance);
         std::int32_t* height = rap.GetHeightPtr(instance);
-        layout.AddLocation(instance, name, savedLocation(name), visible, left, top, width, height);
+        layout.AddLocation(instance, name, savedLocation(name), visible, left, top, width, height,
+                           rap.LibraryFileName().c_str());
     }
     if (!Modules.empty())
         layout.Normalize();
@@ -89,9 +99,11 @@ void TModuleSet::FreeModuleInstances(void*, std::vector<void*>& instances) {
     }
 }
 
-void TModuleSet::DrawModules(const std::vector<void*>& instances, GlimraDib* bitmap) {
+void TModuleSet::DrawModules(const std::vector<void*>& instances, const GlimraDib& bitmap) {
     for (std::int32_t i = 0; i < Count() && i < std::ssize(instances); ++i)
-        Modules[i]->Draw(instances[i], bitmap);
+        if (!Modules[i]->Draw(instances[i], bitmap) && HeaderWarned.insert(Modules[i].get()).second)
+            std::cerr << "glimra4: the module " << Modules[i]->LibraryFileName()
+                      << " wrote to the bitmap header it was lent\n";
 }
 
 bool TModuleSet::OfferParam(const std::vector<void*>& instances, const std::string& text) {
@@ -127,17 +139,12 @@ void TModuleSet::ForwardKey(const std::vector<void*>& instances, std::uint8_t ki
 }
 
 bool TModuleSet::IsModuleVisible(std::int32_t index, void* instance) const {
-    if (!InRange(index))
-        return false;
-    const std::uint8_t* visible = Modules[index]->GetVisiblePtr(instance);
-    return visible && *visible != 0;
+    return InRange(index) && Modules[index]->IsVisible(instance);
 }
 
 void TModuleSet::SetModuleVisible(std::int32_t index, void* instance, bool value) {
-    if (!InRange(index))
-        return;
-    if (std::uint8_t* visible = Modules[index]->GetVisiblePtr(instance))
-        *visible = value ? 1 : 0;
+    if (InRange(index))
+        Modules[index]->SetVisible(instance, value);
 }
 
 std::string TModuleSet::GetModuleNameAt(std::int32_t index) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,10 @@ class TRegWork;
 class TModuleLocationSink {
 public:
     virtual ~TModuleLocationSink() = default;
+    // library: the file name a bad pointer is blamed on; lives as long as the pointers.
     virtual void AddLocation(void* instance, const std::string& name, std::int32_t location,
                              std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
-                             std::int32_t* width, std::int32_t* height) = 0;
+                             std::int32_t* width, std::int32_t* height, const char* library) = 0;
     // Called once after all instances were added, when there are any.
     virtual void Normalize() = 0;
 };
@@ -44,16 +46,18 @@ inline const char* const InvalidModulesMessageTail =
 // entry i belongs to module i.
 class TModuleSet {
 public:
-    // crashRecord: where a crash inside a module is recorded for the next start;
-    // empty for no crash guard.
-    TModuleSet(TMessageBoxes& boxes, THostProcs procs, std::string crashRecord = {})
-        : Boxes(boxes), Procs(procs), CrashRecord(std::move(crashRecord)) {}
+    // crashRecord: where the module that ended the program is recorded for the next
+    // start; empty for no crash guard. hangMs: how long a module call may block.
+    TModuleSet(TMessageBoxes& boxes, THostProcs procs, std::string crashRecord = {},
+               int hangMs = 10000)
+        : Boxes(boxes), Procs(procs), CrashRecord(std::move(crashRecord)), HangMs(hangMs) {}
     ~TModuleSet() { ReleaseModules(); }
     TModuleSet(const TModuleSet&) = delete;
     TModuleSet& operator=(const TModuleSet&) = delete;
 
     // Loads every enabled library of the store, in list order, and records each
-    // one's name there. A library the last run crashed in is switched off first.
+    // one's name there. A library the last run ended in is switched off first, and
+    // the settings are saved at once.
     void LoadModules(TRegWork& store);
     // Frees the modules last to first.
     void ReleaseModules();
@@ -65,7 +69,8 @@ public:
                                const std::function<std::int32_t(const std::string&)>& savedLocation,
                                TModuleLocationSink& layout);
     void FreeModuleInstances(void* window, std::vector<void*>& instances);
-    void DrawModules(const std::vector<void*>& instances, GlimraDib* bitmap);
+    // Each module draws on its own copy of bitmap's header.
+    void DrawModules(const std::vector<void*>& instances, const GlimraDib& bitmap);
     // True when an instance took the text; later ones are not asked.
     bool OfferParam(const std::vector<void*>& instances, const std::string& text);
     TModuleHit ForwardMouse(const std::vector<void*>& instances, std::uint8_t kind,
@@ -86,6 +91,8 @@ private:
     TMessageBoxes& Boxes;
     THostProcs Procs;
     std::string CrashRecord;
+    int HangMs;
+    std::set<const TRap*> HeaderWarned; // told once per module
     std::vector<std::unique_ptr<TRap>> Modules;
 };
 

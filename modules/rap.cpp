@@ -1,21 +1,28 @@
 #include "modules/rap.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace glimra {
 
 TRap::~TRap() {
-    auto guard = Guard();
     if (IsLoaded())
         while (!Instances.empty()) {
-            E.ExpFree(Instances.back().Instance);
+            if (void* instance = Instances.back().Instance) {
+                auto guard = Guard("ExpFree");
+                E.ExpFree(instance);
+            }
             Instances.pop_back();
         }
     Unload();
 }
 
 void TRap::Unload() {
-    Library.Close();
+    if (IsLoaded()) {
+        // A library's destructors run here.
+        auto guard = Guard("dlclose");
+        Library.Close();
+    }
     E = {};
     ExtRect = false;
 }
@@ -78,89 +85,112 @@ bool TRap::HasBaseEntries() const {
 
 bool TRap::LoadModule(const std::string& path) {
     Unload();
-    if (!Library.Open(path))
-        return false;
     FileName = path.substr(path.find_last_of('/') + 1);
+    {
+        // A library may fail while it is mapped or while its constructors run.
+        auto guard = Guard("dlopen");
+        if (!Library.Open(path))
+            return false;
+    }
     BindBase();
     if (!E.ExpGetModuleSpec) {
         Unload();
         throw TModuleBindError{path};
     }
-    auto guard = Guard();
-    const std::int32_t version = E.ExpGetModuleSpec();
+    const std::int32_t version = GetSpec();
     BindVersioned(version);
-    const bool accepted = version >= GLIMRA_SPEC_MIN && version <= GLIMRA_SPEC_MAX;
-    if (accepted && !HasBaseEntries()) {
-        Unload();
-        return false;
+    // A refused version is not called again, but its name is still asked for.
+    if (!HasBaseEntries()) {
+        const bool accepted = version >= GLIMRA_SPEC_MIN && version <= GLIMRA_SPEC_MAX;
+        if (accepted || !E.ExpGetModuleName) {
+            Unload();
+            return false;
+        }
     }
     return true;
 }
 
 void* TRap::CreateInstance(void* owner) {
-    auto guard = Guard();
     if (!IsLoaded())
         return nullptr;
     Instances.push_back({owner, nullptr});
+    auto guard = Guard("ExpCreate");
     void* instance = E.ExpCreate(owner);
     Instances.back().Instance = instance;
     return instance;
 }
 
 void TRap::FreeInstance(void*& instance) {
-    auto guard = Guard();
     if (!IsLoaded())
         return;
     auto found = std::find_if(Instances.rbegin(), Instances.rend(),
                               [&](const TInstanceRecord& r) { return r.Instance == instance; });
     if (found == Instances.rend())
         return;
-    E.ExpFree(instance);
+    // A module that made no instance is not asked to free one.
+    if (instance) {
+        auto guard = Guard("ExpFree");
+        E.ExpFree(instance);
+    }
     Instances.erase(std::next(found).base());
     instance = nullptr;
 }
 
 std::int32_t TRap::GetSpec() const {
-    auto guard = Guard();
+    auto guard = Guard("ExpGetModuleSpec");
     return IsLoaded() ? E.ExpGetModuleSpec() : 0;
 }
 
 std::string TRap::GetName() const {
-    auto guard = Guard();
-    if (!IsLoaded())
+    if (!IsLoaded() || !E.ExpGetModuleName)
         return "ERROR";
+    auto guard = Guard("ExpGetModuleName");
     const char* name = E.ExpGetModuleName();
     return name ? name : "";
 }
 
+template <typename F> auto TRap::Pointer(F getter, void* instance, const char* call) const {
+    using T = decltype(getter(instance));
+    if (!IsLoaded() || !instance || !getter)
+        return T{};
+    auto guard = Guard(call);
+    return getter(instance);
+}
+
 std::int32_t* TRap::GetLeftPtr(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() ? E.GetLeftPtr(instance) : nullptr;
+    return Pointer(E.GetLeftPtr, instance, "GetLeftPtr");
 }
 std::int32_t* TRap::GetTopPtr(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() ? E.GetTopPtr(instance) : nullptr;
+    return Pointer(E.GetTopPtr, instance, "GetTopPtr");
 }
 std::int32_t* TRap::GetWidthPtr(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() ? E.GetWidthPtr(instance) : nullptr;
+    return Pointer(E.GetWidthPtr, instance, "GetWidthPtr");
 }
 std::int32_t* TRap::GetHeightPtr(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() ? E.GetHeightPtr(instance) : nullptr;
+    return Pointer(E.GetHeightPtr, instance, "GetHeightPtr");
 }
 std::uint8_t* TRap::GetVisiblePtr(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() ? E.GetVisiblePtr(instance) : nullptr;
+    return Pointer(E.GetVisiblePtr, instance, "GetVisiblePtr");
 }
 std::int32_t* TRap::GetExtRect(void* instance) const {
-    auto guard = Guard();
-    return IsLoaded() && E.ExpGetExtModuleClientRect ? E.ExpGetExtModuleClientRect(instance)
-                                                     : nullptr;
+    return Pointer(E.ExpGetExtModuleClientRect, instance, "ExpGetExtModuleClientRect");
+}
+
+bool TRap::IsVisible(void* instance) const {
+    std::uint8_t* visible = GetVisiblePtr(instance);
+    auto guard = Guard("Visible");
+    return visible && *visible != 0;
+}
+
+void TRap::SetVisible(void* instance, bool value) {
+    std::uint8_t* visible = GetVisiblePtr(instance);
+    auto guard = Guard("Visible");
+    if (visible)
+        *visible = value ? 1 : 0;
 }
 
 void TRap::SetHostProcs(const THostProcs& p) {
-    auto guard = Guard();
+    auto guard = Guard("ImpSet");
     if (!IsLoaded())
         return;
     E.ImpSetGlimraRect(p.GlimraRect);
@@ -185,41 +215,55 @@ void TRap::SetHostProcs(const THostProcs& p) {
         E.ImpSetEditVisible(p.EditVisible);
 }
 
-void TRap::Draw(void* instance, GlimraDib* dc) {
-    auto guard = Guard();
-    if (IsLoaded())
-        E.ExpDrawToBitmap(instance, dc);
+bool TRap::Draw(void* instance, const GlimraDib& dc) {
+    if (!IsLoaded() || !instance)
+        return true;
+    // The module gets a header of its own: one that rewrites it harms only itself.
+    GlimraDib lent = dc;
+    {
+        auto guard = Guard("ExpDrawToBitmap");
+        E.ExpDrawToBitmap(instance, &lent);
+    }
+    return std::memcmp(&lent, &dc, sizeof lent) == 0;
 }
 
 std::int32_t TRap::SetParam(void* instance, const char* text) {
-    auto guard = Guard();
-    return IsLoaded() ? E.ExpSetParam(instance, text) : 0;
+    if (!IsLoaded() || !instance)
+        return 0;
+    auto guard = Guard("ExpSetParam");
+    return E.ExpSetParam(instance, text);
 }
 
 // Borders do not hit: a point must lie strictly inside.
 bool TRap::Hits(void* instance, std::int32_t x, std::int32_t y) const {
-    auto guard = Guard();
-    const std::int64_t left = *E.GetLeftPtr(instance), top = *E.GetTopPtr(instance);
-    const std::int64_t width = *E.GetWidthPtr(instance), height = *E.GetHeightPtr(instance);
-    if (left < x && x < left + width && top < y && y < top + height)
-        return true;
+    const std::int32_t* leftPtr = GetLeftPtr(instance);
+    const std::int32_t* topPtr = GetTopPtr(instance);
+    const std::int32_t* widthPtr = GetWidthPtr(instance);
+    const std::int32_t* heightPtr = GetHeightPtr(instance);
+    if (leftPtr && topPtr && widthPtr && heightPtr) {
+        auto guard = Guard("area");
+        const std::int64_t left = *leftPtr, top = *topPtr, width = *widthPtr, height = *heightPtr;
+        if (left < x && x < left + width && top < y && y < top + height)
+            return true;
+    }
     const std::int32_t* ext = GetExtRect(instance);
+    auto guard = Guard("area");
     return ext && ext[0] != 0 && ext[1] != 0 && ext[2] != 0 && ext[3] != 0;
 }
 
 bool TRap::Mouse(void* instance, std::uint8_t kind, std::uint8_t button, std::uint8_t shift,
                  std::int32_t x, std::int32_t y) {
-    if (!IsLoaded() || !Hits(instance, x, y))
+    if (!IsLoaded() || !instance || !Hits(instance, x, y))
         return false;
-    auto guard = Guard();
+    auto guard = Guard("ExpMouseEmu");
     E.ExpMouseEmu(instance, kind, button, shift, x, y);
     return true;
 }
 
 bool TRap::KeyPress(void* instance, std::uint8_t kind, std::uint16_t key, std::uint8_t shift) {
-    if (!IsLoaded() || !E.ExpKeyPress)
+    if (!IsLoaded() || !instance || !E.ExpKeyPress)
         return false;
-    auto guard = Guard();
+    auto guard = Guard("ExpKeyPress");
     E.ExpKeyPress(instance, kind, key, shift);
     return true;
 }

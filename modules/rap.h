@@ -43,9 +43,9 @@ public:
     TRap(const TRap&) = delete;
     TRap& operator=(const TRap&) = delete;
 
-    // False when the library cannot be loaded, or has a version the host accepts
-    // but lacks an entry every version has. Throws TModuleBindError without
-    // ExpGetModuleSpec.
+    // False when the library cannot be loaded, or lacks an entry every version
+    // has (a refused version needs only its name). Throws TModuleBindError without
+    // ExpGetModuleSpec. Every operation with a null instance does nothing.
     bool LoadModule(const std::string& path);
     bool IsLoaded() const { return Library.IsOpen(); }
     void Unload();
@@ -65,12 +65,16 @@ public:
     std::uint8_t* GetVisiblePtr(void* instance) const;
     // The four members Left, Top, Right, Bottom; nullptr unless HasExtRect.
     std::int32_t* GetExtRect(void* instance) const;
+    // The instance's Visible, read and written where a bad pointer is blamed on it.
+    bool IsVisible(void* instance) const;
+    void SetVisible(void* instance, bool value);
     bool HasExtRect() const { return ExtRect; }
 
     // Calls the setters the version allows, in binding order.
     void SetHostProcs(const THostProcs& procs);
 
-    void Draw(void* instance, GlimraDib* dc);
+    // The instance draws on its own copy of dc's header; false when it changed it.
+    bool Draw(void* instance, const GlimraDib& dc);
     std::int32_t SetParam(void* instance, const char* text);
     // True when the point lies strictly inside the instance's area, or the instance
     // asked for every event; the event has then been delivered.
@@ -123,8 +127,9 @@ private:
     void BindVersioned(std::int32_t version);
     bool HasBaseEntries() const;
     bool Hits(void* instance, std::int32_t x, std::int32_t y) const;
-    // Blames a crash during the current call on this library.
-    TCrashScope Guard() const { return TCrashScope(FileName.c_str()); }
+    template <typename F> auto Pointer(F getter, void* instance, const char* call) const;
+    // Blames whatever ends the program during the call on this library.
+    TCrashScope Guard(const char* call) const { return TCrashScope(FileName.c_str(), call); }
 
     TLibraryLoader Library;
     std::string FileName; // the library's file name, as the crash record names it

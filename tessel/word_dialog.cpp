@@ -7,8 +7,13 @@
 
 namespace glimra::tessel {
 
+// Character by character: a whole-string upper case may lengthen the text (ß to SS)
+// and move the mark off its word.
 std::u32string UpperCase(const std::u32string& text) {
-    return QString::fromUcs4(text.data(), qsizetype(text.size())).toUpper().toStdU32String();
+    std::u32string upper(text);
+    for (char32_t& c : upper)
+        c = QChar::toUpper(c);
+    return upper;
 }
 
 bool AskWordByDialog(std::u32string& word) {
@@ -21,7 +26,7 @@ bool AskWordByDialog(std::u32string& word) {
         edit->setMaxLength(255);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    word = dialog.textValue().toUpper().toStdU32String();
+    word = UpperCase(dialog.textValue().toStdU32String());
     return true;
 }
 

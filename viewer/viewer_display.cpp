@@ -274,7 +274,8 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
                          r.Height());
     }
     Host.ComposeOverlaps(*this);
-    if (!OpeningActive && !ModuleInstances.empty()) {
+    // Modules first draw a window that stands at its place and size: it is shown then.
+    if (!OpeningActive && !ModuleInstances.empty() && isVisible()) {
         // A module that asks for a redraw while it draws would never return. The lines
         // modules read are kept for this drawing only.
         ModuleTexts.Lines.clear();
@@ -283,7 +284,7 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
         if (const TLiveShade* shade = backdrop.LiveShade())
             ModuleCover.Begin(ViewOf(std::as_const(WindowBitmap)), shade->Alpha);
         DrawingModules = true;
-        Host.Modules().DrawModules(ModuleInstances, &WindowDib());
+        Host.Modules().DrawModules(ModuleInstances, WindowDib());
         DrawingModules = false;
         ModuleTexts.Lines.clear();
     } else {

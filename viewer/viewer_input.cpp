@@ -355,43 +355,124 @@ std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons butto
     return shift;
 }
 
-std::uint16_t VirtualKeyOf(int key) {
+std::uint16_t VirtualKeyOf(int key, Qt::KeyboardModifiers modifiers) {
     // Letters and digits share their codes; the rest as the designed desktop names them.
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9)
+        return static_cast<std::uint16_t>(GLIMRA_VK_NUMPAD0 + (key - Qt::Key_0));
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) ||
         key == Qt::Key_Space)
         return static_cast<std::uint16_t>(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<std::uint16_t>(0x70 + (key - Qt::Key_F1));
-    static const std::pair<int, std::uint16_t> named[] = {
-        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, 0x0D},
-        {Qt::Key_Enter, 0x0D},     {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},
-        {Qt::Key_Alt, 0x12},       {Qt::Key_Escape, 0x1B}, {Qt::Key_PageUp, 0x21},
-        {Qt::Key_PageDown, 0x22},  {Qt::Key_End, 0x23},    {Qt::Key_Home, 0x24},
-        {Qt::Key_Left, 0x25},      {Qt::Key_Up, 0x26},     {Qt::Key_Right, 0x27},
-        {Qt::Key_Down, 0x28},      {Qt::Key_Insert, 0x2D}, {Qt::Key_Delete, 0x2E}};
+        return static_cast<std::uint16_t>(GLIMRA_VK_F1 + (key - Qt::Key_F1));
+    static const std::pair<int, std::uint16_t> onKeypad[] = {
+        {Qt::Key_Asterisk, GLIMRA_VK_MULTIPLY}, {Qt::Key_Plus, GLIMRA_VK_ADD},
+        {Qt::Key_Minus, GLIMRA_VK_SUBTRACT},    {Qt::Key_Period, GLIMRA_VK_DECIMAL},
+        {Qt::Key_Comma, GLIMRA_VK_DECIMAL},     {Qt::Key_Slash, GLIMRA_VK_DIVIDE},
+        {Qt::Key_Clear, GLIMRA_VK_CLEAR}};
+    if (keypad)
+        for (auto [qtKey, code] : onKeypad)
+            if (qtKey == key)
+                return code;
+    // Shifted digits and punctuation by the key of a US keyboard that makes them.
+    static const std::pair<int, std::uint16_t> named[] = {{Qt::Key_Backspace, GLIMRA_VK_BACK},
+                                                          {Qt::Key_Tab, GLIMRA_VK_TAB},
+                                                          {Qt::Key_Backtab, GLIMRA_VK_TAB},
+                                                          {Qt::Key_Clear, GLIMRA_VK_CLEAR},
+                                                          {Qt::Key_Return, GLIMRA_VK_RETURN},
+                                                          {Qt::Key_Enter, GLIMRA_VK_RETURN},
+                                                          {Qt::Key_Shift, GLIMRA_VK_SHIFT},
+                                                          {Qt::Key_Control, GLIMRA_VK_CONTROL},
+                                                          {Qt::Key_Alt, GLIMRA_VK_MENU},
+                                                          {Qt::Key_AltGr, GLIMRA_VK_MENU},
+                                                          {Qt::Key_Pause, GLIMRA_VK_PAUSE},
+                                                          {Qt::Key_CapsLock, GLIMRA_VK_CAPITAL},
+                                                          {Qt::Key_Escape, GLIMRA_VK_ESCAPE},
+                                                          {Qt::Key_PageUp, GLIMRA_VK_PRIOR},
+                                                          {Qt::Key_PageDown, GLIMRA_VK_NEXT},
+                                                          {Qt::Key_End, GLIMRA_VK_END},
+                                                          {Qt::Key_Home, GLIMRA_VK_HOME},
+                                                          {Qt::Key_Left, GLIMRA_VK_LEFT},
+                                                          {Qt::Key_Up, GLIMRA_VK_UP},
+                                                          {Qt::Key_Right, GLIMRA_VK_RIGHT},
+                                                          {Qt::Key_Down, GLIMRA_VK_DOWN},
+                                                          {Qt::Key_Print, GLIMRA_VK_SNAPSHOT},
+                                                          {Qt::Key_Insert, GLIMRA_VK_INSERT},
+                                                          {Qt::Key_Delete, GLIMRA_VK_DELETE},
+                                                          {Qt::Key_Meta, GLIMRA_VK_LWIN},
+                                                          {Qt::Key_Super_L, GLIMRA_VK_LWIN},
+                                                          {Qt::Key_Menu, GLIMRA_VK_APPS},
+                                                          {Qt::Key_NumLock, GLIMRA_VK_NUMLOCK},
+                                                          {Qt::Key_ScrollLock, GLIMRA_VK_SCROLL},
+                                                          {Qt::Key_Exclam, '1'},
+                                                          {Qt::Key_At, '2'},
+                                                          {Qt::Key_NumberSign, '3'},
+                                                          {Qt::Key_Dollar, '4'},
+                                                          {Qt::Key_Percent, '5'},
+                                                          {Qt::Key_AsciiCircum, '6'},
+                                                          {Qt::Key_Ampersand, '7'},
+                                                          {Qt::Key_Asterisk, '8'},
+                                                          {Qt::Key_ParenLeft, '9'},
+                                                          {Qt::Key_ParenRight, '0'},
+                                                          {Qt::Key_Semicolon, GLIMRA_VK_OEM_1},
+                                                          {Qt::Key_Colon, GLIMRA_VK_OEM_1},
+                                                          {Qt::Key_Equal, GLIMRA_VK_OEM_PLUS},
+                                                          {Qt::Key_Plus, GLIMRA_VK_OEM_PLUS},
+                                                          {Qt::Key_Comma, GLIMRA_VK_OEM_COMMA},
+                                                          {Qt::Key_Less, GLIMRA_VK_OEM_COMMA},
+                                                          {Qt::Key_Minus, GLIMRA_VK_OEM_MINUS},
+                                                          {Qt::Key_Underscore, GLIMRA_VK_OEM_MINUS},
+                                                          {Qt::Key_Period, GLIMRA_VK_OEM_PERIOD},
+                                                          {Qt::Key_Greater, GLIMRA_VK_OEM_PERIOD},
+                                                          {Qt::Key_Slash, GLIMRA_VK_OEM_2},
+                                                          {Qt::Key_Question, GLIMRA_VK_OEM_2},
+                                                          {Qt::Key_QuoteLeft, GLIMRA_VK_OEM_3},
+                                                          {Qt::Key_AsciiTilde, GLIMRA_VK_OEM_3},
+                                                          {Qt::Key_BracketLeft, GLIMRA_VK_OEM_4},
+                                                          {Qt::Key_BraceLeft, GLIMRA_VK_OEM_4},
+                                                          {Qt::Key_Backslash, GLIMRA_VK_OEM_5},
+                                                          {Qt::Key_Bar, GLIMRA_VK_OEM_5},
+                                                          {Qt::Key_BracketRight, GLIMRA_VK_OEM_6},
+                                                          {Qt::Key_BraceRight, GLIMRA_VK_OEM_6},
+                                                          {Qt::Key_Apostrophe, GLIMRA_VK_OEM_7},
+                                                          {Qt::Key_QuoteDbl, GLIMRA_VK_OEM_7}};
     for (auto [qtKey, code] : named)
         if (qtKey == key)
             return code;
     return 0;
 }
 
+std::optional<std::uint8_t> ModuleButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return GLIMRA_BUTTON_LEFT;
+    case Qt::RightButton:
+        return GLIMRA_BUTTON_RIGHT;
+    case Qt::MiddleButton:
+        return GLIMRA_BUTTON_MIDDLE;
+    default:
+        return std::nullopt;
+    }
+}
+
 int TForm2::ForwardMouse(std::uint8_t kind, QMouseEvent* event, bool doubleClick) {
     if (ModuleInstances.empty() || !InputHandlers)
         return -1;
     QPoint at = event->position().toPoint();
-    std::uint8_t button = kind == GLIMRA_MOUSE_MOVE             ? GLIMRA_BUTTON_LEFT
-                          : event->button() == Qt::RightButton  ? GLIMRA_BUTTON_RIGHT
-                          : event->button() == Qt::MiddleButton ? GLIMRA_BUTTON_MIDDLE
-                                                                : GLIMRA_BUTTON_LEFT;
+    const std::optional<std::uint8_t> button =
+        kind == GLIMRA_MOUSE_MOVE ? GLIMRA_BUTTON_LEFT : ModuleButtonOf(event->button());
+    if (!button)
+        return -1;
     TModuleHit hit = Host.Modules().ForwardMouse(
-        ModuleInstances, kind, button,
+        ModuleInstances, kind, *button,
         ModuleShiftState(event->modifiers(), event->buttons(), doubleClick), at.x(), at.y());
     return hit.Handled ? hit.Index : -1;
 }
 
 void TForm2::ForwardKey(std::uint8_t kind, QKeyEvent* event) {
     if (!ModuleInstances.empty() && InputHandlers)
-        Host.Modules().ForwardKey(ModuleInstances, kind, VirtualKeyOf(event->key()),
+        Host.Modules().ForwardKey(ModuleInstances, kind,
+                                  VirtualKeyOf(event->key(), event->modifiers()),
                                   ModuleShiftState(event->modifiers(), Qt::NoButton, false));
 }
 

@@ -38,8 +38,8 @@ public:
     explicit TColumnSink(TLocationControl& column) : Column(column) {}
     void AddLocation(void* instance, const std::string& name, std::int32_t location,
                      std::uint8_t* visible, std::int32_t* left, std::int32_t* top,
-                     std::int32_t* width, std::int32_t* height) override {
-        Column.AddLocation(instance, name, location, visible, left, top, width, height);
+                     std::int32_t* width, std::int32_t* height, const char* library) override {
+        Column.AddLocation(instance, name, location, visible, left, top, width, height, library);
     }
     void Normalize() override { Column.Normalize(); }
 
@@ -113,12 +113,14 @@ TForm2::TForm2(TWindowHost& host)
     // The window repaints on every change of the bar, so it needs no repaint of its own.
     MiniScrollBar1.OnChange = [this] { MiniScrollBar1Change(); };
     CreateControls();
-    RegisterModuleOwner(this);
     TColumnSink column(ModuleLocations);
     Host.Modules().CreateModuleInstances(
         this, ModuleInstances,
         [&host](const std::string& name) { return host.SavedModuleLocation(name); }, column);
     CreateMenus();
+    // Only a whole window answers its modules: one that calls back from ExpCreate
+    // finds no window.
+    RegisterModuleOwner(this);
 }
 
 TForm2::~TForm2() {

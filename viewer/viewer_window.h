@@ -44,7 +44,11 @@ struct TOverlapPlan;
 // The shift set and the key code a module receives with an event.
 std::uint8_t ModuleShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons,
                               bool doubleClick);
-std::uint16_t VirtualKeyOf(int qtKey);
+// 0 for a key the interface has no code for.
+std::uint16_t VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
+// The module's button for a press or release; none for the buttons it has no value for
+// (back, forward and the like).
+std::optional<std::uint8_t> ModuleButtonOf(Qt::MouseButton button);
 
 // The name of a drop as the window takes it: at most 255 characters.
 std::string DroppedName(const std::string& path);

@@ -48,6 +48,43 @@ TEST(HostBlend, TablesTruncateWhereTheMaskedBlendRounds) {
     EXPECT_EQ(BlendMaskOne(201, 101, 0.5), 151);
 }
 
+// Both blends against the formulas worked out exactly for every pair of bytes: the
+// tables truncate alpha × s and (1 − alpha) × d, the masked blend rounds their sum
+// halves to even. Alpha is the double the module passes, taken at its exact value.
+TEST(HostBlend, EveryPairMatchesTheFormulasWorkedOutExactly) {
+    using TWide = unsigned __int128;
+    for (double alpha : {0.7, 0.5, 0.3, 0.1, 1.0 / 3, 0.99, 0.001}) {
+        int exponent = 0;
+        const TWide share = static_cast<TWide>(std::ldexp(std::frexp(alpha, &exponent), 53));
+        const int bits = 53 - exponent;
+        const TWide one = TWide(1) << bits;
+        auto trunc = [&](TWide numerator) { return static_cast<int>(numerator >> bits); };
+        auto nearestEven = [&](TWide numerator) {
+            const int whole = trunc(numerator);
+            const TWide twice = 2 * (numerator - (TWide(whole) << bits));
+            return twice > one || (twice == one && whole % 2 == 1) ? whole + 1 : whole;
+        };
+        TGuardedBitmap tabled(256, 256), masked(256, 256), src(256, 256);
+        for (int d = 0; d < 256; ++d)
+            for (int s = 0; s < 256; ++s) {
+                tabled.Set(s, d, d, d, d);
+                masked.Set(s, d, d, d, d);
+                src.Set(s, d, s, s, s);
+            }
+        Blend(tabled.View(), 0, 0, src.View(), alpha, false, false);
+        BlendMask(masked.View(), 0, 0, src.View(), TMask(256, 256).View(), alpha, false, false);
+        int wrong = 0;
+        for (int d = 0; d < 256; ++d)
+            for (int s = 0; s < 256; ++s) {
+                const int table = trunc((one - share) * d) + trunc(share * s);
+                const int exact = nearestEven((one - share) * d + share * s);
+                wrong += tabled.Pixel(s, d)[1] != table || masked.Pixel(s, d)[1] != exact;
+            }
+        EXPECT_EQ(wrong, 0) << "alpha " << alpha;
+    }
+    EXPECT_EQ(BlendOne(0, 10, 0.7), 6); // 10 × 0.7 lies just below 7
+}
+
 TEST(HostBlend, MaskedBlendRoundsHalvesToEven) {
     EXPECT_EQ(BlendMaskOne(0, 1, 0.5), 0); // 0.5
     EXPECT_EQ(BlendMaskOne(0, 3, 0.5), 2); // 1.5

@@ -183,6 +183,26 @@ TEST_F(WindowModulesTest, AModuleThatForgesHandlesCannotHurtTheWindow) {
     EXPECT_EQ(w->WindowBitmap.pixelColor(60, 70), QColor(255, 0, 255));
 }
 
+// A window is drawn for its modules only once it stands at its place and size, and
+// is named to them only once it is whole.
+TEST_F(WindowModulesTest, ModulesMeetOnlyAWholePlacedWindow) {
+    Load({"callsback", "spec258"});
+    ASSERT_EQ(Host.ModuleSet.Count(), 2);
+    TFixture fixture("spec258");
+    auto w = std::make_unique<TForm2>(Host); // ExpCreate calls the host back: no effect
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->InitWindow(false);
+    w->OpenFile(Folder.Write("placed.log", "x\n"));
+    w->Redraw();
+    w->setGeometry(100, 100, 480, 350);
+    w->ApplySettings(Host.Values);
+    w->Redraw();
+    const std::string log = fixture.Log();
+    const auto draw = log.find("Draw");
+    ASSERT_NE(draw, std::string::npos) << log;
+    EXPECT_EQ(log.substr(log.find(' ', draw + 5) + 1, 7), "480x350") << log;
+}
+
 TEST_F(WindowModulesTest, TheWindowOffersDrawsAndForwardsToItsModules) {
     Load({"spec261", "second261"});
     ASSERT_EQ(Host.ModuleSet.Count(), 2);
@@ -284,6 +304,81 @@ TEST_F(WindowModulesTest, TheModuleMenuShowsAndSwitchesEachModule) {
     QCoreApplication::sendEvent(w.get(), &press);
     EXPECT_TRUE(Host.ModuleSet.IsModuleVisible(1, w->ModuleInstances[1]));
     EXPECT_FALSE(w->ModuleMenu->Shown());
+}
+
+} // namespace glimra
+
+namespace glimra {
+
+// The key and mouse events of a fixture's log, without the instance: "Key 0 65 1;".
+std::string Events(const std::string& log) {
+    std::string events;
+    std::size_t at = 0;
+    for (std::size_t end; (end = log.find(';', at)) != std::string::npos; at = end + 1) {
+        const std::string entry = log.substr(at, end - at);
+        if (entry.rfind("Key ", 0) == 0 || entry.rfind("Mouse ", 0) == 0) {
+            const std::size_t name = entry.find(' '), instance = entry.find(' ', name + 1);
+            events += entry.substr(0, name) + entry.substr(instance) + ";";
+        }
+    }
+    return events;
+}
+
+// What a module receives for keys and buttons: the interface's kind, virtual-key
+// code, button and shift set, whatever the keyboard's shift level or keypad; nothing
+// for a button the interface has no value for.
+TEST_F(WindowModulesTest, KeysAndButtonsArriveAsTheInterfaceDefinesThem) {
+    Load({"spec261"});
+    TFixture module("spec261");
+    auto w = MakeWindow(Host);
+    TRap& rap = Host.ModuleSet.Module(0);
+    Place(rap, w->ModuleInstances[0], 10, 40, 40, 20);
+    const auto shift = Qt::ShiftModifier, keypad = Qt::KeypadModifier;
+    struct TKey {
+        int QtKey;
+        Qt::KeyboardModifiers Modifiers;
+        int Code, Shift;
+    };
+    for (const TKey& k : std::vector<TKey>{{Qt::Key_A, {}, 'A', 0},
+                                           {Qt::Key_Exclam, shift, '1', 1},
+                                           {Qt::Key_ParenRight, shift, '0', 1},
+                                           {Qt::Key_7, keypad, GLIMRA_VK_NUMPAD0 + 7, 0},
+                                           {Qt::Key_Asterisk, keypad, GLIMRA_VK_MULTIPLY, 0},
+                                           {Qt::Key_Minus, keypad, GLIMRA_VK_SUBTRACT, 0},
+                                           {Qt::Key_Asterisk, shift, '8', 1},
+                                           {Qt::Key_Question, shift, GLIMRA_VK_OEM_2, 1},
+                                           {Qt::Key_Semicolon, {}, GLIMRA_VK_OEM_1, 0},
+                                           {Qt::Key_CapsLock, {}, GLIMRA_VK_CAPITAL, 0},
+                                           {Qt::Key_NumLock, {}, GLIMRA_VK_NUMLOCK, 0},
+                                           {Qt::Key_Backtab, shift, GLIMRA_VK_TAB, 1},
+                                           {Qt::Key_F3, Qt::ControlModifier, 0x72, 4},
+                                           {Qt::Key_unknown, {}, 0, 0}}) {
+        module.Clear();
+        QKeyEvent press(QEvent::KeyPress, k.QtKey, k.Modifiers);
+        QKeyEvent release(QEvent::KeyRelease, k.QtKey, k.Modifiers);
+        w->FormKeyDown(&press);
+        w->FormKeyUp(&release);
+        const std::string code = std::to_string(k.Code), bits = std::to_string(k.Shift);
+        EXPECT_EQ(Events(module.Log()),
+                  "Key 0 " + code + " " + bits + ";Key 1 " + code + " " + bits + ";")
+            << "Qt key " << std::hex << k.QtKey;
+    }
+    struct TButton {
+        Qt::MouseButton Button;
+        const char* Arrives;
+    };
+    const QPoint inside(20, 50);
+    for (const TButton& b : std::vector<TButton>{{Qt::LeftButton, "Mouse 0 0 8 20 50;"},
+                                                 {Qt::RightButton, "Mouse 0 1 16 20 50;"},
+                                                 {Qt::MiddleButton, "Mouse 0 2 32 20 50;"},
+                                                 {Qt::BackButton, ""},
+                                                 {Qt::ForwardButton, ""}}) {
+        module.Clear();
+        QMouseEvent press(QEvent::MouseButtonPress, inside, w->mapToGlobal(inside), b.Button,
+                          b.Button, Qt::NoModifier);
+        w->FormMouseDown(&press);
+        EXPECT_EQ(Events(module.Log()), b.Arrives) << b.Button;
+    }
 }
 
 } // namespace glimra

@@ -18,7 +18,9 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -74,6 +76,14 @@ protected:
         return hub;
     }
     static QRect Bounds(const TForm2* w) { return w->geometry(); }
+    // Three fixture modules in the settings folder's Module folder.
+    void CopyModules() {
+        QDir().mkpath(QString::fromStdString(Folder.Path("Module")));
+        for (const char* name : {"spec261", "second261", "spec260"})
+            ASSERT_TRUE(QFile::copy(QString(GLIMRA_FIXTURE_ROOT "/Module/") + name + ".so",
+                                    QString::fromStdString(Folder.Path("Module/")) + name + ".so"));
+    }
+    std::string Ini() const { return TTestFolder::Read(Folder.Path("GLIMRA4.INI")); }
 };
 
 TEST_F(SetupExchangeTest, EveryControlShowsItsSettingAndUpdateWritesItBack) {
@@ -376,10 +386,7 @@ TEST_F(SetupExchangeTest, ALayeredWindowStaysTranslucentWhenItsPlatformWindowIsM
 }
 
 TEST_F(SetupExchangeTest, ReloadAllLeavesOneWindowWithTheModulesInTheNewOrder) {
-    QDir().mkpath(QString::fromStdString(Folder.Path("Module")));
-    for (const char* name : {"spec261", "second261", "spec260"})
-        ASSERT_TRUE(QFile::copy(QString(GLIMRA_FIXTURE_ROOT "/Module/") + name + ".so",
-                                QString::fromStdString(Folder.Path("Module/")) + name + ".so"));
+    CopyModules();
     auto hub = MakeHub();
     ASSERT_EQ(hub->Modules().Count(), 3);
     hub->NewWindow();
@@ -411,13 +418,44 @@ TEST_F(SetupExchangeTest, ReloadAllLeavesOneWindowWithTheModulesInTheNewOrder) {
 }
 
 TEST_F(SetupExchangeTest, AbortOnTheModuleQuestionStoresTheOrderForTheNextStart) {
+    CopyModules();
     auto hub = MakeHub();
     TForm2* w = hub->WindowList()[0];
     hub->ShowSetup();
+    TForm3& f = *hub->SetupDialog();
+    f.SelectLine(2);
+    f.SpeedButton1->click();
+    f.SpeedButton1->click();                                // SPEC261 first
+    f.CheckListBox1->item(2)->setCheckState(Qt::Unchecked); // SPEC260 off
     Boxes.Answers = {TMsgResult::Abort};
-    hub->SetupDialog()->Button8->click();
+    f.Button8->click();
+    // Nothing restarts: the same window, the modules as loaded.
     EXPECT_EQ(hub->WindowList()[0].data(), w);
     EXPECT_TRUE(Pauses.empty());
+    EXPECT_EQ(hub->Modules().GetModuleNameAt(0), "second261");
+    EXPECT_EQ(w->ModuleInstances.size(), 3u);
+    hub.reset();
+    const std::string ini = Ini();
+    EXPECT_NE(ini.find("SPEC261.SO= 0,TRUE,"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("SECOND261.SO= 1,TRUE,"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("SPEC260.SO= 2,FALSE,"), std::string::npos) << ini;
+}
+
+// The place a module was moved to in the column is where the next window puts it.
+TEST_F(SetupExchangeTest, ClosingAWindowStoresItsModuleColumn) {
+    CopyModules();
+    auto hub = MakeHub();
+    TForm2* w = hub->WindowList()[0];
+    ASSERT_EQ(hub->Modules().GetModuleNameAt(0), "second261");
+    w->SelectedModule = 0;
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d");
+    w->FormKeyDown(&down);
+    w->close();
+    EXPECT_EQ(hub->Store()->GetModuleLocation("second261"), 1);
+    EXPECT_EQ(hub->Store()->GetModuleLocation("spec260"), 0);
+    EXPECT_EQ(hub->Store()->GetModuleLocation("spec261"), 2);
+    hub.reset();
+    EXPECT_NE(Ini().find("SECOND261.SO= 0,TRUE,1"), std::string::npos) << Ini();
 }
 
 TEST_F(SetupExchangeTest, TheFileMenusSetupStopsTheTickerAndShowsTheDialog) {

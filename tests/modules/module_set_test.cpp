@@ -22,7 +22,7 @@ public:
     int Normalized = 0;
     void AddLocation(void*, const std::string& name, std::int32_t location, std::uint8_t* visible,
                      std::int32_t* left, std::int32_t* top, std::int32_t* width,
-                     std::int32_t* height) override {
+                     std::int32_t* height, const char*) override {
         Entries.push_back({name, location, visible, left, top, width, height});
     }
     void Normalize() override { ++Normalized; }
@@ -172,6 +172,31 @@ TEST_F(ModuleSetTest, EveryVisibleInstanceUnderThePointerGetsTheClickTheFirstIsN
     EXPECT_EQ(Set.ForwardMouse(Instances, 1, 0, 0, 300, 300), (TModuleHit{false, -1}));
 }
 
+// Modules that break the contract harm neither the host nor the module after them: one
+// that makes no instance, a refused version without a name, null area pointers, and
+// one that rewrites the bitmap header it was lent.
+TEST_F(ModuleSetTest, ContractBreakersHarmNeitherTheHostNorTheNextModule) {
+    TFixture none("nullcreate"), next("spec258");
+    LoadAndOpenWindow({"nullcreate", "nameless262", "nullpointers", "forgeheader", "spec258"});
+    ASSERT_EQ(Set.Count(), 4);
+    EXPECT_EQ(StoredName("nameless262"), "ERROR");
+    ASSERT_EQ(Instances.size(), 4u);
+    EXPECT_EQ(Instances[0], nullptr);
+    EXPECT_EQ(Layout.Entries.size(), 3u); // no place for no instance
+    EXPECT_FALSE(Set.IsModuleVisible(0, Instances[0]));
+    Set.SetModuleVisible(0, Instances[0], true);
+    next.Clear();
+    for (int round = 0; round < 2; ++round)
+        Set.DrawModules(Instances, GlimraDib{4, 3, 24, 12, nullptr});
+    EXPECT_EQ(next.Log(), "Draw 1 4x3;Draw 1 4x3;");
+    EXPECT_EQ(Set.ForwardMouse(Instances, 0, 0, 0, 5, 5), (TModuleHit{false, -1}));
+    EXPECT_FALSE(Set.OfferParam(Instances, "/tmp/x.log"));
+    Set.FreeModuleInstances(Owner(1), Instances);
+    // Nothing was asked of an instance that does not exist.
+    const std::string log = none.Log();
+    EXPECT_EQ(log.substr(log.find("ExpCreate")), "ExpCreate null;");
+}
+
 TEST_F(ModuleSetTest, HiddenInstancesAreStillDrawn) {
     TFixture a("spec258"), b("spec261");
     LoadAndOpenWindow({"spec258", "spec261"});
@@ -180,7 +205,7 @@ TEST_F(ModuleSetTest, HiddenInstancesAreStillDrawn) {
     EXPECT_TRUE(Set.IsModuleVisible(1, Instances[1]));
     a.Clear(), b.Clear();
     GlimraDib dib{4, 3, 24, 12, nullptr};
-    Set.DrawModules(Instances, &dib);
+    Set.DrawModules(Instances, dib);
     EXPECT_EQ(a.Log(), "Draw 1 4x3;");
     EXPECT_EQ(b.Log(), "Draw 1 4x3;");
 }
