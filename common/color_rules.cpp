@@ -60,6 +60,7 @@ TRuleSet::TRuleSet(std::vector<TColorRule> rules) : rules_(std::move(rules)) {
         compiled_.push_back(std::make_unique<TCompiled>(rule));
 }
 
+TRuleSet::TRuleSet() = default;
 TRuleSet::~TRuleSet() = default;
 
 int TRuleSet::Match(std::string_view text) const {

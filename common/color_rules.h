@@ -30,7 +30,7 @@ std::optional<TColorRule> TextToColorRule(std::string_view text);
 // The rules compiled once, matched from any thread.
 class TRuleSet {
 public:
-    TRuleSet() = default;
+    TRuleSet();
     explicit TRuleSet(std::vector<TColorRule> rules);
     ~TRuleSet();
     TRuleSet(const TRuleSet&) = delete;

@@ -379,9 +379,9 @@ std::uint64_t TLineStore::Version() const {
     return Changes;
 }
 
-std::string TLineStore::Line(std::size_t index) const {
+std::string TLineStore::Line(std::size_t index, std::size_t limit) const {
     std::lock_guard lock(Guard);
-    std::string line(LineLocked(index));
+    std::string line(LineLocked(index, limit));
     if (SettleLocked())
         return {};
     return line;

@@ -53,7 +53,8 @@ public:
     // Grows with every change of the lines or of their rows, so a view can tell
     // whether it is stale.
     std::uint64_t Version() const;
-    std::string Line(std::size_t index) const;
+    // At most limit bytes of the line.
+    std::string Line(std::size_t index, std::size_t limit = SIZE_MAX) const;
     bool LastLineOpen() const;
     // How many bytes the lines were read or appended from.
     std::size_t RawSize() const;

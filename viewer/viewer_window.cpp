@@ -209,6 +209,7 @@ void TForm2::ApplySettings(const TRegIniRec& settings) {
     QColor color;
     DataToFont(settings.Font, textFont, color);
     TextColor = color;
+    LineRules.Apply(settings.Rules);
     WordWrapper->SetTextColor(color);
     SetTextFont(textFont);
     Follower->ApplySettings(settings.WaitTime, settings.Retry);

@@ -10,6 +10,7 @@
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
+#include "viewer/line_rules.h"
 #include "viewer/line_store.h"
 #include "viewer/shown_picture.h"
 #include "viewer/store_worker.h"
@@ -157,6 +158,7 @@ public:
     std::unique_ptr<TStoreWorker> Worker;
     // The shaped and drawn text of the lines on show.
     TLineImages LineImages;
+    TLineRules LineRules;
     // The picture under the text, kept while it stays the same.
     TFrameBase Base;
     // One instance per loaded module, in module order, and where they stand.
