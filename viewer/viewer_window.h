@@ -7,6 +7,7 @@
 #include "modules/glimra_module.h"
 #include "modules/location_control.h"
 #include "settings/reg_ini_rec.h"
+#include "viewer/desktop_alerts.h"
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
@@ -159,6 +160,7 @@ public:
     // The shaped and drawn text of the lines on show.
     TLineImages LineImages;
     TLineRules LineRules;
+    TDesktopAlerts Alerts;
     // The picture under the text, kept while it stays the same.
     TFrameBase Base;
     // One instance per loaded module, in module order, and where they stand.
