@@ -18,14 +18,12 @@ std::vector<QColor> TLineRules::Colors(const TLineStore& store,
     std::vector<QColor> colors(displayLines.size());
     if (set_->Empty())
         return colors;
-    // The rows of one file line follow each other: it is matched once.
-    std::size_t lastLine = SIZE_MAX;
+    // The rows of one file line follow each other: it is read and matched once.
+    const auto heads = store.FileLineHeads(displayLines, MatchLimit);
     QColor lastColor;
-    for (std::size_t i = 0; i < displayLines.size(); ++i) {
-        const std::size_t fileLine = store.FileLineOf(displayLines[i]);
-        if (fileLine != lastLine) {
-            lastLine = fileLine;
-            const int rule = set_->Match(store.Line(fileLine, MatchLimit));
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+        if (i == 0 || heads[i].first != heads[i - 1].first) {
+            const int rule = set_->Match(heads[i].second);
             lastColor = rule < 0 ? QColor() : ToQColor(set_->Rules()[rule].Color);
         }
         colors[i] = lastColor;

@@ -53,8 +53,7 @@ public:
     // Grows with every change of the lines or of their rows, so a view can tell
     // whether it is stale.
     std::uint64_t Version() const;
-    // At most limit bytes of the line.
-    std::string Line(std::size_t index, std::size_t limit = SIZE_MAX) const;
+    std::string Line(std::size_t index) const;
     bool LastLineOpen() const;
     // How many bytes the lines were read or appended from.
     std::size_t RawSize() const;
@@ -82,6 +81,11 @@ public:
     // The same for several lines in one turn of the lock: while the worker takes its
     // turns, each call waits for one, and a screenful of calls for a screenful of them.
     std::vector<std::u32string> DisplayLines(const std::vector<std::size_t>& indices) const;
+    // The file line of each display line and at most limit bytes of its text, in one turn
+    // of the lock. A file line is read only where it differs from the entry before;
+    // there the text is left empty.
+    std::vector<std::pair<std::size_t, std::string>>
+    FileLineHeads(const std::vector<std::size_t>& displayIndices, std::size_t limit) const;
     // Which file line a display line belongs to, and the first display line of a file line.
     std::size_t FileLineOf(std::size_t displayIndex) const;
     std::size_t DisplayIndexOf(std::size_t fileLine) const;
