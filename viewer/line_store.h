@@ -83,7 +83,7 @@ public:
     std::vector<std::u32string> DisplayLines(const std::vector<std::size_t>& indices) const;
     // The file line of each display line and at most limit bytes of its text, in one turn
     // of the lock. A file line is read only where it differs from the entry before;
-    // there the text is left empty.
+    // where it repeats, the text is left empty.
     std::vector<std::pair<std::size_t, std::string>>
     FileLineHeads(const std::vector<std::size_t>& displayIndices, std::size_t limit) const;
     // Which file line a display line belongs to, and the first display line of a file line.
