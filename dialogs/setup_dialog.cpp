@@ -285,6 +285,8 @@ void TForm3::AddRuleRow(const TColorRule& rule) {
     RuleList->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(rule.Pattern)));
     auto* swatch = new TPanel(QString(), RuleList);
     swatch->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // Inside the table it would take the view's background role, which SetColor leaves.
+    swatch->setBackgroundRole(QPalette::Window);
     swatch->SetColor(rule.Color);
     connect(swatch, &TPanel::Click, this, [this, swatch] { ChooseSwatchColor(swatch); });
     RuleList->setCellWidget(row, 1, swatch);

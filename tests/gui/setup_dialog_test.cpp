@@ -19,8 +19,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
@@ -272,6 +272,12 @@ TEST_F(SetupDialogTest, RulesPageEditsReordersAndNamesBadExpressions) {
     EXPECT_EQ(Form.Rules().size(), 2u);
     Form.PageControl1->setCurrentWidget(Form.TabSheet4);
     EXPECT_TRUE(Form.UPDATE->isEnabled());
+    // The swatch shows its colour inside the table too.
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    QWidget* swatch = Form.RuleList->cellWidget(0, 1);
+    const QImage shot = swatch->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(0, 255, 0));
 }
 
 } // namespace
