@@ -83,7 +83,7 @@ std::vector<std::string> TRuleSet::Problems() const {
     for (std::size_t i = 0; i < compiled_.size(); ++i)
         if (!compiled_[i]->Expression.ok())
             problems.push_back("Rule " + std::to_string(i + 1) + ": " +
-                               compiled_[i]->Expression.error() + ": " + rules_[i].Pattern);
+                               compiled_[i]->Expression.error());
     return problems;
 }
 

@@ -42,7 +42,8 @@ public:
     int Match(std::string_view text) const;
     bool Empty() const { return rules_.empty(); }
     bool HasAlerts() const;
-    // One line per rule whose expression does not compile: "Rule 3: missing ): (a".
+    // One line per rule whose expression does not compile, RE2's words saying where:
+    // "Rule 3: missing ): (a".
     std::vector<std::string> Problems() const;
 
 private:
