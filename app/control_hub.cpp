@@ -2,6 +2,7 @@
 
 #include "app/update_thread.h"
 #include "app/window_geometry.h"
+#include "common/qt_color.h"
 #include "dialogs/file_dialog.h"
 #include "dialogs/setup_dialog.h"
 #include "dialogs/setup_host.h"
@@ -12,6 +13,7 @@
 #include "platform/focus_watch.h"
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
+#include "platform/window_opacity.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
 #include "viewer/module_host.h"
@@ -77,7 +79,10 @@ void TFourthGlimraControl::FormCreate() {
         MessageBoxes().Show(TMsgKind::Information, "no resource.", TMsgButtons::Ok);
         std::exit(0);
     }
-    CopyTints(); // into the hub and the surface
+    // The look is chosen once: a compositor that starts or stops later changes nothing.
+    Look = CompositorBlends() ? std::make_unique<TBackdrop>(TLiveShade{})
+                              : std::make_unique<TBackdrop>(SurfaceDib.get());
+    CopyTints(); // into the hub, the surface and the shade
     ActivationHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
                              &TFourthGlimraControl::ApplicationStateChanged);
     FocusWatch = std::make_unique<TFocusWatch>([this] { Activation.FocusReturned(); });
@@ -97,6 +102,19 @@ void TFourthGlimraControl::CopyTints() {
         SurfaceDib->AvR = AvR;
         SurfaceDib->AvReverse = AvReverse;
     }
+    if (!Look)
+        return;
+    TLiveShade shade = Settings().LayerWin
+                           ? LayeredShade(127)
+                           : LiveShade(static_cast<std::uint8_t>(Settings().LightLevel),
+                                       {AvB, AvG, AvR, AvReverse});
+    for (TColor ink : {Settings().Font.FontColor, Settings().FileColor,
+                       Settings().DeActiveMenuColor, Settings().ActiveMenuColor}) {
+        const QColor c = ToQColor(ink);
+        shade.AddInk(static_cast<std::uint8_t>(c.blue()), static_cast<std::uint8_t>(c.green()),
+                     static_cast<std::uint8_t>(c.red()));
+    }
+    Look->SetShade(shade);
 }
 
 void TFourthGlimraControl::FreeWindows() {
@@ -228,8 +246,12 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
 }
 
 void TFourthGlimraControl::CloseWindow(TForm2& window) {
-    Settings().Left = window.x();
-    Settings().Top = window.y();
+    // Where the compositor places windows their positions are not known: what was
+    // stored stays.
+    if (PlatformPlacesWindows()) {
+        Settings().Left = window.x();
+        Settings().Top = window.y();
+    }
     Settings().Width = window.width();
     Settings().Height = window.height();
     ForgetWindow(window);
@@ -269,7 +291,7 @@ void TFourthGlimraControl::TerminateTimerTimer() {
 }
 
 void TFourthGlimraControl::CaptureBackground() {
-    if (!ActiveWindow || !SurfaceDib)
+    if (!ActiveWindow || !SurfaceDib || Live())
         return;
     if (LayeredActive(ActiveWindow)) {
         SurfaceDib->Clear();
@@ -291,6 +313,9 @@ void TFourthGlimraControl::ApplicationStateChanged(Qt::ApplicationState state) {
 }
 
 void TFourthGlimraControl::AppActivate() {
+    // The compositor shows what lies behind: no hiding, no wait, no capture.
+    if (Live())
+        return;
     if (LayeredActive(ActiveWindow)) {
         CaptureBackground();
         ShowHiddenWindows();
@@ -312,6 +337,8 @@ void TFourthGlimraControl::AppActivate() {
 
 void TFourthGlimraControl::RefreshBackground() {
     Captured = true;
+    if (Live())
+        return;
     // The setup dialog stays out of the picture of the desktop.
     const bool dialogShown = Form3 && Form3->isVisible();
     if (Form3)
@@ -326,7 +353,7 @@ void TFourthGlimraControl::RefreshBackground() {
 }
 
 std::vector<TOverlapStep> TFourthGlimraControl::OverlapSteps(const TForm2& window) const {
-    if (LayeredActive(&window) || Windows.size() < 2)
+    if (Live() || LayeredActive(&window) || Windows.size() < 2)
         return {};
     std::vector<TStackedWindow> stack;
     for (const auto& w : Windows) {
@@ -384,6 +411,9 @@ QRect SolidPart(const QWidget& window) {
 
 QRegion TFourthGlimraControl::Hidden(const TForm2& window) const {
     QRegion hidden;
+    // Every window lets the ones behind show through.
+    if (Live())
+        return hidden;
     bool inFront = false;
     for (const auto& w : Windows) {
         if (!inFront) {

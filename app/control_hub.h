@@ -3,6 +3,7 @@
 #include "app/update_sweep.h"
 #include "common/forward_record.h"
 #include "common/start_options.h"
+#include "graphics/backdrop.h"
 #include "graphics/overlaps.h"
 #include "settings/reg_work.h"
 #include "settings/shared_levels.h"
@@ -55,7 +56,10 @@ public:
 
     // TWindowHost
     const TRegIniRec& Settings() const override { return SettingsStore->Settings; }
-    const TCdib* Surface() const override { return SurfaceDib.get(); }
+    const TBackdrop& Backdrop() const override { return *Look; }
+    const TCdib* Surface() const { return SurfaceDib.get(); }
+    // Where the compositor blends the windows: nothing is captured or composed behind.
+    bool Live() const { return Look && Look->LiveShade(); }
     void ComposeOverlaps(TForm2& window) override;
     TOverlapPlan OverlapPlan(const TForm2& window) const override;
     QRegion Hidden(const TForm2& window) const override;
@@ -110,6 +114,7 @@ private:
     QTimer* TerminateTimer = nullptr;
     std::unique_ptr<TRegWork> SettingsStore;
     std::unique_ptr<TCdib> SurfaceDib;
+    std::unique_ptr<TBackdrop> Look;
     std::unique_ptr<TUpdateThread> Updates;
     std::unique_ptr<TModuleSet> ModuleList;
     std::vector<std::string> Parameters;

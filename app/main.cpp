@@ -1,4 +1,5 @@
 #include "app/control_hub.h"
+#include "app/session_platform.h"
 #include "common/color_rules.h"
 #include "common/forward_record.h"
 #include "common/start_options.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -44,10 +46,17 @@ void CloseAllWindows(const TFourthGlimraControl& hub) {
 
 // Every parameter is a file name, even one that looks like an option of Qt's (-reverse,
 // -style): they are taken before Qt sees them, and Qt is left the program's name alone.
-// Bytes as given: a file name need not be valid text.
+// The one exception is a leading "-platform NAME", the way to ask for native Wayland,
+// unless a file "-platform" exists. Bytes as given: a file name need not be valid text.
 std::vector<std::string> TakeCommandLine(int& argc, char** argv) {
     std::vector<std::string> params = CommandLineParameters(argc, argv, "");
-    argc = std::min(argc, 1);
+    int forQt = 1;
+    std::error_code ec;
+    if (params.size() >= 2 && params[0] == "-platform" && !std::filesystem::exists(params[0], ec)) {
+        params.erase(params.begin(), params.begin() + 2);
+        forQt = 3;
+    }
+    argc = std::min(argc, forQt);
     return params;
 }
 
@@ -110,6 +119,33 @@ int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
 
 } // namespace
 
+// Chooses XWayland in a Wayland session unless a platform was asked for. Only for the
+// start: programs the program opens (the help, a folder) make their own choice.
+class TSessionPlatform {
+public:
+    TSessionPlatform(int argc, char** argv) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(value ? value : "");
+        };
+        TSession session{env("WAYLAND_DISPLAY"), env("DISPLAY"),
+                         std::getenv("QT_QPA_PLATFORM") != nullptr ||
+                             AsksPlatform(std::vector<std::string>(argv + 1, argv + argc))};
+        const std::string platform = SessionPlatform(session);
+        Chosen = !platform.empty();
+        if (Chosen)
+            qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+    }
+    // Once the application stands on its platform.
+    void Forget() const {
+        if (Chosen)
+            qunsetenv("QT_QPA_PLATFORM");
+    }
+
+private:
+    bool Chosen = false;
+};
+
 int main(int argc, char** argv) {
     // First of all: a stop while Qt loads or the instance is checked ends the program
     // cleanly too.
@@ -124,7 +160,9 @@ int main(int argc, char** argv) {
     if (options.ListRules)
         return ListRules(argc, argv);
     ResolveFirstParameter(params, WorkingFolder());
+    const TSessionPlatform platform(argc, argv);
     QApplication app(argc, argv);
+    platform.Forget();
     QApplication::setApplicationDisplayName(QStringLiteral("4th Glimra"));
     QApplication::setQuitOnLastWindowClosed(false);
 

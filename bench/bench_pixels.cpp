@@ -4,6 +4,7 @@
 #include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
 #include "graphics/ink_picture.h"
+#include "graphics/live_shade.h"
 #include "graphics/pixel_ops.h"
 #include "memcpy_anchor.h"
 
@@ -56,6 +57,23 @@ void BM_CopyToXrgb(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_CopyToXrgb)->Unit(benchmark::kMicrosecond);
+
+// The same for the live look: a shade with white text on a fifth of the pixels.
+void BM_CopyToPremultiplied(benchmark::State& state) {
+    TCdib bitmap(480, 350);
+    TLiveShade shade = LiveShade(2, {1, 1, 1, false});
+    shade.AddInk(255, 255, 255);
+    std::memset(bitmap.Bits(), 0, static_cast<std::size_t>(bitmap.Stride()) * 350);
+    for (int y = 0; y < 350; y += 5)
+        std::memset(bitmap.Bits() + y * bitmap.Stride(), 0xC0, 480 * 3);
+    std::vector<std::uint8_t> screen(480 * 4 * 350);
+    Measure(state, screen.size(), [&] {
+        CopyToPremultiplied(bitmap.View(), {0, 0, 480, 350}, shade, nullptr, screen.data(),
+                            480 * 4);
+        benchmark::ClobberMemory();
+    });
+}
+BENCHMARK(BM_CopyToPremultiplied)->Unit(benchmark::kMicrosecond);
 
 class TBenchOwner : public QWidget, public TBitmapOwner {
 public:

@@ -16,3 +16,11 @@ write_big_log() {
     yes "2024-05-17 08:00:00.000 INFO  [worker-01] http.server: GET /api/v1/orders/123456?expand=items 200 17 ms" |
         head -c "${2}M" >"$1" || true # yes ends on the closed pipe
 }
+
+# GLIMRA_LOOK=live: a compositing manager blends the windows, so the program takes its
+# live look; otherwise it captures the desktop.
+if [ "${GLIMRA_LOOK:-captured}" = live ]; then
+    xcompmgr >/dev/null 2>&1 &
+    PIDS+=($!)
+    sleep 0.5
+fi

@@ -5,9 +5,10 @@
 
 namespace glimra {
 
-TLineScanner::TLineScanner(TEncoding encoding, std::uint64_t from)
+TLineScanner::TLineScanner(TEncoding encoding, std::uint64_t from, bool afterCr)
     : Unit(UnitSize(encoding)),
-      BigEndian(encoding == TEncoding::Utf16Be || encoding == TEncoding::Utf32Be), At(from) {}
+      BigEndian(encoding == TEncoding::Utf16Be || encoding == TEncoding::Utf32Be), At(from),
+      AfterCr(afterCr) {}
 
 TLineScanner::TUnit TLineScanner::Kind(const char* unit) const {
     // The character's byte, and the unit's other bytes all zero.

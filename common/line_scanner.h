@@ -15,8 +15,9 @@ namespace glimra {
 // ends found are those of the decoded text, at offsets of the file.
 class TLineScanner {
 public:
-    // from: the file offset of the first byte fed (after a byte-order mark).
-    TLineScanner(TEncoding encoding, std::uint64_t from);
+    // from: the file offset of the first byte fed (after a byte-order mark), a line's
+    // start; afterCr: the line before ended with CR, so an LF fed first belongs to it.
+    TLineScanner(TEncoding encoding, std::uint64_t from, bool afterCr = false);
     // Appends to starts the offset of every line whose first unit is in bytes; a unit
     // or a CR LF cut by the end of bytes is completed by the next call.
     void Feed(std::string_view bytes, std::vector<std::uint64_t>& starts);
@@ -24,6 +25,8 @@ public:
     bool LineOpen() const { return InLine; }
     // The offset of the next byte to feed.
     std::uint64_t End() const { return At + Partial.size(); }
+    // The offset after the last whole unit fed: a unit cut short belongs to no line yet.
+    std::uint64_t Whole() const { return At; }
 
 private:
     enum class TUnit { Other, Lf, Cr };

@@ -194,8 +194,16 @@ TEncodingChoice ChooseEncoding(std::string_view head, std::optional<TEncoding> f
         return {*utf16, 0};
     if (IsUtf8(head))
         return {TEncoding::Utf8, 0};
-    if (auto utf16 = Utf16ByZeros(head, 64))
-        return {*utf16, 0};
+    // Few zeros are enough only with a line end among them: a stray NUL in a short
+    // 8-bit log does not make it UTF-16.
+    if (auto utf16 = Utf16ByZeros(head, 64)) {
+        const std::string_view lf = *utf16 == TEncoding::Utf16Le ? std::string_view("\n\0", 2)
+                                                                 : std::string_view("\0\n", 2);
+        for (std::size_t at = head.find(lf); at != std::string_view::npos;
+             at = head.find(lf, at + 1))
+            if (at % 2 == 0)
+                return {*utf16, 0};
+    }
     return {detector ? EncodingFromDetector(detector(head)) : TEncoding::Windows1252, 0};
 }
 

@@ -1,7 +1,7 @@
 #include "dialogs/file_dialog.h"
 
 #include "dialogs/file_dialog_layout.h"
-#include "graphics/cdib.h"
+#include "graphics/backdrop.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
@@ -119,11 +119,11 @@ void TGDialog::LayOut() {
 }
 
 void TGDialog::Redraw() {
-    const TCdib* surface = Host.Surface();
-    if (Closing || !surface || !surface->IsValid() || !WordWrapper || width() <= 0 || height() <= 0)
+    const TBackdrop& backdrop = Host.Backdrop();
+    if (Closing || !backdrop.Ready() || !WordWrapper || width() <= 0 || height() <= 0)
         return;
     EnsureBitmap(WindowBitmap, width(), height());
-    surface->Draw(WindowBitmap, 0, 0, x(), y(), width(), height());
+    backdrop.Lay(WindowBitmap, 0, 0, x(), y(), width(), height());
     Host.ComposeOverlaps(*this);
     const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = WordWrapper->isVisible();

@@ -1,4 +1,6 @@
 #pragma once
+#include "graphics/live_shade.h"
+
 #include <QImage>
 
 namespace glimra {
@@ -9,6 +11,8 @@ class TBitmapOwner {
 public:
     virtual ~TBitmapOwner() = default;
     virtual const QImage& OwnerBitmap() const = 0;
+    // The live shade the window is shown with, none when it is shown opaque.
+    virtual const TLiveShade* OwnerShade() const { return nullptr; }
 };
 
 } // namespace glimra

@@ -5,7 +5,7 @@
 
 namespace glimra {
 
-TLayer::TLayer(QWidget& form) : Form(form) {
+TLayer::TLayer(QWidget& form, bool perPixel) : Form(form), PerPixel(perPixel) {
     Attach();
 }
 
@@ -14,12 +14,12 @@ TLayer::~TLayer() {
 }
 
 void TLayer::Attach() {
-    Available = WindowOpacityAvailable();
+    Available = PerPixel || WindowOpacityAvailable();
     Held = Available;
 }
 
 void TLayer::SetAttributes(TColor, std::uint8_t alpha, std::uint32_t flags) {
-    if (!Held)
+    if (!Held || PerPixel)
         return;
     SetWindowOpacity(Form, LayerOpacity(alpha, flags));
 }

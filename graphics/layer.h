@@ -11,8 +11,9 @@ namespace glimra {
 // the program's own copy of the desktop.
 class TLayer {
 public:
-    // Attaches to form at once.
-    explicit TLayer(QWidget& form);
+    // Attaches to form at once. perPixel: the window already has an alpha channel that
+    // the compositor blends; the layer's alpha goes into its pixels, not its opacity.
+    explicit TLayer(QWidget& form, bool perPixel = false);
     ~TLayer(); // Release
     TLayer(const TLayer&) = delete;
     TLayer& operator=(const TLayer&) = delete;
@@ -28,6 +29,7 @@ public:
 
 private:
     QWidget& Form;
+    bool PerPixel = false;
     bool Held = false;
     bool Available = false;
 };

@@ -12,6 +12,7 @@
 
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -39,6 +40,12 @@ TOriginalForm::TOriginalForm(QWidget* form, bool dialogStyle, QObject* parent)
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
     UpdateShape();
+    SystemDrag = [this](Qt::Edges edges) {
+        QWindow* window = form_ ? form_->windowHandle() : nullptr;
+        if (!window)
+            return false;
+        return edges ? window->startSystemResize(edges) : window->startSystemMove();
+    };
 }
 
 TOriginalForm::~TOriginalForm() {
@@ -82,7 +89,16 @@ void TOriginalForm::SkinMouseDown(Qt::MouseButton button, int x, int y) {
     if (press.Close) {
         dragMode_ = TSkinDrag::None;
         form_->close();
+        return;
     }
+    if (dragMode_ == TSkinDrag::None || press.Minimise || !SystemDrag)
+        return;
+    // The lower end of the right edge is the grip, which takes the bottom edge along.
+    const Qt::Edges edges = dragMode_ == TSkinDrag::Move ? Qt::Edges{}
+                            : y > form_->height() - 17   ? Qt::RightEdge | Qt::BottomEdge
+                                                         : Qt::Edges{Qt::RightEdge};
+    if (SystemDrag(edges))
+        dragMode_ = TSkinDrag::None;
 }
 
 void TOriginalForm::SkinMouseMove(int x, int y) {
@@ -156,10 +172,14 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
              frameColor);
     }
 
-    const TSkinRect& t = layout.TitleText;
-    const QRect titleRect(t.Left, t.Top, t.Width(), t.Height());
-    const QRect shown = titleRect.intersected(area);
-    if (shown.isEmpty() || title.isEmpty())
+    if (!TitleApart)
+        DrawTitle(title, bitmap, area);
+}
+
+void TOriginalForm::DrawTitle(const QString& title, QImage& bitmap, const QRect& clip) {
+    const QRect titleRect = TitleText(bitmap.size()).Rect;
+    const QRect shown = titleRect.intersected(clip.isNull() ? bitmap.rect() : clip);
+    if (!form_ || shown.isEmpty() || title.isEmpty())
         return;
     const TPixelView whole = ViewOf(bitmap);
     const TPixelView part{whole.Row(shown.top()) + shown.left() * 3, shown.width(), shown.height(),
@@ -168,9 +188,19 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
         .BlendOnto(part, titleRect.left() - shown.left(), titleRect.top() - shown.top());
 }
 
-const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
-    QFont font = form_->font();
+TOriginalForm::TTitleText TOriginalForm::TitleText(QSize size) const {
+    const TSkinRect t = SkinLayout(size.width(), size.height()).TitleText;
+    return {QRect(t.Left, t.Top, t.Width(), t.Height()), TitleFont(), ToQColor(FileColor)};
+}
+
+QFont TOriginalForm::TitleFont() const {
+    QFont font = form_ ? form_->font() : QFont();
     font.setPointSize(9);
+    return font;
+}
+
+const TInkPicture& TOriginalForm::TitleInk(const QString& title, QSize size) {
+    const QFont font = TitleFont();
     const QColor color = ToQColor(FileColor);
     if (titleText_.text() == title && titleFont_ == font && titleColor_ == color &&
         titleSize_ == size)

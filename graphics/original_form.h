@@ -38,6 +38,17 @@ public:
     // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
     // only the pixels inside it, each as the whole frame would have it.
     void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
+    // With TitleApart, DrawSkin leaves the title out, for a form that lays the frame
+    // and the title apart (the title finer than the picture's pixels); DrawTitle draws
+    // it, and TitleText says where and how it goes in a picture of size.
+    bool TitleApart = false;
+    void DrawTitle(const QString& title, QImage& bitmap, const QRect& clip = {});
+    struct TTitleText {
+        QRect Rect;
+        QFont Font;
+        QColor Color;
+    };
+    TTitleText TitleText(QSize size) const;
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);
@@ -52,6 +63,10 @@ public:
     std::function<void(TOriginalForm&)> OnMemoButton;
     // The title-row drag moved the form by one step.
     std::function<void()> OnMoved;
+    // Hands a drag to the desktop (no edges: a move), which then snaps and crosses
+    // monitors as users expect; false where it takes none (no window manager), and
+    // the skin moves or resizes the form itself.
+    std::function<bool(Qt::Edges)> SystemDrag;
 
     bool DialogStyle = false; // no memo lamp, no minimise glyph
     bool MemoViewOn = false;  // lamp red when set, green when clear
@@ -65,6 +80,7 @@ protected:
 
 private:
     TSkinBounds Bounds() const;
+    QFont TitleFont() const;
     // The title's ink, drawn again only when the title, its font, colour or width changes.
     const TInkPicture& TitleInk(const QString& title, QSize size);
 

@@ -50,14 +50,15 @@ namespace {
 
 // The window system's picture of widget when painter paints straight into it, one
 // device pixel per pixel, 32 bits per pixel, unshared (writing cannot copy it).
-QImage* WindowPicture(const QWidget& widget, QPainter& painter) {
+QImage* WindowPicture(const QWidget& widget, QPainter& painter, bool alpha) {
     QBackingStore* store = widget.isWindow() ? widget.backingStore() : nullptr;
     auto* image = store ? dynamic_cast<QImage*>(store->paintDevice()) : nullptr;
     if (!image || !painter.paintEngine() || painter.paintEngine()->paintDevice() != image)
         return nullptr;
     const QImage::Format format = image->format();
-    const bool plain = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                       format == QImage::Format_ARGB32_Premultiplied;
+    const bool plain = alpha ? format == QImage::Format_ARGB32_Premultiplied
+                             : format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                                   format == QImage::Format_ARGB32_Premultiplied;
     if (!plain || !image->isDetached() || image->devicePixelRatio() != 1.0 ||
         !painter.deviceTransform().isIdentity() || image->width() < widget.width() ||
         image->height() < widget.height())
@@ -68,20 +69,30 @@ QImage* WindowPicture(const QWidget& widget, QPainter& painter) {
 } // namespace
 
 void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& widget,
-                 QPainter& painter, QImage& scratch) {
+                 QPainter& painter, QImage& scratch, const TLiveShade* shade,
+                 const TCoverage* coverage) {
     const TConstPixelView source = ViewOf(picture);
-    if (QImage* target = WindowPicture(widget, painter)) {
-        uchar* bits = target->bits();
+    const auto copy = [&](const QRect& r, uchar* bits, qsizetype stride) {
+        const TRect rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+        if (shade)
+            CopyToPremultiplied(source, rect, *shade, coverage, bits, stride);
+        else
+            CopyToXrgb(source, rect, bits, stride);
+    };
+    if (QImage* target = WindowPicture(widget, painter, shade != nullptr)) {
         for (const QRect& r : region)
-            CopyToXrgb(source, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, bits,
-                       target->bytesPerLine());
+            copy(r, target->bits(), target->bytesPerLine());
         return;
     }
-    if (scratch.size() != picture.size())
-        scratch = QImage(picture.size(), QImage::Format_RGB32);
+    const QImage::Format format =
+        shade ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (scratch.size() != picture.size() || scratch.format() != format)
+        scratch = QImage(picture.size(), format);
     const QRect bounds = region.boundingRect();
-    CopyToXrgb(source, {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1},
-               scratch.bits(), scratch.bytesPerLine());
+    copy(bounds, scratch.bits(), scratch.bytesPerLine());
+    // Translucent pixels replace what the window held there, never add to it.
+    if (shade)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(bounds, scratch, bounds);
 }
 

@@ -2,6 +2,7 @@
 #include "common/color.h"
 #include "common/qt_color.h"
 #include "graphics/ink_picture.h"
+#include "graphics/live_shade.h"
 #include "graphics/pixel_view.h"
 
 #include <QColor>
@@ -48,9 +49,11 @@ void FillBitmap(QImage& image, TColor color);
 // its paint event. Where the painter paints straight into the window system's picture
 // of the window (not a grab, not a scaled screen), the pixels are converted into it on
 // this thread: no second copy, no painter helper threads. Otherwise the painter draws
-// a converted copy, kept in scratch.
+// a converted copy, kept in scratch. With a live shade, the picture's backdrop pixels
+// (and those coverage follows) are shown translucent for the compositor to blend.
 void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& widget,
-                 QPainter& painter, QImage& scratch);
+                 QPainter& painter, QImage& scratch, const TLiveShade* shade = nullptr,
+                 const TCoverage* coverage = nullptr);
 
 // Laid-out text drawn once, its top-left corner at `at` of a clear picture of size,
 // kept as ink to lay over pictures again and again.

@@ -224,17 +224,23 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
     }
     // Converted here: a 24-bit picture drawn as it is goes through the painter's helper
     // threads, and a badge over the text is painted with every change under it.
+    // Finer than a window pixel, the caption is drawn by the painter for the device.
+    const bool finer = Base::devicePixelRatioF() > 1.0;
     if (!ComposedImage.isNull()) {
         const QImage* shown = &ComposedImage;
-        if (!CaptionText.isEmpty()) {
+        if (!CaptionText.isEmpty() && !finer) {
             EnsureBitmap(Captioned, ComposedImage.width(), ComposedImage.height());
             CopyRect(ViewOf(Captioned), 0, 0, ViewOf(ComposedImage),
                      {0, 0, ComposedImage.width(), ComposedImage.height()});
             CaptionInk.BlendOnto(ViewOf(Captioned), at.X - CaptionMargin, at.Y);
             shown = &Captioned;
         }
-        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage);
-    } else if (!CaptionText.isEmpty()) {
+        const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
+        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage,
+                    owner ? owner->OwnerShade() : nullptr);
+    }
+    if (!CaptionText.isEmpty() && (ComposedImage.isNull() || finer)) {
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setFont(Base::font());
         painter.setPen(ToQColor(TextColor));
         painter.drawStaticText(at.X, at.Y, CaptionLayout);

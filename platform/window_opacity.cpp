@@ -11,6 +11,7 @@ namespace glimra {
 namespace {
 
 std::optional<bool> forced;
+std::optional<bool> forcedBlends;
 
 // The screen part of DISPLAY (":0.1" is screen 1); Qt opens that one.
 int DisplayScreen() {
@@ -51,6 +52,31 @@ bool WindowOpacityAvailable() {
     if (!x11 || !x11->connection())
         return false;
     return CompositorOwnsSelection(x11->connection());
+}
+
+namespace {
+
+bool NativeWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
+
+bool CompositorBlends() {
+    if (forcedBlends)
+        return *forcedBlends;
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->connection())
+        return CompositorOwnsSelection(x11->connection());
+    return NativeWayland();
+}
+
+bool PlatformPlacesWindows() {
+    return !NativeWayland();
+}
+
+void SetCompositorBlends(std::optional<bool> blends) {
+    forcedBlends = blends;
 }
 
 void SetWindowOpacityAvailability(std::optional<bool> available) {

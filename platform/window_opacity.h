@@ -9,6 +9,14 @@ namespace glimra {
 // compositing manager must own _NET_WM_CM_S<screen>. Asked anew on each call, since
 // a manager may start or stop while the program runs.
 bool WindowOpacityAvailable();
+// Whether the desktop blends windows that have an alpha channel: native Wayland, or
+// X11 with a compositing manager (XWayland included).
+bool CompositorBlends();
+// Whether window positions are the program's to set and read (not on native Wayland,
+// where the compositor places windows and reports no position).
+bool PlatformPlacesWindows();
+// For tests: the look to take instead of asking the display; nullopt asks again.
+void SetCompositorBlends(std::optional<bool> blends);
 // For tests: answer this instead of asking the display; nullopt asks again.
 void SetWindowOpacityAvailability(std::optional<bool> available);
 

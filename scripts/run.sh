@@ -2,8 +2,9 @@
 # Installs what is missing, builds, and runs glimra4 on FILE. Without FILE it shows a
 # demo log in run/ that a background writer keeps appending to.
 # With DISPLAY set the program runs on that display until it ends. Without one it runs
-# on a private Xvfb, saves a screenshot to run/screenshot.png and keeps running until
-# interrupted. GLIMRA_RUN_SECONDS=N stops everything N seconds after the start.
+# on a private Xvfb over a colourful desktop picture under a compositing manager (so
+# the live look is the one shown), saves a screenshot to run/screenshot.png and keeps
+# running until interrupted. GLIMRA_RUN_SECONDS=N stops everything N seconds after the start.
 # Usage: run.sh [FILE]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,12 +20,16 @@ if [ $# -gt 1 ]; then
     exit 2
 fi
 
-glimraPid= writerPid= xvfbPid=
+glimraPid= writerPid= xvfbPid= desktopPid= compositorPid=
 cleanup() {
     trap - EXIT INT TERM
     local p
-    for p in $writerPid $glimraPid $xvfbPid; do kill "$p" 2>/dev/null || true; done
-    for p in $writerPid $glimraPid $xvfbPid; do wait "$p" 2>/dev/null || true; done
+    for p in $writerPid $glimraPid $compositorPid $desktopPid $xvfbPid; do
+        kill "$p" 2>/dev/null || true
+    done
+    for p in $writerPid $glimraPid $compositorPid $desktopPid $xvfbPid; do
+        wait "$p" 2>/dev/null || true
+    done
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -63,6 +68,12 @@ startXvfb() {
     rm -rf "$XDG_RUNTIME_DIR"
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+    # A desktop picture, and a compositor to blend the windows over it.
+    "$root/build/tests/x_backdrop" pattern >/dev/null &
+    desktopPid=$!
+    xcompmgr >/dev/null 2>&1 &
+    compositorPid=$!
+    sleep 0.5
 }
 
 # Nobody can answer the first start's storage question on Xvfb: keep settings in a

@@ -141,6 +141,20 @@ std::string TPlatformUninstallWorld::StoreFile() {
            QFileInfo(TQtUserStore::DefaultPath()).fileName().toStdString();
 }
 
+// Where the program keeps its module crash record; the folder is not made here.
+std::string TPlatformUninstallWorld::StateFile() {
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    const QByteArray home = qgetenv("HOME");
+    QString folder;
+    if (state.startsWith('/'))
+        folder = QString::fromLocal8Bit(state);
+    else if (!home.isEmpty())
+        folder = QString::fromLocal8Bit(home) + QStringLiteral("/.local/state");
+    else
+        return {};
+    return (folder + QStringLiteral("/glimra4/module-crash.rec")).toStdString();
+}
+
 void TPlatformUninstallWorld::Notify(const std::string& text) {
     if (silent_)
         std::cerr << text << "\n";

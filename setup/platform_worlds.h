@@ -42,6 +42,7 @@ public:
     bool RemoveEmptyFolder(const std::string& path) override;
     bool WriteFile(const std::string& path, const std::string& text) override;
     std::string StoreFile() override;
+    std::string StateFile() override;
     void Notify(const std::string& text) override;
 
 private:

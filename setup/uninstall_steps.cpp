@@ -25,6 +25,7 @@ private:
     void RemoveFile(const std::string& path, std::vector<std::string>& keep);
     void RemoveFolder(const std::string& folder);
     void RemoveStore();
+    void RemoveState();
     bool HomeHoldsOnlyOurs();
     std::string Self() const { return home_ + "/" + UninstallerName; }
     std::string RecordPath() const { return home_ + "/" + InstallRecordName; }
@@ -90,6 +91,20 @@ void TUninstallRun::RemoveStore() {
         w_.Notify("設定のフォルダ " + folder + " にはほかのファイルがあるため、残しました.");
 }
 
+// The state folder is the program's own; still, only its record goes, then the folder if
+// nothing else is in it.
+void TUninstallRun::RemoveState() {
+    const std::string file = w_.StateFile();
+    if (file.empty())
+        return;
+    if (w_.EntryKind(file) == TEntryKind::File && !w_.DeleteFile(file))
+        w_.Notify(file + " を削除できませんでした.");
+    const std::string folder = ParentPath(file);
+    std::optional<std::vector<std::string>> entries = w_.FolderEntries(folder);
+    if (entries && entries->empty())
+        w_.RemoveEmptyFolder(folder);
+}
+
 bool TUninstallRun::HomeHoldsOnlyOurs() {
     std::optional<std::vector<std::string>> entries = w_.FolderEntries(home_);
     return entries && std::all_of(entries->begin(), entries->end(), [](const std::string& e) {
@@ -105,6 +120,7 @@ bool TUninstallRun::Run() {
         RemoveFile(path, left_.Shortcuts);
     if (!record_.StoreExisted)
         RemoveStore();
+    RemoveState();
 
     // The install folder and the folders above it hold the record: they go last.
     std::vector<std::string> folders = record_.CreatedFolders, last;

@@ -22,6 +22,8 @@ public:
     virtual bool WriteFile(const std::string& path, const std::string& text) = 0;
     // The program's settings file in the user store.
     virtual std::string StoreFile() = 0;
+    // The program's module crash record in the user's state folder, a folder of its own.
+    virtual std::string StateFile() = 0;
     virtual void Notify(const std::string& text) = 0;
 };
 
@@ -33,7 +35,8 @@ std::optional<std::string> StrayRecordEntry(const TInstallRecord& record,
 
 // Deletes what setup made and still finds as it wrote it: files and launchers whose hash
 // matches (missing ones are fine), the settings file and its folder when that folder did
-// not exist before the install, and the created folders, deepest first, each only empty.
+// not exist before the install, the program's crash record and its folder when empty, and
+// the created folders, deepest first, each only empty.
 // Anything left keeps the uninstaller and a record of what is left, for another run.
 // Returns false when anything setup made stayed.
 bool RunUninstall(TUninstallWorld& world, const TInstallRecord& record,

@@ -83,7 +83,7 @@ bool TFileFollower::ReadIntoStore(const std::string& path) {
     try {
         std::optional<TLoadOutcome> outcome = Worker.Load(
             [file](std::int64_t at, char* to, std::size_t n) { return file->ReadAt(at, to, n); },
-            size, growth);
+            size, growth, ForcedEncoding);
         if (!outcome)
             return true;
         if (*outcome == TLoadOutcome::Failed)

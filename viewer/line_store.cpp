@@ -13,36 +13,127 @@ constexpr std::size_t DecodeLimit = 16384;
 // small files and appends are exact at once, a big file is counted by the worker.
 constexpr std::size_t SettleBudget = 1u << 20;
 
+// Whether the unit at p holds the character c (CR or LF) and nothing else.
+bool IsUnit(const char* p, std::size_t unit, bool bigEndian, char c) {
+    for (std::size_t k = 0; k < unit; ++k)
+        if (p[k] != (k == (bigEndian ? unit - 1 : 0) ? c : '\0'))
+            return false;
+    return true;
+}
+
+bool BigEndian(TEncoding encoding) {
+    return encoding == TEncoding::Utf16Be || encoding == TEncoding::Utf32Be;
+}
+
 } // namespace
 
-TLineStore::TLineStore() = default;
+TLineStore::TLineStore(const TTextCodecs* codecs) : TextCodecs(codecs) {}
 TLineStore::~TLineStore() = default;
+
+void TLineStore::SetEncodingLocked(TEncodingChoice choice) {
+    if (!TextCodecs)
+        choice = {};
+    Choice = FileChoice = choice;
+    Decoder = TextCodecs ? TextCodecs->Decoder(choice.Encoding) : nullptr;
+    if (Decoder)
+        Scanner.emplace(choice.Encoding, choice.BomSize);
+    else
+        Scanner.reset();
+    DecodedFrom = SIZE_MAX;
+}
+
+TEncodingChoice TLineStore::Encoding() const {
+    std::lock_guard lock(Guard);
+    return FileChoice;
+}
+
+std::string TLineStore::FromUtf8Locked(std::string_view utf8) const {
+    if (Choice.Encoding == TEncoding::Utf8 || !TextCodecs)
+        return std::string(utf8);
+    std::string out;
+    TextCodecs->Encoder(Choice.Encoding)->Encode(utf8, out, nullptr);
+    return out;
+}
 
 std::pair<std::size_t, std::size_t> TLineStore::LineRangeLocked(std::size_t index) const {
     if (index >= Starts.size())
         return {0, 0};
-    return {Starts[index], index + 1 < Starts.size() ? Starts[index + 1] : Source.Size()};
+    if (index + 1 < Starts.size())
+        return {Starts[index], Starts[index + 1]};
+    return {Starts[index],
+            Scanner ? std::min<std::size_t>(Scanner->Whole(), Source.Size()) : Source.Size()};
 }
 
-std::string_view TLineStore::LineLocked(std::size_t index, std::size_t limit) const {
+std::string_view TLineStore::LineLocked(std::size_t index, std::size_t limit, bool* cut) const {
     const auto [start, end] = LineRangeLocked(index);
-    // Cut two bytes short of the end, the text holds no line end; otherwise the line
+    const std::size_t unit = UnitSize(Choice.Encoding);
+    const bool big = BigEndian(Choice.Encoding);
+    if (cut)
+        *cut = false;
+    // Cut two units short of the end, the text holds no line end; otherwise the line
     // end is read and dropped.
-    if (limit < SIZE_MAX - 2 && end - start > limit + 2)
-        return Source.View(start, limit);
+    if (limit < SIZE_MAX - 2 * unit && end - start > limit + 2 * unit) {
+        if (cut)
+            *cut = true;
+        return Source.View(start, limit - limit % unit);
+    }
     std::string_view text = Source.View(start, end - start);
     // Text never holds CR or LF, so what ends the range is the line end.
-    if (!text.empty() && text.back() == '\n')
-        text.remove_suffix(1);
-    if (!text.empty() && text.back() == '\r')
-        text.remove_suffix(1);
+    for (char c : {'\n', '\r'})
+        if (text.size() >= unit && IsUnit(text.data() + text.size() - unit, unit, big, c))
+            text.remove_suffix(unit);
+    if (text.size() > limit && cut)
+        *cut = true;
     return text.substr(0, limit);
+}
+
+std::string_view TLineStore::TextLocked(std::size_t index, std::size_t limit) const {
+    bool cut = false;
+    std::string_view bytes = LineLocked(index, limit, &cut);
+    const bool open = cut || (LastOpen && index + 1 == Starts.size());
+    // UTF-8 is shown as it is; its display decoding shows what is broken.
+    if (!Decoder || Source.Fault() != TBlockSource::TFault::None)
+        return bytes;
+    // In the 8-bit and multibyte sets a line of ASCII bytes is its own UTF-8: most of
+    // a log's lines need no converter.
+    if (UnitSize(Choice.Encoding) == 1 &&
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return bytes;
+    const auto [from, to] = LineRangeLocked(index);
+    if (from == DecodedFrom && to == DecodedTo && limit == DecodedLimit)
+        return Decoded;
+    Decoded.clear();
+    Decoder->Decode(bytes, Decoded);
+    std::string held;
+    Decoder->Finish(open ? held : Decoded);
+    DecodedFrom = from;
+    DecodedTo = to;
+    DecodedLimit = limit;
+    return Decoded;
 }
 
 void TLineStore::CommitLocked(std::string_view bytes, bool inFile) {
     const std::size_t base = Source.Size();
     const char before = Source.LastByte();
     Source.Append(bytes, inFile, WrapOn);
+    if (Scanner) {
+        // An open last line goes on, and keeps its rows past the wrap limit.
+        if (LastOpen && !Starts.empty() && base - Starts.back() < TWrapMetrics::WrapLimit) {
+            const std::uint64_t open = Starts.back();
+            TruncateLocked(Starts.size() - 1);
+            Starts.push_back(open);
+        }
+        std::vector<std::uint64_t> found;
+        // Lines start after the mark.
+        Scanner->Feed(
+            bytes.substr(std::min(bytes.size(), Choice.BomSize - std::min(base, Choice.BomSize))),
+            found);
+        for (std::uint64_t start : found)
+            Starts.push_back(start);
+        LastOpen = Scanner->LineOpen();
+        ExtendCountsLocked();
+        return;
+    }
     const char* d = bytes.data();
     const std::size_t n = bytes.size();
     std::size_t from = 0;
@@ -58,6 +149,8 @@ void TLineStore::CommitLocked(std::string_view bytes, bool inFile) {
             TruncateLocked(Starts.size() - 1);
     } else if (base > 0 && n > 0 && before == '\r' && d[0] == '\n') {
         from = 1; // the LF of a CR LF split between two reads
+    } else if (base < Choice.BomSize) {
+        from = std::min(n, Choice.BomSize - base); // lines start after the mark
     }
     LastOpen = false;
     // Each of the two searches runs ahead once and is repeated only when passed, so
@@ -125,8 +218,18 @@ bool TLineStore::CutAtBlockLocked(std::size_t block) const {
         // The last byte kept decides whether a LF read next ends the line before it.
         TruncateLocked(line);
         Source.ClearFault();
-        if (Source.Cut(cut))
+        if (Source.Cut(cut)) {
+            if (Scanner) {
+                // The scanner goes on from the cut, a line's start.
+                const std::size_t unit = UnitSize(Choice.Encoding);
+                const std::string_view before =
+                    cut >= Choice.BomSize + unit ? Source.View(cut - unit, unit) : "";
+                Scanner.emplace(Choice.Encoding, cut,
+                                before.size() == unit &&
+                                    IsUnit(before.data(), unit, BigEndian(Choice.Encoding), '\r'));
+            }
             return true;
+        }
         if (Source.Fault() == TBlockSource::TFault::Unreadable)
             return false;
         block = Source.FaultBlock(); // the block before changed too
@@ -190,6 +293,7 @@ void TLineStore::SetCountLocked(std::size_t line, std::uint32_t rows) const {
 }
 
 void TLineStore::ForgetRowsLocked() const {
+    DecodedFrom = SIZE_MAX;
     CachedLine = SIZE_MAX;
     PartLine = SIZE_MAX;
     Marks.clear();
@@ -204,7 +308,7 @@ void TLineStore::EnsureCountLocked(std::size_t line) const {
     const auto [start, end] = LineRangeLocked(line);
     std::size_t done = 0;
     if (end - start <= SettleBudget) {
-        const std::string_view text = LineLocked(line);
+        const std::string_view text = TextLocked(line);
         if (Source.Fault() == TBlockSource::TFault::None)
             SetCountLocked(line, std::max<std::uint32_t>(1, Metrics.CountRows(text)));
     } else if (PartLine == SIZE_MAX || PartLine == line)
@@ -212,7 +316,7 @@ void TLineStore::EnsureCountLocked(std::size_t line) const {
 }
 
 bool TLineStore::CountPieceLocked(std::size_t line, std::size_t budget, std::size_t& done) const {
-    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    const std::string_view text = TextLocked(line, TWrapMetrics::WrapLimit);
     if (Source.Fault() != TBlockSource::TFault::None)
         return false;
     const bool goingOn = PartLine == line;
@@ -311,12 +415,16 @@ bool TLineStore::SetText(std::string text) {
     text = std::string();
     bool same = fresh.Starts.size() == Starts.size();
     for (std::size_t i = 0; same && i < Starts.size(); ++i)
-        same = fresh.LineLocked(i) == LineLocked(i) && Source.Fault() == TBlockSource::TFault::None;
+        same = fresh.LineLocked(i) == TextLocked(i) && Source.Fault() == TBlockSource::TFault::None;
     if (SettleLocked())
         same = false;
     LastOpen = fresh.LastOpen;
     if (same)
         return false;
+    // The text is UTF-8 now; a save still writes the file's encoding.
+    const TEncodingChoice file = FileChoice;
+    SetEncodingLocked({});
+    FileChoice = file;
     Source = std::move(fresh.Source);
     Starts = std::move(fresh.Starts);
     ResetCountsLocked();
@@ -336,6 +444,7 @@ void TLineStore::Append(std::string_view bytes) {
 
 void TLineStore::ClearLocked() {
     Source.Clear();
+    SetEncodingLocked({});
     Starts.release();
     LastOpen = false;
     ResetCountsLocked();
@@ -343,18 +452,19 @@ void TLineStore::ClearLocked() {
     ++ContentChanges;
 }
 
-void TLineStore::Clear() {
+void TLineStore::Clear(TEncodingChoice choice) {
     std::lock_guard lock(Guard);
     ClearLocked();
+    SetEncodingLocked(choice);
 }
 
 void TLineStore::AddLine(std::string_view line) {
     std::lock_guard lock(Guard);
     // An open last line stays a line of its own.
+    const std::string lineEnd = FromUtf8Locked("\r\n");
     if (LastOpen)
-        CommitLocked("\r\n", false);
-    CommitLocked(line, false);
-    CommitLocked("\r\n", false);
+        CommitLocked(lineEnd, false);
+    CommitLocked(FromUtf8Locked(line) + lineEnd, false);
     ++Changes;
     ++ContentChanges;
 }
@@ -381,7 +491,7 @@ std::uint64_t TLineStore::Version() const {
 
 std::string TLineStore::Line(std::size_t index) const {
     std::lock_guard lock(Guard);
-    std::string line(LineLocked(index));
+    std::string line(TextLocked(index));
     if (SettleLocked())
         return {};
     return line;
@@ -397,13 +507,36 @@ std::size_t TLineStore::RawSize() const {
     return Source.Size();
 }
 
-bool TLineStore::WriteText(const std::function<bool(std::string_view)>& sink) const {
+bool TLineStore::WriteText(const std::function<bool(std::string_view)>& sink,
+                           TMisses* misses) const {
     constexpr std::size_t Piece = 1u << 20;
     std::lock_guard lock(Guard);
-    std::string out;
+    // Bytes in the file's encoding go out as they are; text that is not (the memo's)
+    // is encoded, and what the encoding cannot hold is told.
+    const bool asRead = Choice.Encoding == FileChoice.Encoding || !TextCodecs;
+    std::optional<TLineEncoder> encoder;
+    if (!asRead)
+        encoder.emplace(TextCodecs->Encoder(FileChoice.Encoding), FileChoice);
+    std::string lineEnd;
+    const std::size_t unit = UnitSize(FileChoice.Encoding);
+    for (char c : {'\r', '\n'})
+        for (std::size_t k = 0; k < unit; ++k)
+            lineEnd.push_back(k == (BigEndian(FileChoice.Encoding) ? unit - 1 : 0) ? c : '\0');
+    std::string out(ByteOrderMark(FileChoice.Encoding).substr(0, FileChoice.BomSize));
     out.reserve(Piece + 2);
+    const auto done = [&](bool ok) {
+        if (misses && encoder)
+            *misses = {encoder->Unencodable(), encoder->UnencodableCount()};
+        return ok;
+    };
     for (std::size_t i = 0; i < Starts.size(); ++i) {
-        const std::string_view line = LineLocked(i);
+        std::string encoded;
+        std::string_view line = LineLocked(i);
+        if (encoder) {
+            encoder->Line(TextLocked(i), encoded);
+            encoded.resize(encoded.size() - lineEnd.size());
+            line = encoded;
+        }
         if (Source.Fault() != TBlockSource::TFault::None) {
             // Never a part of the old text with a hole in it.
             SettleLocked();
@@ -421,9 +554,9 @@ bool TLineStore::WriteText(const std::function<bool(std::string_view)>& sink) co
         } else {
             out.append(line);
         }
-        out.append("\r\n");
+        out.append(lineEnd);
     }
-    return out.empty() || sink(out);
+    return done(out.empty() || sink(out));
 }
 
 std::string TLineStore::Text() const {
@@ -500,7 +633,7 @@ TLineStore::FileLineHeads(const std::vector<std::size_t>& displayIndices, std::s
         const bool repeated = !out.empty() && out.back().first == line;
         out.emplace_back(line, repeated || line >= LineCountLocked()
                                    ? std::string()
-                                   : std::string(LineLocked(line, limit)));
+                                   : std::string(TextLocked(line, limit)));
     }
     if (SettleLocked())
         for (auto& entry : out)
@@ -547,7 +680,8 @@ std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
     std::u32string out;
     if (!WrapOn) {
         if (index < Starts.size())
-            DecodeForDisplay(LineLocked(index, DecodeLimit), out);
+            DecodeForDisplay(TextLocked(index, DecodeLimit * UnitSize(Choice.Encoding)), out,
+                             DecodeLimit);
         return out;
     }
     if (index >= RowsLocked())
@@ -556,7 +690,7 @@ std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
     // A line on screen is counted now; only rows after it move.
     EnsureCountLocked(line);
     const auto [from, to] = RowBytesLocked(line, index - DisplayIndexLocked(line));
-    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    const std::string_view text = TextLocked(line, TWrapMetrics::WrapLimit);
     // Bytes that could not be read back as indexed are never shown.
     if (Source.Fault() == TBlockSource::TFault::None && from <= text.size())
         DecodeForDisplay(text.substr(from, to - from), out, DecodeLimit);
@@ -565,7 +699,7 @@ std::u32string TLineStore::DisplayLineLocked(std::size_t index) const {
 
 std::pair<std::size_t, std::size_t> TLineStore::RowBytesLocked(std::size_t line,
                                                                std::size_t row) const {
-    const std::string_view text = LineLocked(line, TWrapMetrics::WrapLimit);
+    const std::string_view text = TextLocked(line, TWrapMetrics::WrapLimit);
     if (Source.Fault() != TBlockSource::TFault::None)
         return {0, 0};
     if (CachedLine != line || row < CachedFirst) {

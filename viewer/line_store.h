@@ -1,5 +1,8 @@
 #pragma once
 #include "common/fair_mutex.h"
+#include "common/line_encoder.h"
+#include "common/line_scanner.h"
+#include "common/text_codec.h"
 #include "viewer/block_source.h"
 #include "viewer/grow_buffer.h"
 #include "viewer/wrap_metrics.h"
@@ -8,7 +11,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,37 +35,57 @@ enum class TStoreFault {
 // worker for most lines and at once for the lines on screen; a line not counted yet
 // stands for one row meanwhile.
 //
+// The bytes stay in the file's own encoding: lines are found at the line ends of the
+// decoded text, and a line is decoded to UTF-8 only when it is counted, drawn or
+// asked for. UTF-8 is never decoded.
+//
 // Threads: the window's thread calls everything; a TStoreWorker extends the lines and
 // counts rows in short steps under the same lock.
 class TLineStore {
 public:
-    TLineStore();
+    // codecs: the converters a file that is not UTF-8 is read and saved with.
+    explicit TLineStore(const TTextCodecs* codecs = nullptr);
     ~TLineStore();
     TLineStore(const TLineStore&) = delete;
     TLineStore& operator=(const TLineStore&) = delete;
 
-    // Replaces the contents. CR LF, lone LF and lone CR all end a line; a final line
-    // end does not start another line. Returns false (store unchanged) when the text
-    // equals the current text line for line.
+    // Replaces the contents with UTF-8 text. CR LF, lone LF and lone CR all end a line;
+    // a final line end does not start another line. Returns false (store unchanged)
+    // when the text equals the current text line for line. The file's encoding stays
+    // the one a save writes.
     bool SetText(std::string text);
-    // Appends bytes that followed the old end of the file. An unterminated last line
-    // is continued, so a line written in two pieces stays one line.
+    // Appends bytes that followed the old end of the file, in its encoding. An
+    // unterminated last line is continued, so a line written in two pieces stays one.
     void Append(std::string_view bytes);
-    void Clear();
+    // Empties the store and reads what comes next in choice's encoding.
+    void Clear(TEncodingChoice choice = {});
+    // Adds a UTF-8 line of the window's own.
     void AddLine(std::string_view line);
+    // The encoding of the file the lines were read from: what a save writes.
+    TEncodingChoice Encoding() const;
+    // The converters the store reads with (none: every file is taken as UTF-8).
+    const TTextCodecs* Codecs() const { return TextCodecs; }
 
     std::size_t LineCount() const;
     // Grows with every change of the lines or of their rows, so a view can tell
     // whether it is stale.
     std::uint64_t Version() const;
+    // The line as UTF-8 text.
     std::string Line(std::size_t index) const;
     bool LastLineOpen() const;
     // How many bytes the lines were read or appended from.
     std::size_t RawSize() const;
-    // The lines with CR LF after each, as a save writes them, handed to sink in pieces
-    // of about a megabyte. False when the sink refused or the bytes could not be read
-    // back as they were.
-    bool WriteText(const std::function<bool(std::string_view)>& sink) const;
+    // The lines with CR LF after each in the file's encoding, after its byte-order
+    // mark if it had one, as a save writes them, handed to sink in pieces of about a
+    // megabyte. Lines read from the file go out as the bytes read. False when the sink
+    // refused or the bytes could not be read back as they were. misses: characters
+    // the encoding cannot hold (written as "?"), the first MaxReported, and how many.
+    struct TMisses {
+        std::vector<TUnencodable> First;
+        std::size_t Count = 0;
+    };
+    bool WriteText(const std::function<bool(std::string_view)>& sink,
+                   TMisses* misses = nullptr) const;
     // The same as one string, for small stores.
     std::string Text() const;
     // Memory the store holds for its line index, row counts and read-back bytes.
@@ -81,9 +106,9 @@ public:
     // The same for several lines in one turn of the lock: while the worker takes its
     // turns, each call waits for one, and a screenful of calls for a screenful of them.
     std::vector<std::u32string> DisplayLines(const std::vector<std::size_t>& indices) const;
-    // The file line of each display line and at most limit bytes of its text, in one turn
-    // of the lock. A file line is read only where it differs from the entry before;
-    // where it repeats, the text is left empty.
+    // The file line of each display line and its UTF-8 text from at most limit bytes of
+    // the file, in one turn of the lock. A file line is read only where it differs from
+    // the entry before; where it repeats, the text is left empty.
     std::vector<std::pair<std::size_t, std::string>>
     FileLineHeads(const std::vector<std::size_t>& displayIndices, std::size_t limit) const;
     // Which file line a display line belongs to, and the first display line of a file line.
@@ -109,6 +134,14 @@ private:
     // Everything below is guarded by Guard. A read that finds the file changed in place
     // drops lines, so even reading may change the lines (hence mutable).
     mutable TFairMutex Guard;
+    const TTextCodecs* TextCodecs;
+    TEncodingChoice Choice;                      // the encoding of the bytes
+    TEncodingChoice FileChoice;                  // the file's, which a save writes
+    std::unique_ptr<TTextDecoder> Decoder;       // none for UTF-8
+    mutable std::optional<TLineScanner> Scanner; // finds the line ends unless UTF-8
+    // The last line decoded: its bytes' range, the limit it was read with, its text.
+    mutable std::size_t DecodedFrom = SIZE_MAX, DecodedTo = 0, DecodedLimit = 0;
+    mutable std::string Decoded;
     mutable TBlockSource Source;               // the bytes
     mutable TGrowBuffer<std::uint64_t> Starts; // offset of each line
     mutable bool LastOpen = false;             // the last line had no line end yet
@@ -142,8 +175,16 @@ private:
     std::size_t LineCountLocked() const { return Starts.size(); }
     // The line's bytes with its line end, as offsets.
     std::pair<std::size_t, std::size_t> LineRangeLocked(std::size_t index) const;
-    // The line's text, at most limit bytes of it; valid until the next read of bytes.
-    std::string_view LineLocked(std::size_t index, std::size_t limit = SIZE_MAX) const;
+    // The line's bytes without its line end, at most limit of them; valid until the
+    // next read of bytes. cut: the limit cut it short.
+    std::string_view LineLocked(std::size_t index, std::size_t limit = SIZE_MAX,
+                                bool* cut = nullptr) const;
+    // The same as UTF-8 text; limit counts bytes of the file. A character cut by the
+    // limit or by the end of an open last line is held back, not shown as U+FFFD.
+    std::string_view TextLocked(std::size_t index, std::size_t limit = SIZE_MAX) const;
+    void SetEncodingLocked(TEncodingChoice choice);
+    // UTF-8 text in the encoding of the bytes.
+    std::string FromUtf8Locked(std::string_view utf8) const;
     std::u32string DisplayLineLocked(std::size_t index) const;
     void ClearLocked();
     // Adds bytes at the end and indexes them, continuing an open last line. inFile:

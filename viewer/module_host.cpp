@@ -21,6 +21,14 @@ TForm2* WindowOf(void* owner) {
     return LiveWindows().count(window) ? window : nullptr;
 }
 
+// The window whose picture a module's bitmap is, if any.
+TForm2* WindowOfPicture(const std::uint8_t* bits) {
+    for (TForm2* w : LiveWindows())
+        if (bits && w->WindowBitmap.constBits() == bits)
+            return w;
+    return nullptr;
+}
+
 bool Sound(const GlimraDib* dib, std::int32_t bitCount) {
     return dib && dib->BitCount == bitCount &&
            SoundBitmapHeader(dib->Width, dib->Height, dib->BitCount, dib->Stride, dib->Bits);
@@ -113,24 +121,56 @@ static void GLIMRA_CALL State(std::int32_t* blendLevel, std::int32_t* lightLevel
 static void GLIMRA_CALL DecBrightnessProc(GlimraDib* bitmap, std::int32_t left, std::int32_t top,
                                           std::int32_t right, std::int32_t bottom,
                                           std::uint8_t times) {
-    if (Sound(bitmap, 24))
-        DecBrightness(PictureOf(bitmap), left, top, right, bottom, times);
+    if (!Sound(bitmap, 24))
+        return;
+    const TRect area{left, top, right, bottom};
+    // Darkening a window's live picture darkens what shows through it as well.
+    TForm2* w = WindowOfPicture(bitmap->Bits);
+    if (w)
+        w->ModuleCover.Settle(ViewOf(std::as_const(w->WindowBitmap)), area);
+    DecBrightness(PictureOf(bitmap), left, top, right, bottom, times);
+    if (w && area.Width() >= 2 && area.Height() >= 2)
+        w->ModuleCover.Darkened(ViewOf(std::as_const(w->WindowBitmap)), area, times);
+}
+
+// Where a blend of a w x h source lands in the window's picture.
+TRect BlendArea(const QImage& picture, std::int32_t x, std::int32_t y, const GlimraDib& source,
+                bool center) {
+    if (center) {
+        x = (picture.width() - source.Width) / 2;
+        y = (picture.height() - source.Height) / 2;
+    }
+    return {x, y, x + source.Width, y + source.Height};
 }
 
 static void GLIMRA_CALL BlendProc(void* owner, std::int32_t x, std::int32_t y, GlimraDib* bitmap,
                                   double alpha, std::uint8_t lighten, std::uint8_t center) {
     TForm2* w = WindowOf(owner);
-    if (w && Sound(bitmap, 24))
-        Blend(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), alpha, lighten != 0, center != 0);
+    if (!w || !Sound(bitmap, 24))
+        return;
+    const TRect area = BlendArea(w->WindowBitmap, x, y, *bitmap, center != 0);
+    w->ModuleCover.Settle(ViewOf(std::as_const(w->WindowBitmap)), area);
+    Blend(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), alpha, lighten != 0, center != 0);
+    w->ModuleCover.Blended(ViewOf(std::as_const(w->WindowBitmap)), area, alpha,
+                           [](int, int) { return true; });
 }
 
 static void GLIMRA_CALL BlendMaskProc(void* owner, std::int32_t x, std::int32_t y,
                                       GlimraDib* bitmap, GlimraDib* mask, double alpha,
                                       std::uint8_t lighten, std::uint8_t center) {
     TForm2* w = WindowOf(owner);
-    if (w && Sound(bitmap, 24) && Sound(mask, 1))
-        BlendMask(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), MaskOf(mask), alpha,
-                  lighten != 0, center != 0);
+    if (!w || !Sound(bitmap, 24) || !Sound(mask, 1))
+        return;
+    const TRect area = BlendArea(w->WindowBitmap, x, y, *bitmap, center != 0);
+    w->ModuleCover.Settle(ViewOf(std::as_const(w->WindowBitmap)), area);
+    BlendMask(ViewOf(w->WindowBitmap), x, y, PictureOf(bitmap), MaskOf(mask), alpha, lighten != 0,
+              center != 0);
+    const TMaskView bits = MaskOf(mask);
+    w->ModuleCover.Blended(ViewOf(std::as_const(w->WindowBitmap)), area, alpha,
+                           [&](int px, int py) {
+                               const int c = px - area.Left, r = py - area.Top;
+                               return bits.Contains(c, r) && bits.White(c, r);
+                           });
 }
 
 static void GLIMRA_CALL GlimraRedraw(void* owner) {

@@ -18,8 +18,9 @@ constexpr std::size_t BlockSize = TBlockSource::BlockSize;
 } // namespace
 
 struct TStoreWorker::TJob {
-    enum TMode { CheckTail, Compare, ReadOn };
+    enum TMode { CheckTail, Detect, Compare, ReadOn };
     TReadAt Read;
+    std::optional<TEncoding> Forced;
     std::uint64_t Content = 0; // the store's own changes when the job began
     TMode Mode = ReadOn;
     std::size_t Held = 0;     // bytes the store held when the job began
@@ -42,17 +43,19 @@ TStoreWorker::~TStoreWorker() {
     Thread.join();
 }
 
-std::optional<TLoadOutcome> TStoreWorker::Load(TReadAt read, std::int64_t size, bool growth) {
+std::optional<TLoadOutcome> TStoreWorker::Load(TReadAt read, std::int64_t size, bool growth,
+                                               std::optional<TEncoding> forced) {
     Cancel();
     auto job = std::make_unique<TJob>();
     job->Read = std::move(read);
+    job->Forced = forced;
     job->Expected = static_cast<std::size_t>(std::max<std::int64_t>(size, 0));
     {
         std::lock_guard lock(Store.Guard);
         job->Content = Store.ContentChanges;
         job->Held = Store.Source.Size();
     }
-    job->Mode = job->Held == 0 ? TJob::Compare : growth ? TJob::CheckTail : TJob::Compare;
+    job->Mode = job->Held > 0 && growth ? TJob::CheckTail : TJob::Detect;
     // Comparing reads the file up to what is held, then what follows.
     const std::size_t toRead = job->Mode == TJob::CheckTail
                                    ? job->Expected - std::min(job->Expected, job->Held)
@@ -144,7 +147,32 @@ bool TStoreWorker::Step(TJob& job) {
             return false;
         if (same)
             Store.Source.UseFile(job.Read);
-        job.Mode = same ? TJob::ReadOn : TJob::Compare;
+        job.Mode = same ? TJob::ReadOn : TJob::Detect;
+        return true;
+    }
+    if (job.Mode == TJob::Detect) {
+        // The encoding from the file's first bytes; the store is read anew in another.
+        job.Mode = TJob::Compare;
+        const TTextCodecs* codecs = Store.Codecs();
+        if (!codecs)
+            return true;
+        const std::int64_t got =
+            TBlockSource::ReadRaw(job.Read, 0, scratch, std::min(DetectionBytes, job.Expected));
+        if (got < 0) {
+            job.Result = TLoadOutcome::Failed;
+            return false;
+        }
+        const TEncodingChoice choice =
+            codecs->Detect(std::string_view(scratch, static_cast<std::size_t>(got)), job.Forced);
+        if (!locked(lock))
+            return false;
+        if (choice != Store.FileChoice || Store.Choice != Store.FileChoice) {
+            Store.ClearLocked();
+            Store.SetEncodingLocked(choice);
+            job.Content = Store.ContentChanges;
+            job.Held = 0;
+            job.Result = TLoadOutcome::Changed;
+        }
         return true;
     }
     if (job.Mode == TJob::Compare) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/text_encoding.h"
 #include "viewer/block_source.h"
 
 #include <atomic>
@@ -40,8 +41,11 @@ public:
     // last block is checked and the file read on from the store's end. Otherwise, or
     // when that block differs, the file's blocks are hashed against the store's and
     // the file read from the line that holds the first block that differs. size is
-    // the file's size now. Returns the outcome when the read ran at once.
-    std::optional<TLoadOutcome> Load(TReadAt read, std::int64_t size, bool growth);
+    // the file's size now. A load that is not growth finds the file's encoding
+    // first (forced: the user's choice), and reads the file whole when it differs
+    // from the one the store holds. Returns the outcome when the read ran at once.
+    std::optional<TLoadOutcome> Load(TReadAt read, std::int64_t size, bool growth,
+                                     std::optional<TEncoding> forced = std::nullopt);
     // Stops a load; the store keeps what was read. Waits for a running step.
     void Cancel();
     bool Loading() const;

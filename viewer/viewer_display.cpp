@@ -1,6 +1,6 @@
 // How a viewer window turns its state into pixels: composition, lines, scrolling,
 // the Auto ticker, the opening band and the layout of its controls.
-#include "graphics/cdib.h"
+#include "graphics/backdrop.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/original_form.h"
@@ -158,6 +158,7 @@ void TForm2::DrawProgress() {
     painter.fillRect(15, y, TextWidth(), 2, QColor(80, 80, 80));
     painter.fillRect(15, y, static_cast<int>(TextWidth() * done), 2, TextColor);
     Base.Drew({15, y, 15 + TextWidth(), y + 2});
+    DeviceText.DrewOver({15, y, 15 + TextWidth(), y + 2});
 }
 
 void TForm2::PlaceMemo() {
@@ -242,7 +243,8 @@ void TForm2::ToggleMemoView() {
     MiniScrollBar1Change();
 }
 
-std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface, TOverlapPlan behind) const {
+std::optional<TFrameBase::TKey> TForm2::BaseKey(const TBackdrop& backdrop,
+                                                TOverlapPlan behind) const {
     // Modules may draw something else in every frame, the opening band grows.
     if (OpeningActive || !ModuleInstances.empty())
         return std::nullopt;
@@ -251,23 +253,24 @@ std::optional<TFrameBase::TKey> TForm2::BaseKey(const TCdib& surface, TOverlapPl
                          QFile::decodeName(QByteArray::fromStdString(TitlePath)), font(),
                          std::move(behind.Pictures), behind.Area};
     key.Values.insert(key.Values.end(),
-                      {surface.Picture().cacheKey(), x(), y(), width(), height(), MemoView,
-                       IsActiveWindow(), static_cast<std::int64_t>(settings.ActiveColor),
+                      {backdrop.Key(), x(), y(), width(), height(), MemoView, IsActiveWindow(),
+                       static_cast<std::int64_t>(devicePixelRatioF() * 1000),
+                       static_cast<std::int64_t>(settings.ActiveColor),
                        static_cast<std::int64_t>(settings.DeActiveColor),
                        static_cast<std::int64_t>(settings.FileColor)});
     return key;
 }
 
-void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip) {
-    if (OpeningActive) {
+void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, TRect clip) {
+    if (OpeningActive && !backdrop.LiveShade()) {
         // Outside the band nothing is drawn yet: black, never what the memory held.
         WindowBitmap.fill(Qt::black);
-        surface.Draw(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
+        backdrop.Lay(WindowBitmap, OpeningRect.Left, OpeningRect.Top, x() + OpeningRect.Left,
                      y() + OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
     } else {
         // What the windows behind will paint over needs no desktop under it.
         for (const TRect& r : Around(clip, behind.Filled))
-            surface.Draw(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
+            backdrop.Lay(WindowBitmap, r.Left, r.Top, x() + r.Left, y() + r.Top, r.Width(),
                          r.Height());
     }
     Host.ComposeOverlaps(*this);
@@ -275,10 +278,16 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
         // A module that asks for a redraw while it draws would never return. The lines
         // modules read are kept for this drawing only.
         ModuleTexts.Lines.clear();
+        // Over a live shade, what modules lay is followed so that it shows as it would
+        // over the captured copy: their own pixels opaque, their blends at their alpha.
+        if (const TLiveShade* shade = backdrop.LiveShade())
+            ModuleCover.Begin(ViewOf(std::as_const(WindowBitmap)), shade->Alpha);
         DrawingModules = true;
         Host.Modules().DrawModules(ModuleInstances, &WindowDib());
         DrawingModules = false;
         ModuleTexts.Lines.clear();
+    } else {
+        ModuleCover.End();
     }
     const TRegIniRec& settings = Host.Settings();
     Skin->MemoViewOn = MemoView;
@@ -286,29 +295,30 @@ void TForm2::ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
+    Skin->TitleApart = devicePixelRatioF() > 1.0;
     const bool whole = clip == TRect{0, 0, width(), height()};
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap,
                    whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
 }
 
 void TForm2::Redraw() {
-    const TCdib* surface = Host.Surface();
-    if (Closing || DrawingModules || !surface || !surface->IsValid() || !WordWrapper ||
-        width() <= 0 || height() <= 0)
+    const TBackdrop& backdrop = Host.Backdrop();
+    if (Closing || DrawingModules || !backdrop.Ready() || !WordWrapper || width() <= 0 ||
+        height() <= 0)
         return;
     RedrawPending = false;
     if (OpeningActive)
         Host.WakeUpdates();
     EnsureBitmap(WindowBitmap, width(), height());
     const TOverlapPlan behind = Host.OverlapPlan(*this);
-    const std::optional<TFrameBase::TKey> key = BaseKey(*surface, behind);
+    const std::optional<TFrameBase::TKey> key = BaseKey(backdrop, behind);
     switch (Base.Restore(WindowBitmap, key)) {
     case TFrameBase::TRestored::None:
-        ComposeBase(*surface, behind, {0, 0, width(), height()});
+        ComposeBase(backdrop, behind, {0, 0, width(), height()});
         Base.Composed(WindowBitmap, key);
         break;
     case TFrameBase::TRestored::Outside:
-        ComposeBase(*surface, behind, key->BehindArea);
+        ComposeBase(backdrop, behind, key->BehindArea);
         Base.ComposedBehind(WindowBitmap, *key);
         break;
     case TFrameBase::TRestored::Whole:
@@ -317,6 +327,22 @@ void TForm2::Redraw() {
     const TRegIniRec& settings = Host.Settings();
     LineHeight = std::max(1, QFontMetrics(font(), &WindowBitmap).height());
     PlaceMemo();
+    const qreal ratio = devicePixelRatioF();
+    // The picture under the lines is kept whole for them to be laid again finer.
+    if (ratio > 1.0)
+        Base.FinishRestore(WindowBitmap);
+    DeviceText.BeginFrame(WindowBitmap, ratio);
+    if (DeviceText.Kept()) {
+        // The title is laid over the base as the lines are, so that what is drawn over
+        // it later (the light, the menus) shows it as it did.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
+        const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
+        const TRect r{title.Rect.left(), title.Rect.top(), title.Rect.right() + 1,
+                      title.Rect.bottom() + 1};
+        Skin->DrawTitle(path, WindowBitmap);
+        Base.Drew(r);
+        DeviceText.Add(path, r, title.Font, title.Color);
+    }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
     DrawProgress();
@@ -324,10 +350,14 @@ void TForm2::Redraw() {
     if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
         Base.Drew(MiniScrollBar1.Painted());
+        DeviceText.DrewOver(MiniScrollBar1.Painted());
     }
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
-        Base.Drew({Light.GetPosition(), Light.GetTop(), Light.GetPosition() + Light.GetBandWidth(),
-                   Light.GetTop() + Light.GetBandHeight()});
+        const TRect light{Light.GetPosition(), Light.GetTop(),
+                          Light.GetPosition() + Light.GetBandWidth(),
+                          Light.GetTop() + Light.GetBandHeight()};
+        Base.Drew(light);
+        DeviceText.DrewOver(light);
         Light.Step(ViewOf(WindowBitmap));
     }
     if (MenuShows())
@@ -354,6 +384,7 @@ void TForm2::Redraw() {
     }
     if (!AutoMode)
         changed = Shown.Differing(WindowBitmap, changed);
+    changed = DeviceText.Widened(changed);
     if (PaintAtOnce && isVisible())
         repaint(changed);
     else
@@ -427,9 +458,11 @@ void TForm2::DrawLines() {
     }
     // The texts not kept are read in one go: a worker counting rows takes the lock
     // between any two reads.
+    // Laid again finer at paint time, every line shown needs its text.
+    const bool finer = DeviceText.Kept();
     std::vector<std::size_t> missing;
     for (std::size_t index : shown)
-        if (!LineImages.Holds(index, version))
+        if (finer || !LineImages.Holds(index, version))
             missing.push_back(index);
     const std::vector<std::u32string> texts = Store.DisplayLines(missing);
     const std::vector<QColor> colors = LineRules.Colors(Store, missing);
@@ -442,6 +475,11 @@ void TForm2::DrawLines() {
             .Line(
                 index, version, [&] { return texts[i]; }, color)
             .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
+        if (finer) {
+            const std::u32string& text = texts[at - missing.begin()];
+            DeviceText.Add(QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())),
+                           {15, y, WindowBitmap.width(), y + LineHeight}, font(), TextColor);
+        }
         y += LineHeight;
     }
     if (static_cast<std::size_t>(std::max(AutoTopLine, 0)) >= count)
@@ -517,11 +555,22 @@ void TForm2::ApplyButtonLayout() {
 void TForm2::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (WindowBitmap.isNull()) {
-        painter.fillRect(rect(), Qt::black);
+        if (OwnerShade())
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), OwnerShade() ? QColor(0, 0, 0, OwnerShade()->Alpha) : Qt::black);
         Shown.Forget(event->region());
         return;
     }
-    ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage);
+    ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
+                &ModuleCover);
+    DeviceText.Paint(painter, event->region(), *this, ScreenImage, OwnerShade(), &ModuleCover);
+    // Over a live backdrop, outside the opening band nothing is there yet.
+    if (OpeningActive && OwnerShade()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect band(OpeningRect.Left, OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
+        for (const QRect& r : event->region().subtracted(band))
+            painter.fillRect(r, Qt::transparent);
+    }
     // A change reaches the screen first; the copy waits for a paint with time to spare.
     if (AutoMode || SweepActive || PaintAtOnce)
         Shown.Forget(event->region());

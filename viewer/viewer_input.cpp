@@ -87,8 +87,12 @@ bool TForm2::MenuShows() const {
 }
 
 void TForm2::DrawMenus() {
-    FileMenu->DrawTo(WindowBitmap);
-    ModuleMenu->DrawTo(WindowBitmap);
+    for (TGlimraCPopupMenu* menu : {FileMenu.get(), ModuleMenu.get()}) {
+        menu->DrawTo(WindowBitmap);
+        if (menu->Shown())
+            DeviceText.DrewOver({menu->X, menu->Y, menu->X + menu->Image().width(),
+                                 menu->Y + menu->Image().height()});
+    }
 }
 
 void TForm2::CloseMenus() {
@@ -157,7 +161,11 @@ void TForm2::OpenFolderCommand() {
 void TForm2::SaveFileCommand() {
     // The window whose menu asks is the one the prompt starts from and saves.
     ActiveWindow = this;
-    if (Host.RunFileDialog("Input filename and press OK to save.") == 1)
+    // The prompt says which encoding the file was read in: the one the save writes.
+    const TEncodingChoice encoding = Store.Encoding();
+    if (Host.RunFileDialog("Input filename and press OK to save.\nEncoding: " +
+                           std::string(EncodingName(encoding.Encoding)) +
+                           (encoding.BomSize ? " with byte-order mark" : "")) == 1)
         SaveToFile(Host.DialogPath());
 }
 
@@ -323,6 +331,8 @@ void TForm2::FilesDropped(const QList<QUrl>& urls) {
     // Only the first file of a drop; the others are ignored.
     for (const QUrl& url : urls)
         if (url.isLocalFile()) {
+            // The start's encoding was for the files it named, not for a dropped one.
+            Follower->ForcedEncoding.reset();
             OpenFile(DroppedName(QFile::encodeName(url.toLocalFile()).toStdString()));
             return;
         }

@@ -1,5 +1,6 @@
 #include "viewer/viewer_window.h"
 
+#include "graphics/backdrop.h"
 #include "graphics/badges.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
@@ -48,6 +49,18 @@ private:
 
 } // namespace
 
+std::string UnencodableMessage(const TLineStore::TMisses& misses, TEncoding encoding) {
+    constexpr std::size_t Listed = 5;
+    std::string text = std::to_string(misses.Count) + " character" +
+                       (misses.Count == 1 ? "" : "s") + " cannot be written in " +
+                       std::string(EncodingName(encoding)) + ":\n";
+    for (std::size_t i = 0; i < std::min(Listed, misses.First.size()); ++i)
+        text += DescribeUnencodable(misses.First[i]) + "\n";
+    if (misses.Count > Listed)
+        text += "...\n";
+    return text + "Press OK to save them as \"?\".";
+}
+
 TForm2::TRedrawHold::TRedrawHold(TForm2& window) : Window(window) {
     ++Window.RedrawHolds;
 }
@@ -63,6 +76,10 @@ TForm2::TForm2(TWindowHost& host)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), Host(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Where the compositor blends, the window has an alpha channel (set before the
+    // first show, or the platform window gets no depth-32 visual).
+    if (host.Backdrop().LiveShade())
+        setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("GLIMRA WINDOW"));
     resize(472, 323);
     setMinimumSize(151, 121); // a window is never 150 x 120 or smaller
@@ -115,6 +132,10 @@ TForm2::~TForm2() {
     Follower->Monitor->SetActive(false);
     Host.Modules().FreeModuleInstances(this, ModuleInstances);
     UnregisterModuleOwner(this);
+}
+
+const TLiveShade* TForm2::OwnerShade() const {
+    return Host.Backdrop().LiveShade();
 }
 
 void TForm2::CreateControls() {
@@ -182,7 +203,7 @@ void TForm2::HideBadges() {
 void TForm2::InitWindow(bool layered) {
     if (layered) {
         if (!Layer)
-            Layer = std::make_unique<TLayer>(*this);
+            Layer = std::make_unique<TLayer>(*this, Host.Backdrop().LiveShade() != nullptr);
         GlimraButton4->setEnabled(!Layer->IsAvailable());
     }
     // Dropped files are taken up by the window's input code.
@@ -348,11 +369,22 @@ void TForm2::SaveToFile(const std::string& name) {
         return;
     if (WordWrapper->StoreInto(Store))
         Follower->Forget();
-    // Streamed: the lines are read back from the file a piece at a time.
-    if (!SaveFileAtomically(name, [this](const std::function<bool(std::string_view)>& sink) {
-            return Store.WriteText(sink);
+    // Streamed: the lines are read back from the file a piece at a time. What the
+    // file's encoding cannot hold is kept only when the user agrees.
+    bool declined = false;
+    if (!SaveFileAtomically(name, [this,
+                                   &declined](const std::function<bool(std::string_view)>& sink) {
+            TLineStore::TMisses misses;
+            if (!Store.WriteText(sink, &misses))
+                return false;
+            declined = misses.Count > 0 &&
+                       MessageBoxes().Show(TMsgKind::Confirmation,
+                                           UnencodableMessage(misses, Store.Encoding().Encoding),
+                                           TMsgButtons::OkCancel) != TMsgResult::Ok;
+            return !declined;
         })) {
-        MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
+        if (!declined)
+            MessageBoxes().Show(TMsgKind::Warning, "Could not save to file.", TMsgButtons::Ok);
         return;
     }
     TitlePath = name;

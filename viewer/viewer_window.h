@@ -1,13 +1,16 @@
 #pragma once
 #include "graphics/bitmap_owner.h"
 #include "graphics/layer.h"
+#include "graphics/live_shade.h"
 #include "graphics/mini_scroll_bar.h"
 #include "graphics/pixel_view.h"
 #include "graphics/warning_light.h"
 #include "modules/glimra_module.h"
 #include "modules/location_control.h"
+#include "platform/system_codecs.h"
 #include "settings/reg_ini_rec.h"
 #include "viewer/desktop_alerts.h"
+#include "viewer/device_text.h"
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
@@ -28,6 +31,7 @@
 
 namespace glimra {
 
+class TBackdrop;
 class TCdib;
 class TGlimraButton;
 class TGlimraCPopupMenu;
@@ -46,6 +50,9 @@ std::uint16_t VirtualKeyOf(int qtKey);
 
 // The name of a drop as the window takes it: at most 255 characters.
 std::string DroppedName(const std::string& path);
+
+// What a save asks before it writes characters the file's encoding cannot hold as "?".
+std::string UnencodableMessage(const TLineStore::TMisses& misses, TEncoding encoding);
 
 // One window per monitored file: loads it into its line store, retries while the
 // writer holds it, reloads on change and shows its lines.
@@ -92,6 +99,7 @@ public:
     void ComputeButtonLayout();
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
+    const TLiveShade* OwnerShade() const override;
 
     // Input: keys (the form sees them before its controls), mouse, buttons, menus.
     void FormKeyDown(QKeyEvent* event);
@@ -154,7 +162,7 @@ public:
     // Cleared in the file information dialog, which takes no keys or mouse of its own.
     bool InputHandlers = true;
 
-    TLineStore Store;
+    TLineStore Store{&SystemCodecs()};
     // Reads big files and counts rows off this thread; declared after the store it fills.
     std::unique_ptr<TStoreWorker> Worker;
     // The shaped and drawn text of the lines on show.
@@ -163,6 +171,8 @@ public:
     TDesktopAlerts Alerts;
     // The picture under the text, kept while it stays the same.
     TFrameBase Base;
+    // The lines again at the screen's resolution, where that is finer than a window pixel.
+    TDeviceText DeviceText;
     // One instance per loaded module, in module order, and where they stand.
     std::vector<void*> ModuleInstances;
     TLocationControl ModuleLocations;
@@ -179,6 +189,8 @@ public:
     } ModuleTexts;
     // The window's modules are drawing into its picture.
     bool DrawingModules = false;
+    // In the live look, how opaque what the modules laid is.
+    TCoverage ModuleCover;
     // The file: its path, stamp, retries, monitor and retry clock.
     TFileFollower* Follower = nullptr;
     TGlimraMemo* WordWrapper = nullptr;
@@ -265,8 +277,8 @@ private:
     // The picture under the text: desktop, windows behind, modules, frame; and what
     // it is made of, none when it cannot be kept.
     // With a clip, only that part: the rest holds the base already.
-    void ComposeBase(const TCdib& surface, const TOverlapPlan& behind, TRect clip);
-    std::optional<TFrameBase::TKey> BaseKey(const TCdib& surface, TOverlapPlan behind) const;
+    void ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, TRect clip);
+    std::optional<TFrameBase::TKey> BaseKey(const TBackdrop& backdrop, TOverlapPlan behind) const;
     void OpeningStep();
     // Composes the controls from the window's picture; the area of those left as painted.
     QRegion ComposeControls();

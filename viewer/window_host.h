@@ -10,7 +10,7 @@
 
 namespace glimra {
 
-class TCdib;
+class TBackdrop;
 class TForm2;
 class TModuleSet;
 
@@ -35,8 +35,8 @@ class TWindowHost {
 public:
     virtual ~TWindowHost() = default;
     virtual const TRegIniRec& Settings() const = 0;
-    // The shaded desktop every window takes its background from; may be null.
-    virtual const TCdib* Surface() const = 0;
+    // What every window composes over: the captured desktop or the live shade.
+    virtual const TBackdrop& Backdrop() const = 0;
     // Lays the parts of the windows behind this one into its bitmap.
     virtual void ComposeOverlaps(TForm2& window) = 0;
     // What ComposeOverlaps would lay into the window.

@@ -107,6 +107,7 @@ public:
         return WriteFile(p, text, false);
     }
     std::string StoreFile() override { return "/cfg/QUENTARO/GLIMRA4.conf"; }
+    std::string StateFile() override { return "/state/glimra4/module-crash.rec"; }
     void Notify(const std::string& text) override { Notices.push_back(text); }
 };
 
@@ -376,6 +377,8 @@ TEST(Uninstall, RemovesOnlyWhatSetupWroteAndKeepsARecordOfWhatIsLeft) {
     w.Folders.insert("/cfg/QUENTARO");
     w.Files["/cfg/QUENTARO/GLIMRA4.conf"] = "settings";
     w.Files["/cfg/QUENTARO/OTHER.conf"] = "other";
+    w.Folders.insert("/state/glimra4");
+    w.Files["/state/glimra4/module-crash.rec"] = std::string(16, '\0');
     w.Files[App + "/Module/tessel.so"] = "changed by the user";
     w.Files.erase(Menu + "/GLIMRA 4th.desktop");
     w.Files[App + "/notes.txt"] = "the user's";
@@ -389,6 +392,7 @@ TEST(Uninstall, RemovesOnlyWhatSetupWroteAndKeepsARecordOfWhatIsLeft) {
     EXPECT_FALSE(w.Files.count(App + "/glimra4"));
     EXPECT_FALSE(w.Files.count("/cfg/QUENTARO/GLIMRA4.conf"));
     EXPECT_TRUE(w.Files.count("/cfg/QUENTARO/OTHER.conf"));
+    EXPECT_FALSE(w.Folders.count("/state/glimra4")) << "the program's crash record and its folder";
     EXPECT_TRUE(w.Links.count(desk));
     EXPECT_EQ(w.Files[App + "/Module/tessel.so"], "changed by the user");
     EXPECT_FALSE(w.Folders.count(Menu));

@@ -115,6 +115,11 @@ TEST(TextEncoding, DetectionEdges) {
     EXPECT_FALSE(IsUtf8("\xED\xA0\x80")); // a surrogate
     // NUL padding after a crash is no UTF-16.
     EXPECT_FALSE(Utf16ByZeros(std::string(4096, '\0') + "plain log line\n"));
+    // Nor is one stray NUL in a short 8-bit log.
+    EXPECT_EQ(ChooseEncoding(std::string("bad \xff\xfe utf8\0nul\rmac\nunix\r\n", 26), std::nullopt,
+                             nullptr)
+                  .Encoding,
+              TEncoding::Windows1252);
     // The user's choice wins, and skips only its own mark.
     const std::string utf16 = "\xFF\xFE" + Convert("x", "UTF-16LE");
     EXPECT_EQ(ChooseEncoding(utf16, TEncoding::Utf16Le, nullptr),

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# With LayerWin on, a compositing manager blends the window: its opacity is 127/255
-# and the desktop shows through a black surface. Without one the window stays opaque
-# over its own shaded copy of the desktop.
+# With LayerWin on but no compositing manager the window stays opaque over its own
+# shaded copy of the desktop and gets no opacity. (With one, see the live test.)
 source "$(dirname "$0")/lib.sh"
 
 echo "x" > "$WORK/t.log"
@@ -38,21 +37,4 @@ xprop -id "$id" _NET_WM_WINDOW_OPACITY | grep -q "not found" ||
     fail "opacity set without a compositor: $(xprop -id "$id" _NET_WM_WINDOW_OPACITY)"
 stop_glimra "$id"
 
-xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
-PIDS+=($!)
-sleep 1
-start_glimra "$WORK/t.log"
-id=$(wait_window "t.log") || fail "layered window did not open"
-focus_window "$id"
-opacity=
-for _ in $(seq 30); do
-    opacity=$(xprop -id "$id" _NET_WM_WINDOW_OPACITY | sed -nE 's/.*= ([0-9]+)$/\1/p')
-    [ -n "$opacity" ] && break
-    sleep 0.2
-done
-# 127 / 255 of 0xFFFFFFFF.
-[ "$opacity" = "2139062143" ] || fail "opacity is '$opacity', expected 2139062143"
-# Half of the backdrop through a black window.
-got=$(wait_pixel_near 500 500 "100,50,25" 4) || fail "layered pixel is $got, expected about 100,50,25"
-stop_glimra "$id"
 echo "layered window: ok"

@@ -1,4 +1,5 @@
 #pragma once
+#include "graphics/backdrop.h"
 #include "graphics/cdib.h"
 #include "modules/module_set.h"
 #include "platform/message_box.h"
@@ -29,7 +30,7 @@ public:
     }
 
     const TRegIniRec& Settings() const override { return Values; }
-    const TCdib* Surface() const override { return &SurfaceDib; }
+    const TBackdrop& Backdrop() const override { return Look; }
     void ComposeOverlaps(TForm2&) override {}
     TOverlapPlan OverlapPlan(const TForm2&) const override { return {}; }
     QRegion Hidden(const TForm2&) const override { return HiddenPart; }
@@ -67,6 +68,7 @@ public:
 
     TRegIniRec Values = DefaultSettings(1024, 768);
     TCdib SurfaceDib{1024, 768};
+    TBackdrop Look{&SurfaceDib};
     std::vector<TForm2*> Closed;
     std::vector<TForm2*> Fronted;
     // What the windows in front hide, for every window, and how often they uncovered.

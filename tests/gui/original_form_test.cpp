@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace glimra {
 namespace {
@@ -133,6 +134,37 @@ TEST_F(OriginalFormTest, GripResizesAndReshapes) {
     EXPECT_EQ(form.size(), QSize(330, 200));
     EXPECT_EQ(form.mask(), Octagon(330, 200));
     EXPECT_EQ(form.pos(), QPoint(100, 100));
+}
+
+TEST_F(OriginalFormTest, DragsGoToTheDesktopWhereItTakesThem) {
+    struct {
+        QPoint At;
+        Qt::Edges Edges;
+    } const cases[] = {{{100, 7}, {}},                                // title row: a move
+                       {{295, 60}, Qt::RightEdge},                    // right edge
+                       {{295, 190}, Qt::RightEdge | Qt::BottomEdge}}; // the grip
+    for (const auto& c : cases) {
+        std::vector<Qt::Edges> asked;
+        skin->SystemDrag = [&](Qt::Edges edges) {
+            asked.push_back(edges);
+            return true;
+        };
+        form.move(100, 100);
+        Hover(form, c.At);
+        Send(form, QEvent::MouseButtonPress, c.At, Qt::LeftButton);
+        ASSERT_EQ(asked.size(), 1u) << c.At.x() << "," << c.At.y();
+        EXPECT_EQ(asked[0], c.Edges);
+        // The desktop drags: the skin's own steps stay out of its way.
+        EXPECT_EQ(skin->DragMode(), TSkinDrag::None);
+        Send(form, QEvent::MouseMove, c.At + QPoint(10, 10), Qt::LeftButton);
+        EXPECT_EQ(form.geometry(), QRect(100, 100, 300, 200));
+        Send(form, QEvent::MouseButtonRelease, c.At, Qt::LeftButton);
+    }
+    // A desktop that takes none (no window manager) leaves the skin to do it.
+    skin->SystemDrag = [](Qt::Edges) { return false; };
+    Hover(form, QPoint(100, 7));
+    Send(form, QEvent::MouseButtonPress, QPoint(100, 7), Qt::LeftButton);
+    EXPECT_EQ(skin->DragMode(), TSkinDrag::Move);
 }
 
 TEST_F(OriginalFormTest, DetachedSkinDoesNothing) {

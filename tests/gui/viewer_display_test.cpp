@@ -3,6 +3,7 @@
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/original_form.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
 #include "viewer/glimra_memo.h"
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
+#include <QProcess>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -479,4 +481,66 @@ TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
 }
 
 } // namespace
+// At a device pixel ratio of 2 the lines, the title and the captions are drawn for the
+// device: a glyph's edge falls inside 2 x 2 blocks of device pixels, where a
+// pixel-doubled picture has none. The ratio is fixed when the application starts, so
+// the test runs itself again at scale 2.
+TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
+    const char* name = "ViewerDisplayTest.AtRatioTwoTheTextIsDrawnAtDeviceResolution";
+    if (qApp->devicePixelRatio() == 1.0) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_SCALE_FACTOR", "2");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=") + name});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
+    auto w = ShownWindow<TForm2>(ManyLines(200));
+    w->Redraw();
+    // Modules and settings keep window pixels.
+    EXPECT_EQ(w->WindowDib().Width, w->width());
+    EXPECT_EQ(w->WindowDib().Height, w->height());
+    const QImage shown = w->grab().toImage();
+    ASSERT_EQ(shown.size(), w->size() * 2);
+    // Window pixels of area whose four device pixels are not all alike.
+    const auto split = [&shown](QRect area) {
+        int count = 0;
+        for (int y = 2 * area.top(); y <= 2 * area.bottom(); y += 2)
+            for (int x = 2 * area.left(); x <= 2 * area.right(); x += 2) {
+                const QRgb p = shown.pixel(x, y);
+                count += p != shown.pixel(x + 1, y) || p != shown.pixel(x, y + 1) ||
+                         p != shown.pixel(x + 1, y + 1);
+            }
+        return count;
+    };
+    const struct {
+        const char* What;
+        QRect Area;
+        int Least;
+    } texts[] = {
+        {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
+        {"title", w->Skin->TitleText(w->size()).Rect, 20},
+        {"caption", w->Button(1)->geometry(), 5},
+    };
+    for (const auto& text : texts)
+        EXPECT_GE(split(text.Area), text.Least) << text.What;
+
+    // Beside the ink the rows show the composition, each window pixel whole.
+    const QImage& picture = w->WindowBitmap;
+    const QRect clear(250, w->LineHeight + 15, 150, 5 * w->LineHeight);
+    int unlike = 0;
+    for (int y = clear.top(); y <= clear.bottom(); ++y)
+        for (int x = clear.left(); x <= clear.right(); ++x)
+            for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
+    EXPECT_EQ(unlike, 0);
+}
+
 } // namespace glimra

@@ -176,7 +176,8 @@ TEST_F(ViewerInputTest, SaveFileWritesWhatTheDialogNamesWithCrLf) {
     Host.DialogAnswer = 1;
     Host.DialogTyped = Folder.Path("out.log");
     w->SaveFileCommand();
-    EXPECT_EQ(Host.DialogTexts, (std::vector<std::string>{"Input filename and press OK to save."}));
+    EXPECT_EQ(Host.DialogTexts,
+              (std::vector<std::string>{"Input filename and press OK to save.\nEncoding: UTF-8"}));
     EXPECT_EQ(Host.DialogStartPath, Folder.Path("in.log"));
     EXPECT_EQ(TTestFolder::Read(Folder.Path("out.log")), "alpha\r\nbeta\r\ngamma\r\n");
     EXPECT_EQ(w->TitlePath, Folder.Path("out.log"));

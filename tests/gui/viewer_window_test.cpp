@@ -1,10 +1,12 @@
 #include "app/control_hub.h"
+#include "graphics/cdib.h"
 #include "graphics/glimra_button.h"
 #include "gui_test_util.h"
 #include "hub_fixture.h"
 #include "platform/file_access.h"
 #include "platform/screen_capture.h"
 #include "platform/settings_platform.h"
+#include "platform/window_opacity.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/interval_timer.h"
 #include "viewer/viewer_window.h"
@@ -102,6 +104,35 @@ TEST_F(HubTest, AWindowIsHiddenWhereAnOpaqueWindowInFrontCoversIt) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(hub->Hidden(*back).isEmpty());
     EXPECT_TRUE(back->Unshown.isEmpty());
+}
+
+TEST_F(HubTest, WhereTheCompositorBlendsNothingIsCapturedHiddenOrComposedBehind) {
+    SetCompositorBlends(true);
+    auto hub = MakeHub();
+    SetCompositorBlends(std::nullopt);
+    TForm2* back = hub->WindowList()[0];
+    TForm2* front = hub->NewWindow();
+    back->setGeometry(100, 100, 300, 200);
+    front->setGeometry(250, 150, 300, 200);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(front));
+    EXPECT_TRUE(front->testAttribute(Qt::WA_TranslucentBackground));
+    // The windows behind show through the compositor: none is laid in, none hides one.
+    EXPECT_TRUE(hub->OverlapPlan(*front).Layout.empty());
+    EXPECT_TRUE(hub->Hidden(*back).isEmpty());
+    // Activation neither hides the windows nor grabs the screen.
+    const qint64 surface = hub->Surface()->Picture().cacheKey();
+    int hides = 0;
+    for (TForm2* w : {back, front})
+        QObject::connect(w->windowHandle(), &QWindow::visibleChanged,
+                         [&](bool shown) { hides += !shown; });
+    hub->AppActivate();
+    hub->RefreshBackground();
+    EXPECT_EQ(hides, 0);
+    EXPECT_EQ(hub->Surface()->Picture().cacheKey(), surface);
+    // Backdrop pixels are the shade, which the screen shows at its alpha.
+    ASSERT_NE(hub->Backdrop().LiveShade(), nullptr);
+    EXPECT_EQ(hub->Backdrop().LiveShade()->Alpha, LiveShade(2, {1, 1, 1, false}).Alpha);
 }
 
 TEST_F(HubTest, AWindowInFrontTakesAgainWhatChangedBehindIt) {
@@ -480,6 +511,8 @@ TEST_F(HubTest, TheStartsEncodingReachesItsWindows) {
     options.Encoding = TEncoding::Cp932;
     auto hub = MakeHub({path}, options);
     EXPECT_EQ(hub->WindowList()[0]->Follower->ForcedEncoding, TEncoding::Cp932);
+    // The plain ASCII file is read as the start said.
+    EXPECT_EQ(hub->WindowList()[0]->Store.Encoding().Encoding, TEncoding::Cp932);
     EXPECT_EQ(hub->NewWindow()->Follower->ForcedEncoding, TEncoding::Cp932);
     EXPECT_EQ(hub->NewWindow(false)->Follower->ForcedEncoding, std::nullopt);
 

@@ -1,6 +1,7 @@
 /* A module as a third party would write it, from the header alone: it paints its
- * area in one colour through the host's Blend and turns to a second colour each
- * time it is clicked. The end-to-end test watches it on the screen. Built with
+ * area in one colour, the left half straight into the DC and the right half through
+ * the host's Blend, turns to a second colour each time it is clicked, and blends a
+ * yellow 10 x 10 square at 0.7 just below its area. The end-to-end test watches it on the screen. Built with
  * PAINTER_FORGE it first hands the host forged owners and broken bitmaps. */
 #include "modules/glimra_module.h"
 
@@ -62,7 +63,6 @@ void ExpFree(void* instance) { free(instance); }
 
 void ExpDrawToBitmap(void* instance, GlimraDib* dc) {
     Painter* p = (Painter*)instance;
-    (void)dc;
     if (!p || !p->Visible || !Blend)
         return;
 #ifdef PAINTER_FORGE
@@ -79,6 +79,17 @@ void ExpDrawToBitmap(void* instance, GlimraDib* dc) {
             memcpy(bits + y * stride + x * 3, colour[p->Clicked & 1], 3);
     GlimraDib picture = {p->Width, p->Height, 24, stride, bits};
     Blend(p->Owner, p->Left, p->Top, &picture, 1.0, 0, 0);
+    for (int32_t y = 0; dc && dc->Bits && y < p->Height; ++y)
+        for (int32_t x = 0; x < p->Width / 2; ++x)
+            if (p->Top + y >= 0 && p->Top + y < dc->Height && p->Left + x >= 0 &&
+                p->Left + x < dc->Width)
+                memcpy(dc->Bits + (p->Top + y) * dc->Stride + (p->Left + x) * 3,
+                       colour[p->Clicked & 1], 3);
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 10; ++x)
+            memcpy(bits + y * stride + x * 3, "\0\377\377", 3);
+    GlimraDib square = {10, 10, 24, stride, bits};
+    Blend(p->Owner, p->Left, p->Top + p->Height, &square, 0.7, 0, 0);
     free(bits);
 }
 

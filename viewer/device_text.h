@@ -1,0 +1,58 @@
+#pragma once
+#include "common/geometry.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QString>
+
+#include <vector>
+
+class QPainter;
+class QWidget;
+
+namespace glimra {
+
+struct TLiveShade;
+class TCoverage;
+
+// The window's text at the screen's resolution where a window pixel is more than one
+// device pixel. The composition stays in window pixels with the lines' ink (the lens,
+// the controls, the live look and what changed read it there); a paint lays over the
+// texts' places the picture as it was before the lines, scaled, and then the texts
+// drawn by the painter, which rasterises them for the device. At a ratio of 1 it keeps
+// and paints nothing.
+class TDeviceText {
+public:
+    // A frame begins: picture holds everything under the texts. Nothing is kept unless
+    // ratio is above 1.
+    void BeginFrame(const QImage& picture, qreal ratio);
+    // A text in the order drawn, its top-left corner at place's, cut to place.
+    void Add(QString text, TRect place, const QFont& font, QColor color);
+    // Drawn over the texts after them (scroll bar, light, progress, menus): shown from
+    // the composition.
+    void DrewOver(TRect r);
+
+    // This frame keeps the picture under the lines: they are to be laid again finer.
+    bool Kept() const { return !Under.isNull(); }
+    // region grown by the whole of every text it touches: a glyph is never cut where
+    // the window-pixel ink and the device's happen to differ.
+    QRegion Widened(const QRegion& region) const;
+    // Lays the texts that fall into region over what the painter showed there.
+    void Paint(QPainter& painter, const QRegion& region, const QWidget& widget, QImage& scratch,
+               const TLiveShade* shade, const TCoverage* coverage) const;
+
+private:
+    struct TText {
+        QString Text;
+        QRect Rect;
+        QFont Font;
+        QColor Color;
+    };
+    std::vector<TText> Texts;
+    QRegion Over;
+    QImage Under; // the composition before the texts, kept allocated
+};
+
+} // namespace glimra
