@@ -41,12 +41,13 @@ void TDesktopAlerts::SetRules(std::shared_ptr<const TRuleSet> rules) {
     Rules = std::move(rules);
 }
 
-void TDesktopAlerts::Appended(const std::string& path, std::uint64_t from, std::uint64_t to) {
+void TDesktopAlerts::Appended(const std::string& path, std::uint64_t from, std::uint64_t to,
+                              TEncoding encoding, const TTextCodecs* codecs) {
     {
         std::lock_guard lock(Lock);
         if (!Rules || !Rules->HasAlerts() || to <= from)
             return;
-        Ranges.push_back({path, from, to});
+        Ranges.push_back({path, from, to, encoding, codecs});
         if (!Thread.joinable())
             Thread = std::thread([this] { Run(); });
     }
@@ -98,24 +99,33 @@ void TDesktopAlerts::Read(const TRange& range) {
             File.reset();
     }
     // Bytes that do not follow the last ones start a line of their own.
-    if (range.From != End || range.Path != LastPath)
+    if (range.From != End || range.Path != LastPath || range.Encoding != DecoderEncoding) {
         Lines.Reset();
+        DecoderEncoding = range.Encoding;
+        Decoder = range.Codecs ? range.Codecs->Decoder(range.Encoding) : nullptr;
+    }
     End = range.To;
     LastPath = range.Path;
     if (!File || !rules)
         return;
     std::vector<char> buffer(std::size_t{1} << 20);
+    std::string text; // the bytes as UTF-8
     for (std::uint64_t at = range.From; at < range.To;) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), range.To - at));
         const std::int64_t got = File->ReadAt(static_cast<std::int64_t>(at), buffer.data(), want);
         if (got <= 0)
             return;
-        Lines.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)), *rules,
-                   [&](int rule, std::string_view line) {
-                       if (auto body = Throttle.Hit(rule, line, TAlertThrottle::TClock::now()))
-                           Send(range.Path, *body);
-                   });
+        std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
+        if (Decoder) {
+            text.clear();
+            Decoder->Decode(bytes, text);
+            bytes = text;
+        }
+        Lines.Feed(bytes, *rules, [&](int rule, std::string_view line) {
+            if (auto body = Throttle.Hit(rule, line, TAlertThrottle::TClock::now()))
+                Send(range.Path, *body);
+        });
         at += static_cast<std::uint64_t>(got);
     }
 }

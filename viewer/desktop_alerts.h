@@ -1,5 +1,6 @@
 #pragma once
 #include "common/color_rules.h"
+#include "common/text_codec.h"
 #include "viewer/alert_lines.h"
 
 #include <condition_variable>
@@ -26,8 +27,10 @@ public:
     TDesktopAlerts& operator=(const TDesktopAlerts&) = delete;
 
     void SetRules(std::shared_ptr<const TRuleSet> rules);
-    // Bytes from..to of the file at path were appended while the window followed it.
-    void Appended(const std::string& path, std::uint64_t from, std::uint64_t to);
+    // Bytes from..to of the file at path were appended while the window followed it;
+    // they are matched as UTF-8 decoded from encoding with codecs (none: as they are).
+    void Appended(const std::string& path, std::uint64_t from, std::uint64_t to,
+                  TEncoding encoding = TEncoding::Utf8, const TTextCodecs* codecs = nullptr);
     // Notify calls sent, for the tests.
     int Sent() const;
 
@@ -35,6 +38,8 @@ private:
     struct TRange {
         std::string Path;
         std::uint64_t From, To;
+        TEncoding Encoding;
+        const TTextCodecs* Codecs;
     };
     void Run();
     void Read(const TRange& range);
@@ -54,6 +59,8 @@ private:
     std::shared_ptr<TOpenFile> File;
     std::uint64_t End = 0; // where the last range read ended
     std::string LastPath;  // the file of the held bodies
+    std::unique_ptr<TTextDecoder> Decoder;
+    TEncoding DecoderEncoding = TEncoding::Utf8;
 };
 
 } // namespace glimra

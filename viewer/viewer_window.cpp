@@ -100,7 +100,7 @@ TForm2::TForm2(TWindowHost& host)
     });
     Follower = new TFileFollower(Store, *Worker, *this, this);
     Follower->OnAppended = [this](std::uint64_t from, std::uint64_t to) {
-        Alerts.Appended(Follower->FilePath, from, to);
+        Alerts.Appended(Follower->FilePath, from, to, Store.Encoding().Encoding, Store.Codecs());
     };
     Store.SetOnFault([this](TStoreFault fault) {
         QMetaObject::invokeMethod(

@@ -10,7 +10,8 @@ source "$(dirname "$0")/lib.sh"
 log=$WORK/alerts.log
 printf 'ERROR at open is not news\n' >"$log"
 write_ini Left=100 Top=100
-printf '[Rules]\r\nCount= 1\r\nRule1= ERROR,clRed,ALERT\r\n\r\n' >>"$WORK/app/GLIMRA4.INI"
+printf '[Rules]\r\nCount= 2\r\nRule1= ERROR,clRed,ALERT\r\nRule2= エラー,clRed,ALERT\r\n\r\n' \
+    >>"$WORK/app/GLIMRA4.INI"
 
 # Switches Notify on in window $1, so that it follows its file.
 follow() {
@@ -55,7 +56,7 @@ dbus-monitor "type='method_call',interface='org.freedesktop.Notifications',membe
 PIDS+=("$!")
 sleep 0.5
 notes() { grep -c 'member=Notify' "$WORK/monitor.out" || true; }
-start_glimra "$log"
+start_glimra --encoding=CP932 "$log"
 id=$(wait_window "alerts.log") || fail "window did not open"
 follow "$id"
 sleep 0.5
@@ -66,14 +67,18 @@ for _ in $(seq 10); do [ "$(notes)" -ge 1 ] && break; sleep 0.1; done
 [ "$(notes)" -eq 1 ] || fail "expected one Notify within a second, saw $(notes)"
 grep -q 'string "alerts.log"' "$WORK/monitor.out" || fail "the summary is not the file's name"
 grep -q 'string "ERROR disk full"' "$WORK/monitor.out" || fail "the body is not the line"
+# Another rule alerts on its own; it matches the line's text, decoded from CP932.
+printf 'エラー 接続\n' | iconv -f UTF-8 -t CP932 >>"$log"
+for _ in $(seq 10); do [ "$(notes)" -ge 2 ] && break; sleep 0.1; done
+grep -q 'string "エラー 接続"' "$WORK/monitor.out" || fail "the CP932 line did not alert as text"
 
 # Fifty in all within ten seconds: the next call comes when the ten seconds end.
 for i in $(seq 49); do printf 'ERROR burst %d\n' "$i" >>"$log"; sleep 0.02; done
 sleep 3
-[ "$(notes)" -eq 1 ] || fail "a burst within ten seconds was announced at once"
-for _ in $(seq 100); do [ "$(notes)" -ge 2 ] && break; sleep 0.1; done
+[ "$(notes)" -eq 2 ] || fail "a burst within ten seconds was announced at once"
+for _ in $(seq 100); do [ "$(notes)" -ge 3 ] && break; sleep 0.1; done
 sleep 1
-[ "$(notes)" -eq 2 ] || fail "expected two Notify calls, saw $(notes)"
+[ "$(notes)" -eq 3 ] || fail "expected two Notify calls for the first rule, saw $(($(notes) - 1))"
 grep -q 'string "ERROR burst 49 (and 48 more)"' "$WORK/monitor.out" ||
     { grep 'burst' "$WORK/monitor.out" >&2; fail "the second call does not count the others"; }
 echo "alerts: ok"
