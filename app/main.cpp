@@ -1,8 +1,10 @@
 #include "app/control_hub.h"
 #include "app/session_platform.h"
+#include "common/color_rules.h"
 #include "common/forward_record.h"
 #include "common/start_options.h"
 #include "platform/instance_channel.h"
+#include "platform/settings_platform.h"
 #include "platform/termination.h"
 #include "viewer/viewer_window.h"
 
@@ -56,6 +58,23 @@ std::vector<std::string> TakeCommandLine(int& argc, char** argv) {
     }
     argc = std::min(argc, forQt);
     return params;
+}
+
+// Prints the colour rules the program would start with, each expression that does not
+// compile named by its rule number; nothing is asked or written.
+int ListRules(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    TRegWork store(QCoreApplication::applicationDirPath().toStdString(), 0, 0,
+                   {DefaultFontName, clWhite, DefaultFontSize}, DesktopSettingsPlatform());
+    std::string problem;
+    const TRuleSet rules(store.PeekRules(problem));
+    if (!problem.empty())
+        std::cout << "glimra4: " << problem << "; the rules below are the first start's\n";
+    for (std::size_t i = 0; i < rules.Rules().size(); ++i)
+        std::cout << "Rule" << i + 1 << "= " << ColorRuleText(rules.Rules()[i]) << '\n';
+    for (const std::string& bad : rules.Problems())
+        std::cout << "glimra4: " << bad << '\n';
+    return 0;
 }
 
 int RunOwner(TInstanceChannel& channel, std::vector<std::string> params,
@@ -138,6 +157,8 @@ int main(int argc, char** argv) {
         std::cerr << "glimra4: " << *bad << '\n';
         return 2;
     }
+    if (options.ListRules)
+        return ListRules(argc, argv);
     ResolveFirstParameter(params, WorkingFolder());
     const TSessionPlatform platform(argc, argv);
     QApplication app(argc, argv);

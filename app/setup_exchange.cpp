@@ -106,6 +106,7 @@ void TFourthGlimraControl::ShowSetup() {
             lines.push_back({entry.FileName, entry.Enabled});
         f.SetModuleLines(lines);
     }
+    f.SetRules(s.Rules);
     f.show();
     f.raise();
     f.activateWindow();
@@ -133,6 +134,7 @@ void TFourthGlimraControl::ApplySetup() {
     s.FileColor = f.eFile->Color();
     s.Opening = f.Opening->isChecked();
     s.ThreadPriority = f.DrawThreadIndex();
+    s.Rules = f.Rules();
     if (f.eLayer->isChecked() != s.LayerWin) {
         if (MessageBoxes().Show(TMsgKind::Information, LayerRestartQuestion,
                                 TMsgButtons::YesAbort) == TMsgResult::Yes)

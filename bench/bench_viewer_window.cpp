@@ -252,10 +252,16 @@ BENCHMARK(BM_Redraw)
     ->MinTime(1)
     ->Unit(benchmark::kMillisecond);
 
-// The main thread's part of an Auto step, for every window in turn.
+// The main thread's part of an Auto step, for every window in turn; the second argument
+// draws with no colour rules (0) or the first start's two and an expression (1).
 void BM_AutoSteps(benchmark::State& state) {
     TFourthGlimraControl& hub = World->HubRef();
     const auto count = static_cast<int>(state.range(0));
+    std::vector<TColorRule> rules;
+    if (state.range(1) != 0) {
+        rules = DefaultColorRules();
+        rules.push_back({"re:(timeout|refused) after \\d+ ms", clAqua, true});
+    }
     World->Main()->setGeometry(272, 209, 480, 350);
     while (hub.WindowCount() < count) {
         TForm2* window = hub.NewWindow();
@@ -263,8 +269,11 @@ void BM_AutoSteps(benchmark::State& state) {
         window->OpenFile(World->LogPath);
     }
     World->Settle(50);
-    for (int i = 0; i < count; ++i)
-        hub.WindowList()[static_cast<std::size_t>(i)]->GlimraButton3Click();
+    for (int i = 0; i < count; ++i) {
+        TForm2* window = hub.WindowList()[static_cast<std::size_t>(i)];
+        window->LineRules.Apply(rules);
+        window->GlimraButton3Click();
+    }
     for (auto _ : state)
         for (int i = 0; i < count; ++i)
             hub.StepWindow(i);
@@ -274,7 +283,13 @@ void BM_AutoSteps(benchmark::State& state) {
     state.counters["steps_per_s"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * count, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_AutoSteps)->Arg(1)->Arg(10)->MinTime(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AutoSteps)
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({10, 0})
+    ->Args({10, 1})
+    ->MinTime(1)
+    ->Unit(benchmark::kMillisecond);
 
 // One 1920 x 1080 screen, so the large window lies wholly on the captured desktop.
 void UseOffscreenPlatform(const QTemporaryDir& dir) {

@@ -4,6 +4,7 @@ namespace glimra {
 namespace {
 
 constexpr std::string_view EncodingOption = "--encoding";
+constexpr std::string_view RulesOption = "--rules";
 
 } // namespace
 
@@ -23,6 +24,11 @@ std::optional<std::string> TakeStartOptions(std::vector<std::string>& params,
         if (param == "--") {
             ++taken;
             break;
+        }
+        if (param == RulesOption) {
+            options.ListRules = true;
+            ++taken;
+            continue;
         }
         std::optional<std::string> name;
         if (param == EncodingOption) {

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QToolButton>
 #include <limits>
 
@@ -105,6 +107,8 @@ TForm3::TForm3(TSetupHost& host)
     PageControl1->addTab(TabSheet1, QStringLiteral("System"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Color"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Modules"));
+    TabSheet4 = new QWidget;
+    PageControl1->addTab(TabSheet4, QStringLiteral("Rules"));
     // Wide enough for the longest status, up to the buttons beside it.
     eStatus = Label("-", this, 4, 352, 320);
     UPDATE = Button("UPDATE", this, 332, 348);
@@ -112,6 +116,7 @@ TForm3::TForm3(TSetupHost& host)
     BuildSystemPage();
     BuildColorPage();
     BuildModulesPage();
+    BuildRulesPage();
     PageControl1->setCurrentWidget(TabSheet1);
 
     connect(Button7, &QPushButton::clicked, this, [this] { Host.OpenProductPage(); });
@@ -236,6 +241,106 @@ void TForm3::BuildModulesPage() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm3::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm3::SpeedButton2Click);
     connect(Button8, &QPushButton::clicked, this, &TForm3::Button8Click);
+}
+
+void TForm3::BuildRulesPage() {
+    QWidget* page = TabSheet4;
+    RuleList = Place(new QTableWidget(0, 3, page), 8, 8, 473, 209);
+    RuleList->setHorizontalHeaderLabels({QStringLiteral("Pattern (text, or re: and an expression)"),
+                                         QStringLiteral("Color"), QStringLiteral("Alert")});
+    RuleList->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    RuleList->setColumnWidth(1, 48);
+    RuleList->setColumnWidth(2, 48);
+    RuleList->verticalHeader()->setDefaultSectionSize(20);
+    RuleList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RuleList->setSelectionMode(QAbstractItemView::SingleSelection);
+    RuleProblems = Label("", page, 8, 222, 473);
+    QPalette red = RuleProblems->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    RuleProblems->setPalette(red);
+    RuleAdd = Button("Add", page, 8, 256);
+    RuleRemove = Button("Remove", page, 88, 256);
+    RuleUp = Button("Up", page, 168, 256);
+    RuleDown = Button("Down", page, 248, 256);
+    connect(RuleAdd, &QPushButton::clicked, this, [this] {
+        AddRuleRow({"", clRed, false});
+        RuleList->setCurrentCell(RuleList->rowCount() - 1, 0);
+        RuleList->editItem(RuleList->currentItem());
+    });
+    connect(RuleRemove, &QPushButton::clicked, this, [this] {
+        if (RuleList->currentRow() >= 0)
+            RuleList->removeRow(RuleList->currentRow());
+        ShowRuleProblems();
+    });
+    connect(RuleUp, &QPushButton::clicked, this, [this] { MoveRule(-1); });
+    connect(RuleDown, &QPushButton::clicked, this, [this] { MoveRule(+1); });
+    connect(RuleList, &QTableWidget::itemChanged, this, &TForm3::ShowRuleProblems);
+}
+
+void TForm3::AddRuleRow(const TColorRule& rule) {
+    // A half-made row is no rule to check.
+    const QSignalBlocker quiet(RuleList);
+    const int row = RuleList->rowCount();
+    RuleList->insertRow(row);
+    RuleList->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(rule.Pattern)));
+    auto* swatch = new TPanel(QString(), RuleList);
+    swatch->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // Inside the table it would take the view's background role, which SetColor leaves.
+    swatch->setBackgroundRole(QPalette::Window);
+    swatch->SetColor(rule.Color);
+    connect(swatch, &TPanel::Click, this, [this, swatch] { ChooseSwatchColor(swatch); });
+    RuleList->setCellWidget(row, 1, swatch);
+    auto* alert = new QTableWidgetItem;
+    alert->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    alert->setCheckState(rule.Alert ? Qt::Checked : Qt::Unchecked);
+    RuleList->setItem(row, 2, alert);
+}
+
+std::vector<TColorRule> TForm3::RuleRows() const {
+    std::vector<TColorRule> rules;
+    for (int row = 0; row < RuleList->rowCount(); ++row) {
+        // A rule is one line of the settings file.
+        std::string pattern = RuleList->item(row, 0)->text().toStdString();
+        std::erase_if(pattern, [](char c) { return c == '\r' || c == '\n'; });
+        const auto* swatch = static_cast<const TPanel*>(RuleList->cellWidget(row, 1));
+        rules.push_back(
+            {pattern, swatch->Color(), RuleList->item(row, 2)->checkState() == Qt::Checked});
+    }
+    return rules;
+}
+
+std::vector<TColorRule> TForm3::Rules() const {
+    std::vector<TColorRule> rules = RuleRows();
+    std::erase_if(rules, [](const TColorRule& rule) { return rule.Pattern.empty(); });
+    return rules;
+}
+
+void TForm3::SetRules(const std::vector<TColorRule>& rules) {
+    const QSignalBlocker quiet(RuleList);
+    RuleList->setRowCount(0);
+    for (const TColorRule& rule : rules)
+        AddRuleRow(rule);
+    ShowRuleProblems();
+}
+
+void TForm3::MoveRule(int delta) {
+    const int row = RuleList->currentRow();
+    std::vector<TColorRule> rules = RuleRows();
+    if (row < 0 || row + delta < 0 || row + delta >= static_cast<int>(rules.size()))
+        return;
+    std::swap(rules[row], rules[row + delta]);
+    SetRules(rules);
+    RuleList->setCurrentCell(row + delta, 0);
+}
+
+void TForm3::ShowRuleProblems() {
+    const std::vector<std::string> problems = TRuleSet(Rules()).Problems();
+    QStringList lines;
+    for (const std::string& problem : problems)
+        lines << QString::fromStdString(problem);
+    RuleProblems->setText(lines.join(QLatin1Char('\n')));
+    RuleProblems->adjustSize();
+    RuleProblems->resize(473, RuleProblems->height());
 }
 
 void TForm3::ScrollBar1Change() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/color.h"
+#include "common/color_rules.h"
 #include "dialogs/setup_values.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@ class QListWidget;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
+class QTableWidget;
 class QTabWidget;
 class QToolButton;
 
@@ -65,12 +67,18 @@ public:
     void SetModuleLines(const std::vector<TCheckLine>& lines);
     int SelectedLine() const;
     void SelectLine(int index);
+    // The rules page's rows, rows without a pattern left out.
+    std::vector<TColorRule> Rules() const;
+    void SetRules(const std::vector<TColorRule>& rules);
+    // Moves the selected rule one row up (-1) or down (+1).
+    void MoveRule(int delta);
 
     QPushButton* Button7 = nullptr; // Version check
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr; // System
     QWidget* TabSheet3 = nullptr; // Color
     QWidget* TabSheet2 = nullptr; // Modules
+    QWidget* TabSheet4 = nullptr; // Rules
     QLabel* eStatus = nullptr;
     QPushButton* UPDATE = nullptr;
     QPushButton* Button5 = nullptr; // CLOSE
@@ -112,10 +120,22 @@ public:
     QToolButton* SpeedButton2 = nullptr;
     QPushButton* Button8 = nullptr; // the module page's UPDATE
 
+    // Pattern, colour swatch and alert box per row.
+    QTableWidget* RuleList = nullptr;
+    QLabel* RuleProblems = nullptr; // expressions that do not compile, by rule number
+    QPushButton* RuleAdd = nullptr;
+    QPushButton* RuleRemove = nullptr;
+    QPushButton* RuleUp = nullptr;
+    QPushButton* RuleDown = nullptr;
+
 private:
     void BuildSystemPage();
     void BuildColorPage();
     void BuildModulesPage();
+    void BuildRulesPage();
+    void AddRuleRow(const TColorRule& rule);
+    std::vector<TColorRule> RuleRows() const;
+    void ShowRuleProblems();
     void ChooseSwatchColor(TPanel* swatch);
     void MoveSelected(int delta);
 

@@ -6,6 +6,8 @@ packages=(cmake g++ make pkg-config libxxhash-dev qt6-base-dev qt6-qpa-plugins l
           fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr weston xwayland qt6-wayland)
 # The charset detector that reads logs in their own encodings.
 packages+=(libuchardet-dev)
+# Colour rules' expressions; a private session bus for the notification tests.
+packages+=(libre2-dev dbus dbus-bin)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -46,6 +46,14 @@ std::string TIniFileReader::Read(const std::string& key, const std::string& def)
     return def;
 }
 
+std::string TIniFileReader::ReadExact(const std::string& key, const std::string& def) {
+    const std::string head = key + "= ";
+    for (std::size_t i = CursorLine < 0 ? 0 : CursorLine; i < Lines.size(); ++i)
+        if (Lines[i].starts_with(head))
+            return Lines[i].substr(head.size());
+    return def;
+}
+
 void TIniFileWriter::Section(const std::string& name) {
     Lines.push_back("[" + name + "]");
 }

@@ -19,6 +19,7 @@ public:
     explicit TIniFileReader(std::string_view text);
     void Section(const std::string& name) override;
     std::string Read(const std::string& key, const std::string& def) override;
+    std::string ReadExact(const std::string& key, const std::string& def) override;
     // Line index of the cursor; -1 before the first line.
     std::ptrdiff_t Cursor() const { return CursorLine; }
 

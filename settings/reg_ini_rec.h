@@ -1,8 +1,10 @@
 #pragma once
 #include "common/color.h"
+#include "common/color_rules.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace glimra {
 
@@ -30,6 +32,7 @@ struct TRegIniRec {
     std::int32_t AV_B = 1, AV_R = 1, AV_G = 1;
     bool AV_REVERSE = false;
     std::int32_t ScrollWait = 0;
+    std::vector<TColorRule> Rules = DefaultColorRules();
     bool operator==(const TRegIniRec&) const = default;
 };
 

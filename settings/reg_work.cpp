@@ -216,6 +216,29 @@ void TRegWork::SaveSettings() {
     Platform.Store.Flush();
 }
 
+std::vector<TColorRule> TRegWork::PeekRules(std::string& problem) {
+    SetDefaults();
+    TRegIniRec settings = Defaults;
+    std::vector<TModuleSetupData> modules;
+    std::optional<TSettingsReadError> error;
+    if (Platform.Store.Exists()) {
+        TUserStoreReader reader(Platform.Store);
+        error = ReadSettingsKeys(reader, settings, modules).Error;
+    } else if (Platform.Files.Exists(IniPath())) {
+        std::optional<std::string> text = Platform.Files.Read(IniPath());
+        if (!text) {
+            problem = "cannot read " + IniPath();
+            return settings.Rules;
+        }
+        TIniFileReader reader(*text);
+        error = ReadSettingsKeys(reader, settings, modules).Error;
+    }
+    if (error)
+        problem = "cannot read [" + error->Section + "] " + error->Key + " = \"" +
+                  Printable(error->Value) + "\"";
+    return settings.Rules;
+}
+
 bool TRegWork::NextEnabledModule(std::string& fileName) {
     const auto count = static_cast<std::int32_t>(ModuleList.size());
     if (ModuleCursor < 0)

@@ -32,6 +32,9 @@ public:
     void ReadSettings();
     void SetDefaults();
     void SaveSettings();
+    // The colour rules a start would use, read without asking, reporting or writing
+    // anything; problem describes a value that could not be read.
+    std::vector<TColorRule> PeekRules(std::string& problem);
 
     // The next enabled entry from ModuleCursor on, in list order.
     bool NextEnabledModule(std::string& fileName);

@@ -49,11 +49,21 @@ void VisitKeys(TVisitor& v, std::string& version, TRec& s, TModules& modules) {
     v.Int("AV_R", s.AV_R);
     v.Bool("AV_REVERSE", s.AV_REVERSE);
     v.Int("ScrollWait", s.ScrollWait);
-    if (modules.empty())
-        return;
-    v.Section("Modules");
-    for (auto& entry : modules)
-        v.Module(entry);
+    if (!modules.empty()) {
+        v.Section("Modules");
+        for (auto& entry : modules)
+            v.Module(entry);
+    }
+    // After every older section, so a file without it reads as before.
+    v.Section("Rules");
+    v.Rules(s.Rules);
+}
+
+// More rules than anyone keeps; a larger count is a damaged file.
+inline constexpr std::int32_t MaxRules = 10000;
+
+std::string RuleKey(std::size_t number) {
+    return "Rule" + std::to_string(number);
 }
 
 class TKeyReader {
@@ -102,6 +112,34 @@ public:
         entry.Location = *location;
         entry.Known = true;
     }
+    // Without a Count the section is missing: the rules keep their entry value. Rule
+    // values are looked up by their exact key, as a pattern may hold "Rule2".
+    void Rules(std::vector<TColorRule>& rules) {
+        if (Error)
+            return;
+        const std::string countText = Reader.ReadExact("Count", "");
+        if (countText.empty())
+            return;
+        std::optional<std::int32_t> count = TextToInt(countText);
+        if (!count || *count < 0 || *count > MaxRules) {
+            Fail("Count", countText);
+            return;
+        }
+        std::vector<TColorRule> read;
+        for (std::int32_t i = 1; i <= *count; ++i) {
+            const std::string key = RuleKey(static_cast<std::size_t>(i));
+            const std::string text = Reader.ReadExact(key, "");
+            if (text.empty())
+                continue;
+            std::optional<TColorRule> rule = TextToColorRule(text);
+            if (!rule) {
+                Fail(key, text);
+                return;
+            }
+            read.push_back(std::move(*rule));
+        }
+        rules = std::move(read);
+    }
 
 private:
     TSettingsReader& Reader;
@@ -133,6 +171,11 @@ public:
     void Color(const char* key, TColor field) { Writer.Write(key, ColorToText(field)); }
     void Module(const TModuleSetupData& entry) {
         Writer.Write(entry.FileName, ModuleEntryText(entry));
+    }
+    void Rules(const std::vector<TColorRule>& rules) {
+        Writer.Write("Count", std::to_string(rules.size()));
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            Writer.Write(RuleKey(i + 1), ColorRuleText(rules[i]));
     }
 
 private:

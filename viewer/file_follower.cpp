@@ -77,6 +77,7 @@ bool TFileFollower::ReadIntoStore(const std::string& path) {
     const bool growth = HeldSize > 0 && HeldSize == Store.RawSize() && path == HeldPath &&
                         size >= static_cast<std::int64_t>(HeldSize);
     HeldPath = path;
+    GrowFrom = growth ? std::optional(HeldSize) : std::nullopt;
     HeldSize = 0; // until the read is done
     LookAgain = false;
     try {
@@ -87,7 +88,7 @@ bool TFileFollower::ReadIntoStore(const std::string& path) {
             return true;
         if (*outcome == TLoadOutcome::Failed)
             return false;
-        HeldSize = Store.RawSize();
+        ReadDone();
         return true;
     } catch (const std::bad_alloc&) {
         Store.Clear();
@@ -103,17 +104,24 @@ void TFileFollower::LoadEnded(TLoadOutcome outcome) {
     case TLoadOutcome::Cancelled:
         return;
     case TLoadOutcome::Partial:
-        HeldSize = Store.RawSize();
+        ReadDone();
         LookAgain = false;
         Load(FilePath);
         return;
     case TLoadOutcome::Changed:
     case TLoadOutcome::Unchanged:
-        HeldSize = Store.RawSize();
+        ReadDone();
         break;
     }
     if (std::exchange(LookAgain, false))
         FileSysChanged();
+}
+
+void TFileFollower::ReadDone() {
+    HeldSize = Store.RawSize();
+    if (const std::optional<std::size_t> from = std::exchange(GrowFrom, std::nullopt);
+        from && OnAppended && HeldSize > *from)
+        OnAppended(*from, HeldSize);
 }
 
 void TFileFollower::StoreFault(TStoreFault fault) {

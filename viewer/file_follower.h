@@ -4,6 +4,8 @@
 #include "viewer/retry_state.h"
 
 #include <QObject>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +75,9 @@ public:
     TFileStamp FileTime;
     TRetryState Retry;
     int RetryInterval = 3000;
+    // Bytes from..to were appended to the file and read into the store: called for a
+    // read that only took what the file grew by, never for a first or whole read.
+    std::function<void(std::uint64_t from, std::uint64_t to)> OnAppended;
     TFileSysMonitor* Monitor;
     TIntervalTimer* NotifyTimer;
 
@@ -88,6 +93,9 @@ private:
     // The file whose bytes the store holds as read, and how many; 0: read it whole.
     std::string HeldPath;
     std::size_t HeldSize = 0;
+    // Where the running read that only takes what was appended started.
+    std::optional<std::size_t> GrowFrom;
+    void ReadDone();
     bool Opened = false;
 };
 

@@ -37,10 +37,11 @@ void TLineImages::Trim() {
 }
 
 const TInkPicture& TLineImages::Line(std::size_t index, const std::u32string& text,
-                                     std::uint64_t version) {
+                                     std::uint64_t version, const QColor& color) {
     TEntry& entry = lines_[index];
     entry.Version = version;
-    if (entry.Frame > 0 && entry.Text == text) {
+    const QColor ink = color.isValid() ? color : key_.Color;
+    if (entry.Frame > 0 && entry.Text == text && entry.Color == ink) {
         ++reused_;
         entry.Frame = frame_;
         return entry.Ink;
@@ -56,12 +57,13 @@ const TInkPicture& TLineImages::Line(std::size_t index, const std::u32string& te
     {
         QPainter painter(&canvas_);
         painter.setFont(key_.Font);
-        painter.setPen(key_.Color);
+        painter.setPen(ink);
         painter.drawText(0, painter.fontMetrics().ascent(),
                          QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())));
     }
     pixels_ -= entry.Ink.Pixels();
     entry.Text = text;
+    entry.Color = ink;
     entry.Ink = TInkPicture(canvas_.constBits(), width, height, canvas_.bytesPerLine());
     entry.Frame = frame_;
     pixels_ += entry.Ink.Pixels();

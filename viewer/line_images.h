@@ -28,24 +28,29 @@ public:
         QColor Color;
         int Width = 0;
         int Height = 0;
+        // Which colour rules chose the lines' colours.
+        std::uint64_t Rules = 0;
         bool operator==(const TKey&) const = default;
     };
 
     // Starts a frame drawn under key.
     void BeginFrame(const TKey& key);
     // The ink of display line index showing text, the baseline at the font's ascent.
-    // version: the lines' version the text was read under, if known.
+    // version: the lines' version the text was read under, if known. color: the line's
+    // own, when a rule gives it one.
     const TInkPicture& Line(std::size_t index, const std::u32string& text,
-                            std::uint64_t version = NoVersion);
+                            std::uint64_t version = NoVersion, const QColor& color = {});
     // The same, text() read only when the lines changed since the picture was drawn:
     // under one version a display line always shows one text.
-    template <class F> const TInkPicture& Line(std::size_t index, std::uint64_t version, F&& text) {
+    template <class F>
+    const TInkPicture& Line(std::size_t index, std::uint64_t version, F&& text,
+                            const QColor& color = {}) {
         if (const auto it = lines_.find(index); it != lines_.end() && Holds(it->second, version)) {
             ++reused_;
             it->second.Frame = frame_;
             return it->second.Ink;
         }
-        return Line(index, text(), version);
+        return Line(index, text(), version, color);
     }
     // Whether display line index is kept as it was under version: Line then needs no text.
     bool Holds(std::size_t index, std::uint64_t version) const {
@@ -60,6 +65,7 @@ public:
 private:
     struct TEntry {
         std::u32string Text;
+        QColor Color;
         TInkPicture Ink;
         long long Frame = 0; // the last frame that showed it
         std::uint64_t Version = NoVersion;

@@ -623,6 +623,24 @@ std::size_t TLineStore::DisplayLineCount() const {
     return RowsLocked();
 }
 
+std::vector<std::pair<std::size_t, std::string>>
+TLineStore::FileLineHeads(const std::vector<std::size_t>& displayIndices, std::size_t limit) const {
+    std::vector<std::pair<std::size_t, std::string>> out;
+    out.reserve(displayIndices.size());
+    std::lock_guard lock(Guard);
+    for (std::size_t index : displayIndices) {
+        const std::size_t line = FileLineLocked(index);
+        const bool repeated = !out.empty() && out.back().first == line;
+        out.emplace_back(line, repeated || line >= LineCountLocked()
+                                   ? std::string()
+                                   : std::string(TextLocked(line, limit)));
+    }
+    if (SettleLocked())
+        for (auto& entry : out)
+            entry.second.clear();
+    return out;
+}
+
 std::size_t TLineStore::FileLineOf(std::size_t displayIndex) const {
     std::lock_guard lock(Guard);
     return FileLineLocked(displayIndex);

@@ -106,6 +106,11 @@ public:
     // The same for several lines in one turn of the lock: while the worker takes its
     // turns, each call waits for one, and a screenful of calls for a screenful of them.
     std::vector<std::u32string> DisplayLines(const std::vector<std::size_t>& indices) const;
+    // The file line of each display line and its UTF-8 text from at most limit bytes of
+    // the file, in one turn of the lock. A file line is read only where it differs from
+    // the entry before; where it repeats, the text is left empty.
+    std::vector<std::pair<std::size_t, std::string>>
+    FileLineHeads(const std::vector<std::size_t>& displayIndices, std::size_t limit) const;
     // Which file line a display line belongs to, and the first display line of a file line.
     std::size_t FileLineOf(std::size_t displayIndex) const;
     std::size_t DisplayIndexOf(std::size_t fileLine) const;

@@ -445,7 +445,8 @@ void TForm2::DrawLines() {
     int rows = (WindowBitmap.height() - 30) / LineHeight;
     if (AutoMode)
         rows = std::max(rows, 1);
-    LineImages.BeginFrame({font(), TextColor, WindowBitmap.width() - 15, LineHeight});
+    LineImages.BeginFrame(
+        {font(), TextColor, WindowBitmap.width() - 15, LineHeight, LineRules.Generation()});
     TPixelView bitmap = ViewOf(WindowBitmap);
     // Read before any line: a text is never older than the version it is kept under.
     const std::uint64_t version = Store.Version();
@@ -465,10 +466,15 @@ void TForm2::DrawLines() {
         if (finer || !LineImages.Holds(index, version))
             missing.push_back(index);
     const std::vector<std::u32string> texts = Store.DisplayLines(missing);
+    const std::vector<QColor> colors = LineRules.Colors(Store, missing);
     const TInkPicture::TRestore restore = Base.Restoring();
     for (std::size_t index : shown) {
         const auto at = std::find(missing.begin(), missing.end(), index);
-        LineImages.Line(index, version, [&] { return texts[at - missing.begin()]; })
+        const auto i = at - missing.begin();
+        const QColor color = at == missing.end() ? QColor() : colors[i];
+        LineImages
+            .Line(
+                index, version, [&] { return texts[i]; }, color)
             .BlendOnto(bitmap, 15, y, Base.Drawn(), &restore);
         if (finer) {
             const std::u32string& text = texts[at - missing.begin()];

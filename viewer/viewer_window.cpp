@@ -99,6 +99,9 @@ TForm2::TForm2(TWindowHost& host)
         QMetaObject::invokeMethod(this, &TForm2::StoreProgress, Qt::QueuedConnection);
     });
     Follower = new TFileFollower(Store, *Worker, *this, this);
+    Follower->OnAppended = [this](std::uint64_t from, std::uint64_t to) {
+        Alerts.Appended(Follower->FilePath, from, to, Store.Encoding().Encoding, Store.Codecs());
+    };
     Store.SetOnFault([this](TStoreFault fault) {
         QMetaObject::invokeMethod(
             this, [this, fault] { StoreFaulted(fault); }, Qt::QueuedConnection);
@@ -232,6 +235,8 @@ void TForm2::ApplySettings(const TRegIniRec& settings) {
     QColor color;
     DataToFont(settings.Font, textFont, color);
     TextColor = color;
+    LineRules.Apply(settings.Rules);
+    Alerts.SetRules(LineRules.Set());
     WordWrapper->SetTextColor(color);
     SetTextFont(textFont);
     Follower->ApplySettings(settings.WaitTime, settings.Retry);

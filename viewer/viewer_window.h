@@ -9,10 +9,12 @@
 #include "modules/location_control.h"
 #include "platform/system_codecs.h"
 #include "settings/reg_ini_rec.h"
+#include "viewer/desktop_alerts.h"
 #include "viewer/device_text.h"
 #include "viewer/file_follower.h"
 #include "viewer/frame_base.h"
 #include "viewer/line_images.h"
+#include "viewer/line_rules.h"
 #include "viewer/line_store.h"
 #include "viewer/shown_picture.h"
 #include "viewer/store_worker.h"
@@ -169,6 +171,8 @@ public:
     std::unique_ptr<TStoreWorker> Worker;
     // The shaped and drawn text of the lines on show.
     TLineImages LineImages;
+    TLineRules LineRules;
+    TDesktopAlerts Alerts;
     // The picture under the text, kept while it stays the same.
     TFrameBase Base;
     // The lines again at the screen's resolution, where that is finer than a window pixel.

@@ -24,6 +24,12 @@ const char* const DefaultFile = "[SystemInfo]\r\nVersion= 0.1\r\n"
                                 "ScrollWait= 0\r\n"
                                 "[Modules]\r\nTESSEL.SO= 0,TRUE,0\r\n\r\n";
 
+// A first start adds its rules after every older section; the older keys stay as they were.
+const std::string RulesSection = "[Rules]\r\nCount= 2\r\nRule1= ERROR,clRed,\r\n"
+                                 "Rule2= WARN,clYellow,\r\n\r\n";
+const std::string SavedDefaultFile =
+    std::string(DefaultFile).substr(0, std::string(DefaultFile).size() - 2) + RulesSection;
+
 // The default file with one line replaced.
 std::string WithLine(const std::string& from, const std::string& to) {
     std::string text = DefaultFile;
@@ -68,8 +74,12 @@ TEST_F(RegWorkTest, DefaultsFollowTheTableAndAreWrittenInItsOrder) {
     EXPECT_EQ(s.FileColor, clAqua);
     EXPECT_EQ(s.AV_B + s.AV_G + s.AV_R, 3);
     EXPECT_EQ(s.ThreadPriority + s.ScrollWait + s.TipsCount, 0);
+    EXPECT_EQ(s.Rules, DefaultColorRules());
     EXPECT_EQ(reg->Defaults, s);
-    EXPECT_EQ(SavedFile(*reg), DefaultFile);
+    EXPECT_EQ(SavedFile(*reg), SavedDefaultFile);
+    // A file from before the rules reads as it did and gains the first start's rules.
+    EXPECT_EQ(LoadFile(DefaultFile)->Settings, s);
+    EXPECT_EQ(SavedFile(*LoadFile(SavedDefaultFile)), SavedDefaultFile);
 }
 
 TEST_F(RegWorkTest, FileWrittenByTheStoreReadsBackEqual) {
@@ -98,6 +108,8 @@ TEST_F(RegWorkTest, FileWrittenByTheStoreReadsBackEqual) {
         s.AV_G = 20;
         s.AV_R = 30;
         s.ScrollWait = 3;
+        // Commas, another rule's key and an expression inside patterns.
+        s.Rules = {{"a,b Rule2= x", 0x00ABCDEF, true}, {"re:^\\d{1,3}$", clYellow, false}};
         reg->SetModuleOrder("CLOCK.SO", 2, false);
         reg->SetModuleOrder("B.SO", 1, true);
         reg->SetModuleLocation("", 0);
@@ -106,6 +118,9 @@ TEST_F(RegWorkTest, FileWrittenByTheStoreReadsBackEqual) {
         modules = reg->ModuleList;
     } // destruction saves
     EXPECT_NE(P.Files.Files[IniPath].find("ActiveColor= $00ABCDEF\r\n"), std::string::npos);
+    EXPECT_NE(P.Files.Files[IniPath].find("[Rules]\r\nCount= 2\r\nRule1= a,b Rule2= x,$00ABCDEF,"
+                                          "ALERT\r\nRule2= re:^\\d{1,3}$,clYellow,\r\n\r\n"),
+              std::string::npos);
     auto reg = P.Loaded();
     EXPECT_EQ(reg->Settings, written);
     ASSERT_EQ(reg->ModuleList.size(), 3u);
@@ -269,7 +284,7 @@ TEST_F(RegWorkTest, VersionMismatchBeepsAndKeepsTheValues) {
     EXPECT_EQ(P.Beeps, 1);
     ASSERT_EQ(P.Boxes.Asked.size(), 1u);
     EXPECT_EQ(P.Boxes.Asked[0], VersionMismatchMessage);
-    EXPECT_EQ(SavedFile(*reg), DefaultFile);
+    EXPECT_EQ(SavedFile(*reg), SavedDefaultFile);
 }
 
 TEST_F(RegWorkTest, StoreThatWasNeverLoadedDoesNotSave) {

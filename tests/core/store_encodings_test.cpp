@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -90,6 +91,14 @@ TEST(StoreEncodings, FilesReadFollowedAndSavedInTheirOwnEncoding) {
             rows += store.DisplayLine(i);
         EXPECT_GT(store.DisplayLineCount(), sample.Lines.size());
         EXPECT_EQ(rows, joined);
+        // Colour rules match the decoded text of the file line a row belongs to.
+        std::vector<std::size_t> shown(store.DisplayLineCount());
+        std::iota(shown.begin(), shown.end(), std::size_t{0});
+        const auto heads = store.FileLineHeads(shown, 1 << 16);
+        for (std::size_t i = 0; i < heads.size(); ++i)
+            if (i == 0 || heads[i].first != heads[i - 1].first) {
+                EXPECT_EQ(heads[i].second, sample.Lines[heads[i].first]);
+            }
 
         // A line written in two pieces, cut inside its first character, while followed.
         const std::string added = Convert(sample.Iconv, sample.Lines[0]);

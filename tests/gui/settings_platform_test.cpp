@@ -91,7 +91,8 @@ TEST_F(SettingsPlatformTest, FirstStartNoAsksAgainUntilTheFileExists) {
     first.reset();
     std::string text = ReadText(Ini);
     EXPECT_TRUE(text.starts_with("[SystemInfo]\r\nVersion= 0.1\r\n"));
-    EXPECT_TRUE(text.ends_with("ScrollWait= 0\r\n\r\n"));
+    EXPECT_TRUE(text.ends_with("ScrollWait= 0\r\n[Rules]\r\nCount= 2\r\nRule1= ERROR,clRed,\r\n"
+                               "Rule2= WARN,clYellow,\r\n\r\n"));
     EXPECT_EQ(Loaded()->Settings.Width, 500);
     EXPECT_TRUE(Boxes.Asked.empty());
     EXPECT_FALSE(QFile::exists(StorePath));

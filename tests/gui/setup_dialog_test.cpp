@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
@@ -132,10 +133,11 @@ TEST_F(SetupDialogTest, LayoutCaptionsAndPlacesAsDesigned) {
             EXPECT_EQ(e.Control->height(), e.Place.height());
         }
     }
-    ASSERT_EQ(Form.PageControl1->count(), 3);
+    ASSERT_EQ(Form.PageControl1->count(), 4);
     EXPECT_EQ(Form.PageControl1->tabText(0), "System");
     EXPECT_EQ(Form.PageControl1->tabText(1), "Color");
     EXPECT_EQ(Form.PageControl1->tabText(2), "Modules");
+    EXPECT_EQ(Form.PageControl1->tabText(3), "Rules");
     EXPECT_EQ(Form.PageControl1->currentWidget(), Form.TabSheet1);
     std::vector<std::string> items;
     for (QAbstractButton* item : Form.DrawThread->findChildren<QAbstractButton*>())
@@ -239,6 +241,43 @@ TEST_F(SetupDialogTest, ModuleUpdateStoresTheListAndRestartsOnlyOnYes) {
     Host.Calls.clear();
     Form.Button8->click();
     EXPECT_EQ(Host.Calls, (std::vector<std::string>{"modules", "pause 1000", "reload"}));
+}
+
+} // namespace
+} // namespace glimra
+
+namespace glimra {
+namespace {
+
+// The rules page edits rows of pattern, colour and alert, names a bad expression by its
+// rule number, and UPDATE there applies like on the first two pages.
+TEST_F(SetupDialogTest, RulesPageEditsReordersAndNamesBadExpressions) {
+    Form.SetRules({{"ERROR", clRed, true}, {"re:(x", clYellow, false}, {"WARN", clLime, false}});
+    EXPECT_TRUE(Form.RuleProblems->text().startsWith("Rule 2: "))
+        << Form.RuleProblems->text().toStdString();
+    Dialogs.Colors = {QColor(0, 0, 255)};
+    QTest::mouseClick(Form.RuleList->cellWidget(0, 1), Qt::LeftButton);
+    Form.RuleList->item(1, 0)->setText(QStringLiteral("re:(x)"));
+    EXPECT_TRUE(Form.RuleProblems->text().isEmpty());
+    Form.RuleList->setCurrentCell(2, 0);
+    QTest::mouseClick(Form.RuleUp, Qt::LeftButton);
+    QTest::mouseClick(Form.RuleAdd, Qt::LeftButton); // left empty: not a rule
+    Form.RuleList->setCurrentCell(0, 0);
+    QTest::mouseClick(Form.RuleDown, Qt::LeftButton);
+    EXPECT_EQ(Form.Rules(),
+              (std::vector<TColorRule>{
+                  {"WARN", clLime, false}, {"ERROR", clBlue, true}, {"re:(x)", clYellow, false}}));
+    Form.RuleList->setCurrentCell(1, 0);
+    QTest::mouseClick(Form.RuleRemove, Qt::LeftButton);
+    EXPECT_EQ(Form.Rules().size(), 2u);
+    Form.PageControl1->setCurrentWidget(Form.TabSheet4);
+    EXPECT_TRUE(Form.UPDATE->isEnabled());
+    // The swatch shows its colour inside the table too.
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    QWidget* swatch = Form.RuleList->cellWidget(0, 1);
+    const QImage shot = swatch->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(0, 255, 0));
 }
 
 } // namespace

@@ -213,7 +213,9 @@ TEST_F(SetupExchangeTest, UpdateAppliesToEveryWindow) {
     f.CheckBox1->setChecked(!hub->Settings().WordWrap);
     f.CheckBox2->setChecked(!hub->Settings().GWatch);
     f.eMenu->SetColor(clPurple);
+    f.SetRules({{"line 1", clLime, true}});
     hub->ApplySetup();
+    EXPECT_EQ(hub->Settings().Rules, (std::vector<TColorRule>{{"line 1", clLime, true}}));
     for (const auto& w : hub->WindowList()) {
         SCOPED_TRACE(w == ActiveWindow ? "active" : "other");
         EXPECT_EQ(w->font().family(), "DejaVu Serif");
@@ -226,6 +228,7 @@ TEST_F(SetupExchangeTest, UpdateAppliesToEveryWindow) {
         EXPECT_EQ(w->GlimraButton1->FontColor(), clPurple);
         EXPECT_EQ(w->ScrollPosition(), 0);
         EXPECT_EQ(w->AutoTopLine, 0);
+        EXPECT_EQ(w->LineRules.Set()->Rules(), hub->Settings().Rules);
     }
 }
 
