@@ -34,6 +34,20 @@ protected:
         qputenv("TMPDIR", SavedTemp);
     }
 
+    std::vector<std::string> Received;
+    bool Refusing = false;
+    // The first start: owns the name, listens, and keeps every record it is handed.
+    void StartRecordingOwner(TInstanceChannel& owner) {
+        QString error;
+        ASSERT_EQ(owner.Start(MakeForwardRecord({}), &error, 300), TStartRole::Owner)
+            << error.toStdString();
+        ASSERT_TRUE(owner.Listen());
+        owner.Serve([this](const TCopyDataRecord& record) {
+            Received.push_back(RecordText(record));
+            return !Refusing;
+        });
+    }
+
     sockaddr_un Address() const {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -88,32 +102,16 @@ protected:
 
 TEST_F(InstanceChannelTest, HandsRecordsToTheHandlerAndAnswers) {
     TInstanceChannel owner;
-    QString error;
-    ASSERT_EQ(owner.Start(MakeForwardRecord({}), &error, 300), TStartRole::Owner)
-        << error.toStdString();
-    ASSERT_TRUE(owner.Listen());
-    std::vector<std::string> received;
-    bool ending = false;
-    owner.Serve([&](const TCopyDataRecord& record) {
-        received.push_back(RecordText(record));
-        return !ending;
-    });
+    StartRecordingOwner(owner);
     EXPECT_EQ(ForwardServed("/logs/a \xff.log"), TForwardResult::Delivered);
-    ending = true;
+    Refusing = true;
     EXPECT_EQ(ForwardServed("/logs/b.log"), TForwardResult::Refused);
-    EXPECT_EQ(received, (std::vector<std::string>{"/logs/a \xff.log", "/logs/b.log"}));
+    EXPECT_EQ(Received, (std::vector<std::string>{"/logs/a \xff.log", "/logs/b.log"}));
 }
 
 TEST_F(InstanceChannelTest, ARecordWhoseSenderGaveUpIsDroppedNotOpened) {
     TInstanceChannel owner;
-    QString error;
-    ASSERT_EQ(owner.Start(MakeForwardRecord({}), &error, 300), TStartRole::Owner);
-    ASSERT_TRUE(owner.Listen());
-    std::vector<std::string> received;
-    owner.Serve([&](const TCopyDataRecord& record) {
-        received.push_back(RecordText(record));
-        return true;
-    });
+    StartRecordingOwner(owner);
     // The running instance is busy past the sender's patience: the sender reports
     // failure, so the record must not be opened once the instance gets to it.
     auto sent = std::async(std::launch::async, [this] {
@@ -121,16 +119,16 @@ TEST_F(InstanceChannelTest, ARecordWhoseSenderGaveUpIsDroppedNotOpened) {
     });
     EXPECT_EQ(sent.get(), TForwardResult::TimedOut);
     WaitFor([] { return false; }, 500);
-    EXPECT_TRUE(received.empty());
+    EXPECT_TRUE(Received.empty());
     // A sender that gives up just as its record is offered leaves nothing opened either.
     const int quitter = RawConnect();
     Send(quitter, "/quitter.log");
     EXPECT_EQ(Answer(quitter), '+');
     ::close(quitter);
     WaitFor([] { return false; }, 300);
-    EXPECT_TRUE(received.empty());
+    EXPECT_TRUE(Received.empty());
     EXPECT_EQ(ForwardServed("/waiting.log"), TForwardResult::Delivered);
-    EXPECT_EQ(received, std::vector<std::string>{"/waiting.log"});
+    EXPECT_EQ(Received, std::vector<std::string>{"/waiting.log"});
 }
 
 TEST_F(InstanceChannelTest, AForwarderThatIsNotAnsweredFails) {
@@ -168,14 +166,7 @@ TEST_F(InstanceChannelTest, AForwarderThatIsNotAnsweredFails) {
 
 TEST_F(InstanceChannelTest, KeepsListeningThroughSilentClientsAndDescriptorExhaustion) {
     TInstanceChannel owner;
-    QString error;
-    ASSERT_EQ(owner.Start(MakeForwardRecord({}), &error, 300), TStartRole::Owner);
-    ASSERT_TRUE(owner.Listen());
-    std::vector<std::string> received;
-    owner.Serve([&](const TCopyDataRecord& record) {
-        received.push_back(RecordText(record));
-        return true;
-    });
+    StartRecordingOwner(owner);
     std::vector<int> silent;
     for (int i = 0; i < 3 * TInstanceChannel::MaxConnections; ++i)
         silent.push_back(RawConnect());
@@ -204,7 +195,7 @@ TEST_F(InstanceChannelTest, KeepsListeningThroughSilentClientsAndDescriptorExhau
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
     EXPECT_EQ(GoAhead(late), '1');
     EXPECT_EQ(ForwardServed("/after.log"), TForwardResult::Delivered);
-    EXPECT_EQ(received, (std::vector<std::string>{"/speaker.log", "/late.log", "/after.log"}));
+    EXPECT_EQ(Received, (std::vector<std::string>{"/speaker.log", "/late.log", "/after.log"}));
 
     // A client that stays silent is closed after a few seconds.
     EXPECT_EQ(Answer(silent.back(), TInstanceChannel::SilentClientMs + 2000), '-');
