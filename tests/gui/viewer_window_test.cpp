@@ -64,6 +64,16 @@ TEST_F(HubTest, WindowsCascadeFromTheStoredPlaceAndFollowTheStack) {
     EXPECT_TRUE(second->isVisible() && third->isVisible());
 }
 
+// The hub's first window and a second one in front of it, over its lower right part.
+std::pair<TForm2*, TForm2*> OverlappingPair(TFourthGlimraControl& hub) {
+    TForm2* back = hub.WindowList()[0];
+    TForm2* front = hub.NewWindow();
+    back->setGeometry(100, 100, 300, 200);
+    front->setGeometry(250, 150, 300, 200);
+    QCoreApplication::processEvents();
+    return {back, front};
+}
+
 // A window in front keeps its picture under the text while the one behind it stays
 // as it was. While the one behind shows something else frame after frame, the front
 // one composes only the part the one behind shows through; once it stays, the front
@@ -73,11 +83,7 @@ TEST_F(HubTest, WindowsCascadeFromTheStoredPlaceAndFollowTheStack) {
 // front moves, what the ones behind left out while hidden is painted.
 TEST_F(HubTest, AWindowIsHiddenWhereAnOpaqueWindowInFrontCoversIt) {
     auto hub = MakeHub();
-    TForm2* back = hub->WindowList()[0];
-    TForm2* front = hub->NewWindow();
-    back->setGeometry(100, 100, 300, 200);
-    front->setGeometry(250, 150, 300, 200);
-    QCoreApplication::processEvents();
+    auto [back, front] = OverlappingPair(*hub);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(front));
     // Of the cut window, the hub counts the largest plain rectangle: all its rows but
     // the cut ones at the top and bottom.
@@ -110,11 +116,7 @@ TEST_F(HubTest, WhereTheCompositorBlendsNothingIsCapturedHiddenOrComposedBehind)
     SetCompositorBlends(true);
     auto hub = MakeHub();
     SetCompositorBlends(std::nullopt);
-    TForm2* back = hub->WindowList()[0];
-    TForm2* front = hub->NewWindow();
-    back->setGeometry(100, 100, 300, 200);
-    front->setGeometry(250, 150, 300, 200);
-    QCoreApplication::processEvents();
+    auto [back, front] = OverlappingPair(*hub);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(front));
     EXPECT_TRUE(front->testAttribute(Qt::WA_TranslucentBackground));
     // The windows behind show through the compositor: none is laid in, none hides one.
