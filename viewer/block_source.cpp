@@ -227,6 +227,12 @@ std::string_view TBlockSource::View(std::size_t from, std::size_t n) {
     if (ScratchValid && ScratchFrom == from && ScratchSize == n)
         return Scratch;
     ScratchValid = false;
+    // Exactly the line: a string's growth would double the buffer past the bound.
+    if (Scratch.capacity() < n || Scratch.capacity() > 2 * n) {
+        std::string fresh;
+        fresh.reserve(n);
+        Scratch.swap(fresh);
+    }
     Scratch.resize(n);
     for (std::size_t block = first, at = 0; block <= last; ++block) {
         const char* bytes = blockBytes(block);
