@@ -154,9 +154,12 @@ std::int64_t TBlockSource::ReadContent(std::size_t offset, char* to, std::size_t
 
 TBlockSource::TSlot& TBlockSource::FreeSlot() {
     HotBlock = SIZE_MAX;
+    // A new slot is as young as a reused one: unstamped, it would go first when the
+    // cache is full, though the block put in it may not be read yet.
     if (Slots.size() < CacheLimit / BlockSize) {
         Slots.emplace_back();
         Slots.back().Data = std::make_unique<char[]>(BlockSize);
+        Slots.back().Used = ++Clock;
         return Slots.back();
     }
     auto oldest = std::min_element(Slots.begin(), Slots.end(),

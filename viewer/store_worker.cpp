@@ -261,11 +261,14 @@ void TStoreWorker::Run() {
         bool more = false, rows = false;
         try {
             // Rows are counted between the reads, so both grow together; while the
-            // rows are far behind, the read waits, so that the blocks it reads are
-            // still in the cache when their rows are counted.
+            // rows are behind, the read waits, so that the blocks it reads are still
+            // in the cache when their rows are counted. The cache drops the block
+            // used longest ago, and a block read ahead was used before every block
+            // counted since: it must hold twice the lag, and more, or it drops the
+            // blocks still to count first and each is read again.
             more = job ? (Behind || Step(*job)) : false;
             rows = Store.WrapSome(StepBytes, !job);
-            Behind = job && rows && Store.RowsBehind() > TBlockSource::CacheLimit / 2;
+            Behind = job && rows && Store.RowsBehind() > TBlockSource::CacheLimit / 8;
         } catch (const std::bad_alloc&) {
             // No memory for more lines: the read ends as failed, the window says so.
             if (job)

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <future>
 #include <mutex>
 #include <random>
@@ -320,6 +321,25 @@ TEST(StoreWorker, RowsAreCountedOffTheWindowsThreadAndASupersededCountIsDropped)
     EXPECT_GT(progress.load(), 0);
     EXPECT_EQ(store.FileLineOf(store.DisplayLineCount() - 1), 59999u);
     EXPECT_EQ(store.DisplayIndexOf(59999), store.DisplayLineCount() - reference.DisplayLineCount());
+}
+
+TEST(StoreWorker, AWrappedLoadCountsEachBlockWhileItIsStillCached) {
+    // Short lines: counting costs most per byte, so the rows lag the read the most.
+    TFakeFile file;
+    char line[32];
+    for (unsigned i = 0; file.Bytes.size() < 2 * TBlockSource::CacheLimit; ++i)
+        file.Bytes.append(line, std::snprintf(line, sizeof line, "entry %08u\n", i));
+    TLineStore store;
+    store.SetWrap(true, 100, [](char32_t) { return 10; }); // two rows a line
+    TStoreWorker worker(store, nullptr);
+    worker.WakeWrap();
+    ASSERT_EQ(LoadAll(worker, file, false), TLoadOutcome::Changed);
+    for (int i = 0; i < 2000 && store.WrapPending(); ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_FALSE(store.WrapPending());
+    // The read hands its blocks to the count through the cache: none is read twice.
+    EXPECT_EQ(store.BlocksRead(), 0u);
+    EXPECT_EQ(store.DisplayLineCount(), 2 * store.LineCount());
 }
 
 TEST(StoreWorker, AChangeByTheWindowStopsARunningLoad) {
