@@ -38,20 +38,30 @@ void TBlockSource::Append(std::string_view bytes, bool inFile, bool keep) {
     Last = bytes.back();
     ScratchValid = false;
     while (!bytes.empty()) {
+        // A whole block in hand is taken from where it lies, not gathered first.
+        if (Tail.empty() && bytes.size() >= BlockSize) {
+            AddBlock(bytes.data(), keep);
+            bytes.remove_prefix(BlockSize);
+            continue;
+        }
         const std::size_t take = std::min(BlockSize - Tail.size(), bytes.size());
         Tail.append(bytes.data(), take);
         bytes.remove_prefix(take);
         if (Tail.size() < BlockSize)
             break;
-        Hashes.push_back(Hash(Tail.data(), Tail.size()));
-        if (keep) {
-            TSlot& slot = FreeSlot();
-            std::memcpy(slot.Data.get(), Tail.data(), BlockSize);
-            slot.Block = Hashes.size() - 1;
-            Where[slot.Block] = static_cast<std::size_t>(&slot - Slots.data());
-        }
+        AddBlock(Tail.data(), keep);
         Tail.clear();
     }
+}
+
+void TBlockSource::AddBlock(const char* bytes, bool keep) {
+    Hashes.push_back(Hash(bytes, BlockSize));
+    if (!keep)
+        return;
+    TSlot& slot = FreeSlot();
+    std::memcpy(slot.Data.get(), bytes, BlockSize);
+    slot.Block = Hashes.size() - 1;
+    Where[slot.Block] = static_cast<std::size_t>(&slot - Slots.data());
 }
 
 void TBlockSource::UseFile(TReadAt read) {

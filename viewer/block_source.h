@@ -80,6 +80,8 @@ private:
     // A full block, from the cache or read and checked; nullptr on a fault.
     const char* FullBlock(std::size_t block);
     TSlot& FreeSlot();
+    // Hashes the next full block, and caches it when keep.
+    void AddBlock(const char* bytes, bool keep);
     void Forget(std::size_t fromBlock);
     // Reads the content's bytes from where they live: the file up to FileEnd, then memory.
     std::int64_t ReadContent(std::size_t offset, char* to, std::size_t n) const;

@@ -189,6 +189,9 @@ void TLineStore::CommitLocked(std::string_view bytes, bool inFile) {
 }
 
 void TLineStore::TruncateLocked(std::size_t lines) const {
+    // An open last line read on is no cut: it is never in rows counted off the lock.
+    if (lines < Starts.size() && !(LastOpen && lines + 1 == Starts.size()))
+        ++RowsGeneration;
     if (lines < Starts.size()) {
         Starts.resize(lines);
         LastOpen = false;
@@ -252,6 +255,7 @@ bool TLineStore::SettleLocked() const {
 }
 
 void TLineStore::ResetCountsLocked() {
+    ++RowsGeneration;
     Counts.clear();
     BlockRows.clear();
     BlockFirst.clear();
@@ -357,6 +361,42 @@ bool TLineStore::WrapSomeLocked(std::size_t budget, bool openLine) const {
 
     CountedPrefix = j;
     return j < lines;
+}
+
+bool TLineStore::TakeRowsWorkLocked(std::size_t budget, TRowsWork& work) const {
+    work.Lines.clear();
+    work.Text.clear();
+    work.Ends.clear();
+    work.Generation = RowsGeneration;
+    if (!WrapOn)
+        return false;
+    const std::size_t lines = Starts.size() - (LastOpen && !Starts.empty() ? 1 : 0);
+    for (std::size_t j = CountedPrefix; j < lines && work.Text.size() < budget; ++j) {
+        if (Counts[j] != 0)
+            continue;
+        // A long line is counted in pieces under the lock, which the window can see.
+        const auto [start, end] = LineRangeLocked(j);
+        if (end - start > SettleBudget || j == PartLine)
+            break;
+        work.Text.append(TextLocked(j));
+        if (SettleLocked()) {
+            work.Lines.clear();
+            return false;
+        }
+        work.Lines.push_back(j);
+        work.Ends.push_back(work.Text.size());
+    }
+    return !work.Lines.empty();
+}
+
+void TLineStore::PutRowsWorkLocked(const TRowsWork& work) const {
+    if (work.Generation != RowsGeneration || !WrapOn)
+        return;
+    for (std::size_t k = 0; k < work.Lines.size() && k < work.Rows.size(); ++k)
+        if (work.Lines[k] < Counts.size() && Counts[work.Lines[k]] == 0)
+            SetCountLocked(work.Lines[k], work.Rows[k]);
+    while (CountedPrefix < Counts.size() && Counts[CountedPrefix] != 0)
+        ++CountedPrefix;
 }
 
 void TLineStore::UpdateSumsLocked(std::size_t blocks) const {

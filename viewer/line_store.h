@@ -214,6 +214,23 @@ private:
     std::size_t FileLineLocked(std::size_t displayIndex) const;
     void UpdateSumsLocked(std::size_t blocks) const;
     bool WrapSomeLocked(std::size_t budget, bool openLine) const;
+
+    // Rows counted off the lock, while the worker reads on: the text of lines not
+    // counted yet is taken under it, counted with a copy of the metrics, and the rows
+    // kept only when no line or setting they depend on changed meanwhile.
+    struct TRowsWork {
+        std::uint64_t Generation = 0;
+        std::vector<std::size_t> Lines;
+        std::string Text;              // the lines' text, one after another
+        std::vector<std::size_t> Ends; // where each ends in Text
+        std::vector<std::uint32_t> Rows;
+    };
+    // About budget bytes of terminated lines of no more than a piece each; false when
+    // there are none to take.
+    bool TakeRowsWorkLocked(std::size_t budget, TRowsWork& work) const;
+    void PutRowsWorkLocked(const TRowsWork& work) const;
+    // Grows when rows counted before no longer hold: other settings, or lines cut.
+    mutable std::uint64_t RowsGeneration = 0;
 };
 
 } // namespace glimra

@@ -3,7 +3,9 @@
 #include "viewer/line_store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <future>
 #include <new>
 
 namespace glimra {
@@ -31,8 +33,31 @@ struct TStoreWorker::TJob {
     TLoadOutcome Result = TLoadOutcome::Unchanged;
 };
 
+// Lines counted by two threads while the worker reads: the text taken from the store,
+// a copy of the metrics for each thread (they learn widths as they go), and the next
+// lines to count.
+struct TStoreWorker::TRows {
+    static constexpr std::size_t Batch = 64;
+    TLineStore::TRowsWork Work;
+    TWrapMetrics Metrics[2];
+    std::uint64_t Generation = UINT64_MAX; // of the store when Metrics was copied
+    std::atomic<std::size_t> Next{0};
+
+    void Count(int thread) {
+        const std::string_view text = Work.Text;
+        const std::size_t n = Work.Lines.size();
+        for (std::size_t k = Next.fetch_add(Batch); k < n; k = Next.fetch_add(Batch))
+            for (std::size_t i = k; i < std::min(n, k + Batch); ++i) {
+                const std::size_t from = i == 0 ? 0 : Work.Ends[i - 1];
+                Work.Rows[i] = std::max<std::uint32_t>(
+                    1, Metrics[thread].CountRows(text.substr(from, Work.Ends[i] - from)));
+            }
+    }
+};
+
 TStoreWorker::TStoreWorker(TLineStore& store, std::function<void()> progress)
-    : Store(store), OnProgress(std::move(progress)), Thread([this] { Run(); }) {}
+    : Store(store), OnProgress(std::move(progress)), Rows(std::make_unique<TRows>()),
+      Thread([this] { Run(); }) {}
 
 TStoreWorker::~TStoreWorker() {
     {
@@ -242,6 +267,24 @@ bool TStoreWorker::Step(TJob& job) {
     return true;
 }
 
+bool TStoreWorker::TakeRows() {
+    std::lock_guard lock(Store.Guard);
+    if (!Store.TakeRowsWorkLocked(2 * StepBytes, Rows->Work))
+        return false;
+    if (Rows->Generation != Rows->Work.Generation) {
+        Rows->Metrics[0] = Rows->Metrics[1] = Store.Metrics;
+        Rows->Generation = Rows->Work.Generation;
+    }
+    Rows->Work.Rows.resize(Rows->Work.Lines.size());
+    Rows->Next = 0;
+    return true;
+}
+
+void TStoreWorker::PutRows() {
+    std::lock_guard lock(Store.Guard);
+    Store.PutRowsWorkLocked(Rows->Work);
+}
+
 void TStoreWorker::Notify() {
     // One notice waits at a time: the window reads the state when it gets to it, so
     // nothing is lost and its queue never floods.
@@ -266,8 +309,19 @@ void TStoreWorker::Run() {
             // used longest ago, and a block read ahead was used before every block
             // counted since: it must hold twice the lag, and more, or it drops the
             // blocks still to count first and each is read again.
-            more = job ? (Behind || Step(*job)) : false;
-            rows = Store.WrapSome(StepBytes, !job);
+            if (job && !Behind && TakeRows()) {
+                // Both processors: the rows of what was read are counted while the
+                // next piece is read, and by this thread too once it is.
+                auto counted = std::async(std::launch::async, [this] { Rows->Count(0); });
+                more = Step(*job);
+                Rows->Count(1);
+                counted.get();
+                PutRows();
+                rows = Store.WrapPending();
+            } else {
+                more = job ? (Behind || Step(*job)) : false;
+                rows = Store.WrapSome(StepBytes, !job);
+            }
             Behind = job && rows && Store.RowsBehind() > TBlockSource::CacheLimit / 8;
         } catch (const std::bad_alloc&) {
             // No memory for more lines: the read ends as failed, the window says so.

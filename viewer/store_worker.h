@@ -63,8 +63,13 @@ public:
 
 private:
     struct TJob;
+    struct TRows;
     // One step of the job; false when it ended (Result holds how).
     bool Step(TJob& job);
+    // Takes lines to count while the next step reads (false when there are none), and
+    // hands their rows to the store.
+    bool TakeRows();
+    void PutRows();
     void Run();
     void Notify();
 
@@ -73,6 +78,7 @@ private:
     mutable std::mutex Lock;
     std::condition_variable Wake;
     std::unique_ptr<TJob> Job;
+    std::unique_ptr<TRows> Rows;
     std::optional<TLoadOutcome> Outcome;
     bool WrapWanted = false;
     bool Behind = false; // the rows lag the read by much of the cache

@@ -13,6 +13,7 @@
 #include <future>
 #include <mutex>
 #include <random>
+#include <thread>
 
 namespace glimra {
 namespace {
@@ -323,23 +324,50 @@ TEST(StoreWorker, RowsAreCountedOffTheWindowsThreadAndASupersededCountIsDropped)
     EXPECT_EQ(store.DisplayIndexOf(59999), store.DisplayLineCount() - reference.DisplayLineCount());
 }
 
-TEST(StoreWorker, AWrappedLoadCountsEachBlockWhileItIsStillCached) {
-    // Short lines: counting costs most per byte, so the rows lag the read the most.
+TEST(StoreWorker, AWrappedLoadCountsEachLineOnceWhileItsBlockIsStillCached) {
+    // Short lines of many lengths: counting costs most per byte, so the rows lag the
+    // read the most.
     TFakeFile file;
-    char line[32];
+    char line[64];
     for (unsigned i = 0; file.Bytes.size() < 2 * TBlockSource::CacheLimit; ++i)
-        file.Bytes.append(line, std::snprintf(line, sizeof line, "entry %08u\n", i));
-    TLineStore store;
-    store.SetWrap(true, 100, [](char32_t) { return 10; }); // two rows a line
-    TStoreWorker worker(store, nullptr);
-    worker.WakeWrap();
-    ASSERT_EQ(LoadAll(worker, file, false), TLoadOutcome::Changed);
-    for (int i = 0; i < 2000 && store.WrapPending(); ++i)
-        std::this_thread::sleep_for(5ms);
-    ASSERT_FALSE(store.WrapPending());
-    // The read hands its blocks to the count through the cache: none is read twice.
-    EXPECT_EQ(store.BlocksRead(), 0u);
-    EXPECT_EQ(store.DisplayLineCount(), 2 * store.LineCount());
+        file.Bytes.append(line, std::snprintf(line, sizeof line, "entry %08u%.*s\n", i,
+                                              static_cast<int>(i % 23), " word word word word"));
+    const auto tenPixels = [](char32_t) { return 10; };
+    const auto rowsAt = [&](int width) {
+        TLineStore reference;
+        reference.SetText(file.Bytes);
+        reference.SetWrap(true, width, tenPixels);
+        while (reference.WrapSome(SIZE_MAX)) {
+        }
+        return reference.DisplayLineCount();
+    };
+    // Another width while the file is read: the rows counted at the first are dropped,
+    // also those being counted when it came.
+    for (const bool rewrap : {false, true}) {
+        SCOPED_TRACE(rewrap ? "rewrapped while read" : "one width");
+        TLineStore store;
+        store.SetWrap(true, 100, tenPixels);
+        TStoreWorker worker(store, nullptr);
+        worker.WakeWrap();
+        std::thread other([&] {
+            for (int i = 0; rewrap && i < 1000 && store.LineCount() < 1000000; ++i)
+                std::this_thread::sleep_for(1ms);
+            if (rewrap) {
+                store.SetWrap(true, 70, tenPixels);
+                worker.WakeWrap();
+            }
+        });
+        ASSERT_EQ(LoadAll(worker, file, false), TLoadOutcome::Changed);
+        other.join();
+        for (int i = 0; i < 2000 && store.WrapPending(); ++i)
+            std::this_thread::sleep_for(5ms);
+        ASSERT_FALSE(store.WrapPending());
+        EXPECT_EQ(store.DisplayLineCount(), rowsAt(rewrap ? 70 : 100));
+        // The read hands its blocks to the count through the cache: none is read twice.
+        if (!rewrap) {
+            EXPECT_EQ(store.BlocksRead(), 0u);
+        }
+    }
 }
 
 TEST(StoreWorker, AChangeByTheWindowStopsARunningLoad) {
