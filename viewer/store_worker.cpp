@@ -3,9 +3,7 @@
 #include "viewer/line_store.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <future>
 #include <new>
 
 namespace glimra {
@@ -34,25 +32,85 @@ struct TStoreWorker::TJob {
 };
 
 // Lines counted by two threads while the worker reads: the text taken from the store,
-// a copy of the metrics for each thread (they learn widths as they go), and the next
-// lines to count.
+// a copy of the metrics for each thread (they learn widths as they go), and a helper
+// thread that takes batches of the lines as the worker does. The worker waits only
+// for a batch the helper is counting, never for a helper that has not woken yet.
 struct TStoreWorker::TRows {
     static constexpr std::size_t Batch = 64;
-    TLineStore::TRowsWork Work;
+    TLineStore::TRowsWork Work; // changed only while no round is open
     TWrapMetrics Metrics[2];
     std::uint64_t Generation = UINT64_MAX; // of the store when Metrics was copied
-    std::atomic<std::size_t> Next{0};
 
-    void Count(int thread) {
-        const std::string_view text = Work.Text;
-        const std::size_t n = Work.Lines.size();
-        for (std::size_t k = Next.fetch_add(Batch); k < n; k = Next.fetch_add(Batch))
-            for (std::size_t i = k; i < std::min(n, k + Batch); ++i) {
-                const std::size_t from = i == 0 ? 0 : Work.Ends[i - 1];
-                Work.Rows[i] = std::max<std::uint32_t>(
-                    1, Metrics[thread].CountRows(text.substr(from, Work.Ends[i] - from)));
-            }
+    TRows() : Helper([this] { Help(); }) {}
+    ~TRows() {
+        {
+            std::lock_guard lock(Lock);
+            Stop = true;
+        }
+        Wake.notify_all();
+        Helper.join();
     }
+    void Open() {
+        {
+            std::lock_guard lock(Lock);
+            Next = 0;
+            Opened = true;
+        }
+        Wake.notify_all();
+    }
+    // The worker's share; returns once every line is counted.
+    void CountAndClose() {
+        Count(1);
+        std::unique_lock lock(Lock);
+        Opened = false;
+        Wake.wait(lock, [this] { return HelperBusy == 0; });
+    }
+
+private:
+    // Counts batches until none is left.
+    void Count(int thread) {
+        for (;;) {
+            std::size_t from = 0;
+            {
+                std::lock_guard lock(Lock);
+                if (!Opened || Next >= Work.Lines.size())
+                    return;
+                from = Next;
+                Next += Batch;
+                HelperBusy += thread == 0;
+            }
+            const std::string_view text = Work.Text;
+            for (std::size_t i = from; i < std::min(Work.Lines.size(), from + Batch); ++i) {
+                const std::size_t start = i == 0 ? 0 : Work.Ends[i - 1];
+                Work.Rows[i] = std::max<std::uint32_t>(
+                    1, Metrics[thread].CountRows(text.substr(start, Work.Ends[i] - start)));
+            }
+            if (thread == 0) {
+                std::lock_guard lock(Lock);
+                --HelperBusy;
+            }
+            Wake.notify_all();
+        }
+    }
+    void Help() {
+        std::unique_lock lock(Lock);
+        for (;;) {
+            Wake.wait(lock, [this] { return Stop || (Opened && Next < Work.Lines.size()); });
+            if (Stop)
+                return;
+            lock.unlock();
+            Count(0);
+            lock.lock();
+        }
+    }
+
+    std::mutex Lock;
+    std::condition_variable Wake;
+    std::size_t Next = 0;
+    bool Opened = false;
+    int HelperBusy = 0;
+    bool Stop = false;
+    std::thread Helper;
 };
 
 TStoreWorker::TStoreWorker(TLineStore& store, std::function<void()> progress)
@@ -276,7 +334,7 @@ bool TStoreWorker::TakeRows() {
         Rows->Generation = Rows->Work.Generation;
     }
     Rows->Work.Rows.resize(Rows->Work.Lines.size());
-    Rows->Next = 0;
+    Rows->Open();
     return true;
 }
 
@@ -309,13 +367,16 @@ void TStoreWorker::Run() {
             // used longest ago, and a block read ahead was used before every block
             // counted since: it must hold twice the lag, and more, or it drops the
             // blocks still to count first and each is read again.
-            if (job && !Behind && TakeRows()) {
+            if (!Behind && TakeRows()) {
                 // Both processors: the rows of what was read are counted while the
                 // next piece is read, and by this thread too once it is.
-                auto counted = std::async(std::launch::async, [this] { Rows->Count(0); });
-                more = Step(*job);
-                Rows->Count(1);
-                counted.get();
+                try {
+                    more = job && Step(*job);
+                } catch (...) {
+                    Rows->CountAndClose(); // the lines are not changed under a count
+                    throw;
+                }
+                Rows->CountAndClose();
                 PutRows();
                 rows = Store.WrapPending();
             } else {
