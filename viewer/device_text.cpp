@@ -19,6 +19,8 @@ QRect ToQRect(TRect r) {
 void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     Texts.clear();
     Over = {};
+    Menus.clear();
+    MenuArea = {};
     if (ratio <= 1.0 || picture.isNull()) {
         Under = QImage();
         return;
@@ -38,11 +40,29 @@ void TDeviceText::DrewOver(TRect r) {
         Over += ToQRect(r);
 }
 
+void TDeviceText::BeginMenus(const QImage& picture) {
+    if (Under.isNull())
+        UnderMenus = QImage();
+    else
+        UnderMenus = picture.copy();
+}
+
+void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions) {
+    if (UnderMenus.isNull() || plate.isNull())
+        return;
+    MenuArea += QRect(at, plate.size()) & Under.rect();
+    Menus.push_back({at, plate, std::move(captions)});
+}
+
 QRegion TDeviceText::Widened(const QRegion& region) const {
     QRegion widened = region;
     for (const TText& text : Texts)
         if (region.intersects(text.Rect))
             widened += text.Rect;
+    for (const TMenu& menu : Menus)
+        for (const TMenuCaption& caption : menu.Captions)
+            if (region.intersects(caption.Rect))
+                widened += caption.Rect;
     return widened;
 }
 
@@ -52,11 +72,20 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
     for (const TText& text : Texts)
         places += text.Rect;
     const QRegion part = (region & places) - Over;
-    if (part.isEmpty())
+    const QRegion menus = region & MenuArea;
+    if (part.isEmpty() && menus.isEmpty())
         return;
     painter.save();
-    painter.setClipRegion(part);
-    ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
+    // Under the menus, what was there before them: they are laid again over the texts.
+    const QRegion beside = menus - part;
+    if (!beside.isEmpty()) {
+        painter.setClipRegion(beside);
+        ShowPicture(UnderMenus, beside, widget, painter, scratch, shade, coverage);
+    }
+    if (!part.isEmpty()) {
+        painter.setClipRegion(part);
+        ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const TText& text : Texts) {
         const QRegion clip = part & text.Rect;
@@ -68,7 +97,31 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
         painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
                          text.Text);
     }
+    PaintMenus(painter, menus);
     painter.restore();
+}
+
+void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {
+    if (region.isEmpty())
+        return;
+    painter.setClipRegion(region);
+    painter.setFont(QFont());
+    for (const TMenu& menu : Menus) {
+        // The menu's blend per channel: the plate where it is lighter, else the mean of
+        // the two. That is the mean, then lightened by the plate.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setOpacity(0.5);
+        painter.drawImage(menu.At, menu.Plate);
+        painter.setOpacity(1.0);
+        painter.setCompositionMode(QPainter::CompositionMode_Lighten);
+        painter.drawImage(menu.At, menu.Plate);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        for (const TMenuCaption& caption : menu.Captions) {
+            painter.setPen(caption.Color);
+            painter.drawText(caption.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             caption.Text);
+        }
+    }
 }
 
 } // namespace glimra

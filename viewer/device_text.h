@@ -1,5 +1,6 @@
 #pragma once
 #include "common/geometry.h"
+#include "graphics/glimra_popup_menu.h"
 
 #include <QColor>
 #include <QFont>
@@ -30,9 +31,15 @@ public:
     void BeginFrame(const QImage& picture, qreal ratio);
     // A text in the order drawn, its top-left corner at place's, cut to place.
     void Add(QString text, TRect place, const QFont& font, QColor color);
-    // Drawn over the texts after them (scroll bar, light, progress, menus): shown from
-    // the composition.
+    // Drawn over the texts after them (scroll bar, light, progress): shown from the
+    // composition.
     void DrewOver(TRect r);
+    // The menus are about to be blended into picture: where they lie, it is shown as it
+    // is now, the menus over it finer.
+    void BeginMenus(const QImage& picture);
+    // A menu blended at at: plate lightens and halves what lies under it, the captions
+    // are drawn over.
+    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions);
 
     // This frame keeps the picture under the lines: they are to be laid again finer.
     bool Kept() const { return !Under.isNull(); }
@@ -50,9 +57,19 @@ private:
         QFont Font;
         QColor Color;
     };
+    struct TMenu {
+        QPoint At;
+        QImage Plate;
+        std::vector<TMenuCaption> Captions;
+    };
+    void PaintMenus(QPainter& painter, const QRegion& region) const;
+
     std::vector<TText> Texts;
     QRegion Over;
     QImage Under; // the composition before the texts, kept allocated
+    std::vector<TMenu> Menus;
+    QRegion MenuArea;
+    QImage UnderMenus; // the composition before the menus, kept while one shows
 };
 
 } // namespace glimra

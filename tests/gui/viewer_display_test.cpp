@@ -3,6 +3,7 @@
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/glimra_popup_menu.h"
 #include "graphics/original_form.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
@@ -507,7 +508,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     // Modules and settings keep window pixels.
     EXPECT_EQ(w->WindowDib().Width, w->width());
     EXPECT_EQ(w->WindowDib().Height, w->height());
-    const QImage shown = w->grab().toImage();
+    QImage shown = w->grab().toImage();
     ASSERT_EQ(shown.size(), w->size() * 2);
     // Window pixels of area whose four device pixels are not all alike.
     const auto split = [&shown](QRect area) {
@@ -541,6 +542,19 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
             for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
                 unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
     EXPECT_EQ(unlike, 0);
+
+    // An open menu's captions, the lit one too.
+    w->GlimraButton1Click();
+    TGlimraCPopupMenu& menu = *w->FileMenu;
+    ASSERT_TRUE(menu.Shown());
+    menu.MouseEvent(false, menu.Y + menu.Layout().RowMiddle(2), menu.X + 20);
+    ASSERT_EQ(menu.HotIndex, 2);
+    shown = w->grab().toImage();
+    for (int row : {0, 2}) // "NEW", and "Save File." lit
+        EXPECT_GE(split(QRect(menu.X + TMenuLayout::CaptionLeft, menu.Y + menu.Layout().RowTop(row),
+                              40, menu.Layout().ItemHeight)),
+                  20)
+            << "menu row " << row;
 }
 
 } // namespace glimra
