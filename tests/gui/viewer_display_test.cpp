@@ -543,6 +543,15 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
                 unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
     EXPECT_EQ(unlike, 0);
 
+    // A badge's words, beside its caption: "Attention!" under the mark.
+    TGlimraDC& badge = *w->GlimraDC1;
+    badge.move((w->width() - badge.width()) / 2, (w->height() - badge.height()) / 2);
+    badge.show();
+    w->Redraw();
+    shown = w->grab().toImage();
+    EXPECT_GE(split(QRect(badge.x() + 60, badge.y() + 132, 80, 16)), 20) << "badge";
+    badge.hide();
+
     // An open menu's captions, the lit one too.
     w->GlimraButton1Click();
     TGlimraCPopupMenu& menu = *w->FileMenu;
