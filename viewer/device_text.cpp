@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <cmath>
 #include <cstring>
 
 namespace glimra {
@@ -18,6 +19,7 @@ QRect ToQRect(TRect r) {
 
 void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     Texts.clear();
+    Lines.clear();
     Over = {};
     Menus.clear();
     MenuArea = {};
@@ -33,6 +35,22 @@ void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
 void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color) {
     if (!Under.isNull() && !place.IsEmpty() && !text.isEmpty())
         Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color});
+}
+
+std::vector<QRect> TDeviceText::AddLines(const std::vector<QLine>& lines, const QPen& pen) {
+    std::vector<QRect> places;
+    if (Under.isNull())
+        return places;
+    // A square cap reaches half the pen past the ends.
+    const int reach = static_cast<int>(std::ceil(pen.widthF())) + 1;
+    for (const QLine& line : lines) {
+        const QRect rect =
+            QRect(line.p1(), line.p2()).normalized().adjusted(-reach, -reach, reach, reach) &
+            Under.rect();
+        Lines.push_back({line, pen, rect});
+        places.push_back(rect);
+    }
+    return places;
 }
 
 void TDeviceText::DrewOver(TRect r) {
@@ -59,6 +77,9 @@ QRegion TDeviceText::Widened(const QRegion& region) const {
     for (const TText& text : Texts)
         if (region.intersects(text.Rect))
             widened += text.Rect;
+    for (const TLine& line : Lines)
+        if (region.intersects(line.Rect))
+            widened += line.Rect;
     for (const TMenu& menu : Menus)
         for (const TMenuCaption& caption : menu.Captions)
             if (region.intersects(caption.Rect))
@@ -71,6 +92,8 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
     QRegion places;
     for (const TText& text : Texts)
         places += text.Rect;
+    for (const TLine& line : Lines)
+        places += line.Rect;
     const QRegion part = (region & places) - Over;
     const QRegion menus = region & MenuArea;
     if (part.isEmpty() && menus.isEmpty())
@@ -96,6 +119,11 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
         painter.setPen(text.Color);
         painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
                          text.Text);
+    }
+    painter.setClipRegion(part);
+    for (const TLine& line : Lines) {
+        painter.setPen(line.Pen);
+        painter.drawLine(line.Line);
     }
     PaintMenus(painter, menus);
     painter.restore();

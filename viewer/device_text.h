@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QLine>
+#include <QPen>
 #include <QRegion>
 #include <QString>
 
@@ -31,6 +33,8 @@ public:
     void BeginFrame(const QImage& picture, qreal ratio);
     // A text in the order drawn, its top-left corner at place's, cut to place.
     void Add(QString text, TRect place, const QFont& font, QColor color);
+    // Lines drawn with pen, as the texts are; the places they cover.
+    std::vector<QRect> AddLines(const std::vector<QLine>& lines, const QPen& pen);
     // Drawn over the texts after them (scroll bar, light, progress): shown from the
     // composition.
     void DrewOver(TRect r);
@@ -57,6 +61,11 @@ private:
         QFont Font;
         QColor Color;
     };
+    struct TLine {
+        QLine Line;
+        QPen Pen;
+        QRect Rect;
+    };
     struct TMenu {
         QPoint At;
         QImage Plate;
@@ -65,6 +74,7 @@ private:
     void PaintMenus(QPainter& painter, const QRegion& region) const;
 
     std::vector<TText> Texts;
+    std::vector<TLine> Lines;
     QRegion Over;
     QImage Under; // the composition before the texts, kept allocated
     std::vector<TMenu> Menus;

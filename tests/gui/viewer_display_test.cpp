@@ -521,6 +521,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
             }
         return count;
     };
+    const QLine close = w->Skin->Glyphs(w->size()).front();
     const struct {
         const char* What;
         QRect Area;
@@ -529,6 +530,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
         {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
         {"title", w->Skin->TitleText(w->size()).Rect, 20},
         {"caption", w->Button(1)->geometry(), 5},
+        {"close glyph", QRect(close.p1(), close.p2()).normalized(), 3},
     };
     for (const auto& text : texts)
         EXPECT_GE(split(text.Area), text.Least) << text.What;
