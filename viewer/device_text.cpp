@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -20,6 +21,7 @@ QRect ToQRect(TRect r) {
 void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     Texts.clear();
     Lines.clear();
+    Lights.clear();
     Over = {};
     Menus.clear();
     MenuArea = {};
@@ -56,6 +58,25 @@ std::vector<QRect> TDeviceText::AddLines(const std::vector<QLine>& lines, const 
 void TDeviceText::DrewOver(TRect r) {
     if (!r.IsEmpty())
         Over += ToQRect(r);
+}
+
+void TDeviceText::AddLight(TRect band, int channel, const std::vector<int>& ramp) {
+    if (Under.isNull() || band.IsEmpty())
+        return;
+    const bool adds = channel >= 0 && channel <= 2 &&
+                      std::all_of(ramp.begin(), ramp.end(), [](int v) { return v >= 0; });
+    if (!adds) {
+        DrewOver(band);
+        return;
+    }
+    QImage light(band.Width(), band.Height(), QImage::Format_RGB32);
+    for (int x = 0; x < light.width(); ++x) {
+        const int v = x < static_cast<int>(ramp.size()) ? std::min(ramp[std::size_t(x)], 255) : 0;
+        const QRgb add = qRgb(channel == 0 ? v : 0, channel == 1 ? v : 0, channel == 2 ? v : 0);
+        for (int y = 0; y < light.height(); ++y)
+            light.setPixel(x, y, add);
+    }
+    Lights.emplace_back(QPoint(band.Left, band.Top), std::move(light));
 }
 
 void TDeviceText::BeginMenus(const QImage& picture) {
@@ -125,6 +146,11 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
         painter.setPen(line.Pen);
         painter.drawLine(line.Line);
     }
+    // The light adds to each channel, as it did in the picture.
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    for (const auto& [at, light] : Lights)
+        painter.drawImage(at, light);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     PaintMenus(painter, menus);
     painter.restore();
 }

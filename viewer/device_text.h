@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -38,6 +39,9 @@ public:
     // Drawn over the texts after them (scroll bar, light, progress): shown from the
     // composition.
     void DrewOver(TRect r);
+    // The light brightened channel (0 red, 1 green, 2 blue) of band by ramp, one value
+    // a column: laid again over the texts finer. A light that darkens is drawn over.
+    void AddLight(TRect band, int channel, const std::vector<int>& ramp);
     // The menus are about to be blended into picture: where they lie, it is shown as it
     // is now, the menus over it finer.
     void BeginMenus(const QImage& picture);
@@ -75,6 +79,7 @@ private:
 
     std::vector<TText> Texts;
     std::vector<TLine> Lines;
+    std::vector<std::pair<QPoint, QImage>> Lights; // added to what lies under them
     QRegion Over;
     QImage Under; // the composition before the texts, kept allocated
     std::vector<TMenu> Menus;

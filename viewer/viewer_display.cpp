@@ -362,7 +362,7 @@ void TForm2::Redraw() {
                           Light.GetPosition() + Light.GetBandWidth(),
                           Light.GetTop() + Light.GetBandHeight()};
         Base.Drew(light);
-        DeviceText.DrewOver(light);
+        DeviceText.AddLight(light, Light.Channel, Light.Ramp());
         Light.Step(ViewOf(WindowBitmap));
     }
     if (MenuShows())

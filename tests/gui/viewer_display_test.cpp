@@ -545,6 +545,18 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
                 unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
     EXPECT_EQ(unlike, 0);
 
+    // The title under the light that runs along the top in Auto.
+    w->GlimraButton3Click();
+    const QRect title = w->Skin->TitleText(w->size()).Rect;
+    while (w->Light.GetPosition() < title.left() + 40)
+        w->Redraw();
+    const QRect band(w->Light.GetPosition(), w->Light.GetTop(), w->Light.GetBandWidth(),
+                     w->Light.GetBandHeight());
+    w->Redraw();
+    shown = w->grab().toImage();
+    EXPECT_GE(split(band & title), 10) << "title under the light";
+    w->GlimraButton3Click();
+
     // A badge's words, beside its caption: "Attention!" under the mark.
     TGlimraDC& badge = *w->GlimraDC1;
     badge.move((w->width() - badge.width()) / 2, (w->height() - badge.height()) / 2);
