@@ -90,7 +90,15 @@ void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCapti
     if (UnderMenus.isNull() || plate.isNull())
         return;
     MenuArea += QRect(at, plate.size()) & Under.rect();
-    Menus.push_back({at, plate, std::move(captions)});
+    // Black would make an opaque pixel of a translucent one in the live look.
+    QImage lights = plate.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < lights.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(lights.scanLine(y));
+        for (int x = 0; x < lights.width(); ++x)
+            if ((row[x] & 0xffffff) == 0)
+                row[x] = 0;
+    }
+    Menus.push_back({at, plate, std::move(lights), std::move(captions)});
 }
 
 QRegion TDeviceText::Widened(const QRegion& region) const {
@@ -168,7 +176,7 @@ void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {
         painter.drawImage(menu.At, menu.Plate);
         painter.setOpacity(1.0);
         painter.setCompositionMode(QPainter::CompositionMode_Lighten);
-        painter.drawImage(menu.At, menu.Plate);
+        painter.drawImage(menu.At, menu.Lights);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         for (const TMenuCaption& caption : menu.Captions) {
             painter.setPen(caption.Color);

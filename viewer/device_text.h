@@ -73,6 +73,7 @@ private:
     struct TMenu {
         QPoint At;
         QImage Plate;
+        QImage Lights; // the plate's non-black pixels: lightening by black changes nothing
         std::vector<TMenuCaption> Captions;
     };
     void PaintMenus(QPainter& painter, const QRegion& region) const;
