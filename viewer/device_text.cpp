@@ -134,10 +134,17 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
         painter.setClipRegion(beside);
         ShowPicture(UnderMenus, beside, widget, painter, scratch, shade, coverage);
     }
-    if (!part.isEmpty()) {
-        painter.setClipRegion(part);
-        ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
-    }
+    if (!part.isEmpty())
+        PaintTexts(painter, part, widget, scratch, shade, coverage);
+    PaintMenus(painter, menus);
+    painter.restore();
+}
+
+void TDeviceText::PaintTexts(QPainter& painter, const QRegion& part, const QWidget& widget,
+                             QImage& scratch, const TLiveShade* shade,
+                             const TCoverage* coverage) const {
+    painter.setClipRegion(part);
+    ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const TText& text : Texts) {
         const QRegion clip = part & text.Rect;
@@ -159,8 +166,6 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
     for (const auto& [at, light] : Lights)
         painter.drawImage(at, light);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    PaintMenus(painter, menus);
-    painter.restore();
 }
 
 void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {

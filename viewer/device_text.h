@@ -76,6 +76,8 @@ private:
         QImage Lights; // the plate's non-black pixels: lightening by black changes nothing
         std::vector<TMenuCaption> Captions;
     };
+    void PaintTexts(QPainter& painter, const QRegion& part, const QWidget& widget, QImage& scratch,
+                    const TLiveShade* shade, const TCoverage* coverage) const;
     void PaintMenus(QPainter& painter, const QRegion& region) const;
 
     std::vector<TText> Texts;
