@@ -80,11 +80,12 @@ void CentredText(QPainter& p, double centreY, const QString& text) {
 }
 
 // The picture in the surface format and a mask that is white outside outline.
-TBadge Finish(const QImage& drawn, const TTriangle& outline) {
-    QImage mask(BadgeSide, BadgeSide, QImage::Format_RGB32);
+TBadge Finish(const QImage& drawn, const TTriangle& outline, qreal scale) {
+    QImage mask(drawn.size(), QImage::Format_RGB32);
     mask.fill(Qt::white);
     {
         QPainter p(&mask);
+        p.scale(scale, scale);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         p.drawPolygon(Polygon(outline));
@@ -93,22 +94,24 @@ TBadge Finish(const QImage& drawn, const TTriangle& outline) {
 }
 
 // A black square with the artwork that draw paints inside outer, and its mask.
-TBadge DrawBadge(const TTriangle& outer,
+TBadge DrawBadge(const TTriangle& outer, qreal scale,
                  const std::function<void(QPainter&, const TTriangle& inner)>& draw) {
-    QImage image(BadgeSide, BadgeSide, QImage::Format_RGB32);
+    const int side = qRound(BadgeSide * scale);
+    QImage image(side, side, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     draw(p, Inset(outer, BadgeBand));
     p.end();
-    return Finish(image, outer);
+    return Finish(image, outer, scale);
 }
 
 } // namespace
 
-TBadge UpdateBadge() {
+TBadge UpdateBadge(qreal scale) {
     const TTriangle outer{QPointF(100, 6), QPointF(194, 176), QPointF(6, 176)};
-    return DrawBadge(outer, [&](QPainter& p, const TTriangle& inner) {
+    return DrawBadge(outer, scale, [&](QPainter& p, const TTriangle& inner) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
         p.drawPolygon(Polygon(outer));
@@ -124,9 +127,9 @@ TBadge UpdateBadge() {
     });
 }
 
-TBadge DangerBadge() {
+TBadge DangerBadge(qreal scale) {
     const TTriangle outer{QPointF(194, 24), QPointF(100, 194), QPointF(6, 24)};
-    return DrawBadge(outer, [&](QPainter& p, const TTriangle& inner) {
+    return DrawBadge(outer, scale, [&](QPainter& p, const TTriangle& inner) {
         p.setPen(QPen(QColor(255, 0, 0), 3));
         p.setBrush(Qt::NoBrush);
         p.drawPolygon(Polygon(Inset(outer, 1.5)));

@@ -30,6 +30,7 @@ void TGlimraCPopupMenu::Popup(int x, int y) {
 void TGlimraCPopupMenu::CloseUp() {
     HotIndex = -1;
     Picture = QImage();
+    Bare = QImage();
     IsShown = false;
 }
 
@@ -42,46 +43,45 @@ void TGlimraCPopupMenu::BuildImage() {
     for (const auto& item : Items)
         Geometry.WidestCaption =
             std::max(Geometry.WidestCaption, metrics.horizontalAdvance(item->Caption));
-    Picture = QImage(Geometry.Width(), Geometry.Height(), QImage::Format_BGR888);
-    Picture.fill(Qt::black);
+    Bare = QImage(Geometry.Width(), Geometry.Height(), QImage::Format_BGR888);
+    Bare.fill(Qt::black);
     TMenuStroke mark[2];
     for (int row = 0; row < Geometry.Count; ++row) {
         const TGlimraMenuItem& item = *Items[static_cast<std::size_t>(row)];
         if (item.IsSeparator()) {
-            DrawStroke(ViewOf(Picture), SeparatorStroke(Geometry, row), clWhite);
+            DrawStroke(ViewOf(Bare), SeparatorStroke(Geometry, row), clWhite);
             continue;
         }
-        DrawCaption(row, Qt::white);
+        if (row == HotIndex)
+            FillRect(ViewOf(Bare), Geometry.Highlight(row), clYellow);
         if (item.Checked) {
             CheckMarkStrokes(Geometry, row, mark);
             for (const TMenuStroke& stroke : mark)
-                DrawStroke(ViewOf(Picture), stroke, clWhite);
+                DrawStroke(ViewOf(Bare), stroke, row == HotIndex ? clBlue : clWhite);
         }
     }
-}
-
-void TGlimraCPopupMenu::DrawCaption(int row, const QColor& color) {
+    Picture = Bare.copy();
     QPainter painter(&Picture);
     painter.setFont(QFont());
-    painter.setPen(color);
-    const QRect line(TMenuLayout::CaptionLeft, Geometry.RowTop(row), Picture.width(),
-                     Geometry.ItemHeight);
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     Items[static_cast<std::size_t>(row)]->Caption);
+    for (const TMenuCaption& caption : Captions()) {
+        painter.setPen(caption.Color);
+        painter.drawText(caption.Rect.translated(-X, -Y),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption.Text);
+    }
 }
 
-void TGlimraCPopupMenu::HighlightRow(int row) {
-    const TGlimraMenuItem& item = *Items[static_cast<std::size_t>(row)];
-    if (item.IsSeparator())
-        return;
-    FillRect(ViewOf(Picture), Geometry.Highlight(row), clYellow);
-    DrawCaption(row, Qt::black);
-    if (item.Checked) {
-        TMenuStroke mark[2];
-        CheckMarkStrokes(Geometry, row, mark);
-        for (const TMenuStroke& stroke : mark)
-            DrawStroke(ViewOf(Picture), stroke, clBlue);
+std::vector<TMenuCaption> TGlimraCPopupMenu::Captions() const {
+    std::vector<TMenuCaption> captions;
+    for (int row = 0; row < Geometry.Count; ++row) {
+        const TGlimraMenuItem& item = *Items[static_cast<std::size_t>(row)];
+        if (!item.IsSeparator())
+            captions.push_back(
+                {item.Caption,
+                 QRect(X + TMenuLayout::CaptionLeft, Y + Geometry.RowTop(row),
+                       Geometry.Width() - TMenuLayout::CaptionLeft, Geometry.ItemHeight),
+                 row == HotIndex ? QColor(Qt::black) : QColor(Qt::white)});
     }
+    return captions;
 }
 
 void TGlimraCPopupMenu::DrawTo(QImage& ownerBitmap) {
@@ -100,11 +100,9 @@ void TGlimraCPopupMenu::MouseEvent(bool click, int y, int x) {
     const int row = MenuRowAt(y, Y, Geometry.ItemHeight);
     const bool onItem = row >= 0 && row < Geometry.Count;
     if (row != HotIndex) {
-        BuildImage();
-        if (onItem)
-            HighlightRow(row);
         // Also below the last row, or a return to the row left would stay unlit.
         HotIndex = row;
+        BuildImage();
         if (Redraw)
             Redraw();
     }

@@ -1,7 +1,9 @@
 #pragma once
 #include "graphics/popup_menu_layout.h"
 
+#include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -10,6 +12,13 @@
 namespace glimra {
 
 class TGlimraCPopupMenu;
+
+// A caption as the menu draws it, in the owner's picture's coordinates.
+struct TMenuCaption {
+    QString Text;
+    QRect Rect;
+    QColor Color;
+};
 
 // One entry of a popup menu; the caption "-" makes it a separator line.
 struct TGlimraMenuItem {
@@ -41,17 +50,21 @@ public:
     int ItemIndex = -1;
     const TMenuLayout& Layout() const { return Geometry; }
     const QImage& Image() const { return Picture; }
+    // The image without the captions, and the captions, for an owner that draws the
+    // text finer than its picture: blended as DrawTo does, then the captions over it.
+    const QImage& Plate() const { return Bare; }
+    std::vector<TMenuCaption> Captions() const;
     std::vector<std::unique_ptr<TGlimraMenuItem>> Items;
 
 private:
+    // The image with HotIndex's row lit.
     void BuildImage();
-    void HighlightRow(int row);
-    void DrawCaption(int row, const QColor& color);
 
     std::function<void()> Redraw;
     bool IsShown = false;
     TMenuLayout Geometry;
     QImage Picture;
+    QImage Bare;
 };
 
 } // namespace glimra

@@ -24,12 +24,6 @@ QPoint ToQPoint(TSkinPoint p) {
     return {p.X, p.Y};
 }
 
-// The platform's lines leave out their end point; a square-capped QPainter line
-// includes both, so it is drawn to the last pixel instead.
-void DrawSegment(QPainter& painter, const TSkinSegment& segment) {
-    painter.drawLine(ToQPoint(segment.From), ToQPoint(segment.Last()));
-}
-
 } // namespace
 
 TOriginalForm::TOriginalForm(QWidget* form, bool dialogStyle, QObject* parent)
@@ -140,26 +134,8 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
         const TSkinRect& lamp = layout.Lamp;
         fill({lamp.Left, lamp.Top, lamp.Right, lamp.Bottom}, MemoViewOn ? clRed : clGreen);
     }
-    // The glyphs: a painter only when one reaches into the area.
-    std::vector<TSkinSegment> glyphs(layout.Close.begin(), layout.Close.end());
-    glyphs.push_back(layout.Grip);
-    if (!DialogStyle)
-        glyphs.push_back(layout.Minimise);
-    std::erase_if(glyphs, [&](const TSkinSegment& g) {
-        const TSkinPoint last = g.Last();
-        return Intersect({std::min(g.From.X, last.X) - 1, std::min(g.From.Y, last.Y) - 1,
-                          std::max(g.From.X, last.X) + 2, std::max(g.From.Y, last.Y) + 2},
-                         inside)
-            .IsEmpty();
-    });
-    if (!glyphs.empty()) {
-        QPainter painter(&bitmap);
-        if (!clip.isNull())
-            painter.setClipRect(area);
-        painter.setPen(QPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap));
-        for (const TSkinSegment& glyph : glyphs)
-            DrawSegment(painter, glyph);
-    }
+    if (!Apart)
+        DrawGlyphs(bitmap, clip);
 
     // The frame is a rectangle: filled spans draw it without the painter's line
     // rasteriser, which hands long outlines to helper threads.
@@ -172,8 +148,45 @@ void TOriginalForm::DrawSkin(const QString& title, QImage& bitmap, const QRect& 
              frameColor);
     }
 
-    if (!TitleApart)
+    if (!Apart)
         DrawTitle(title, bitmap, area);
+}
+
+std::vector<QLine> TOriginalForm::Glyphs(QSize size) const {
+    const TSkinLayout layout = SkinLayout(size.width(), size.height());
+    std::vector<TSkinSegment> segments(layout.Close.begin(), layout.Close.end());
+    segments.push_back(layout.Grip);
+    if (!DialogStyle)
+        segments.push_back(layout.Minimise);
+    std::vector<QLine> glyphs;
+    // The platform's lines leave out their end point; a square-capped QPainter line
+    // includes both, so it is drawn to the last pixel instead.
+    for (const TSkinSegment& g : segments)
+        glyphs.emplace_back(ToQPoint(g.From), ToQPoint(g.Last()));
+    return glyphs;
+}
+
+QPen TOriginalForm::GlyphPen() {
+    return QPen(ToQColor(clWhite), 1, Qt::SolidLine, Qt::SquareCap);
+}
+
+void TOriginalForm::DrawGlyphs(QImage& bitmap, const QRect& clip) {
+    if (!form_ || bitmap.isNull())
+        return;
+    const QRect area = clip.isNull() ? bitmap.rect() : clip.intersected(bitmap.rect());
+    // A painter only when a glyph reaches into the area.
+    std::vector<QLine> glyphs = Glyphs(bitmap.size());
+    std::erase_if(glyphs, [&](const QLine& g) {
+        return !QRect(g.p1(), g.p2()).normalized().adjusted(-1, -1, 1, 1).intersects(area);
+    });
+    if (glyphs.empty())
+        return;
+    QPainter painter(&bitmap);
+    if (!clip.isNull())
+        painter.setClipRect(area);
+    painter.setPen(GlyphPen());
+    for (const QLine& glyph : glyphs)
+        painter.drawLine(glyph);
 }
 
 void TOriginalForm::DrawTitle(const QString& title, QImage& bitmap, const QRect& clip) {

@@ -5,13 +5,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLine>
 #include <QObject>
+#include <QPen>
 #include <QPointer>
 #include <QStaticText>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QImage;
 
@@ -38,10 +41,11 @@ public:
     // Draws the frame into bitmap (Format_BGR888, the form's size); with a clip,
     // only the pixels inside it, each as the whole frame would have it.
     void DrawSkin(const QString& title, QImage& bitmap, const QRect& clip = {});
-    // With TitleApart, DrawSkin leaves the title out, for a form that lays the frame
-    // and the title apart (the title finer than the picture's pixels); DrawTitle draws
-    // it, and TitleText says where and how it goes in a picture of size.
-    bool TitleApart = false;
+    // With Apart, DrawSkin leaves the title and the glyphs out, for a form that lays
+    // them apart from the frame (finer than the picture's pixels). DrawTitle and
+    // DrawGlyphs draw them; TitleText and Glyphs say where and how they go in a
+    // picture of size, the glyphs as lines of GlyphPen.
+    bool Apart = false;
     void DrawTitle(const QString& title, QImage& bitmap, const QRect& clip = {});
     struct TTitleText {
         QRect Rect;
@@ -49,6 +53,9 @@ public:
         QColor Color;
     };
     TTitleText TitleText(QSize size) const;
+    void DrawGlyphs(QImage& bitmap, const QRect& clip = {});
+    std::vector<QLine> Glyphs(QSize size) const;
+    static QPen GlyphPen();
 
     // Called by the event filter; (x, y) in form coordinates.
     void SkinMouseDown(Qt::MouseButton button, int x, int y);

@@ -80,6 +80,38 @@ template <class Base> void TSkinned<Base>::SetMask(const QImage& value) {
     MaskImage = NormalisedMask(value);
 }
 
+template <class Base>
+void TSkinned<Base>::SetFinePicture(const QImage& picture, const QImage& mask, qreal scale) {
+    FinePicture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_BGR888);
+    FineMask = NormalisedMask(mask);
+    FineScale = scale;
+    FineImage = QImage();
+}
+
+template <class Base> bool TSkinned<Base>::Fine() const {
+    return !FinePicture.isNull() && !Lighter && ZoomValue == 0 && Blend <= 100 && FineScale > 1 &&
+           Base::devicePixelRatioF() == FineScale;
+}
+
+template <class Base> const QImage& TSkinned<Base>::FineShown() const {
+    const std::uint64_t key = KeyFor(Level);
+    if (!FineImage.isNull() && FineKey == key)
+        return FineImage;
+    QImage shaded = FinePicture.copy();
+    AdjustBrightness(ViewOf(shaded), Level, {1, 1, 1, Lighten});
+    FineImage = shaded.convertToFormat(QImage::Format_ARGB32);
+    if (Masked)
+        for (int y = 0; y < FineImage.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(FineImage.scanLine(y));
+            for (int x = 0; x < FineImage.width(); ++x)
+                if (!FineMask.isNull() && MaskViewOf(FineMask).White(x, y))
+                    row[x] = 0;
+        }
+    FineImage.setDevicePixelRatio(FineScale);
+    FineKey = key;
+    return FineImage;
+}
+
 template <class Base> void TSkinned<Base>::SetAutoSize(bool value) {
     if (value == AutoSized)
         return;
@@ -124,10 +156,13 @@ template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source
         EnsureBitmap(Source, w, h);
         CopyRect(ViewOf(Source), 0, 0, ViewOf(std::as_const(Back)), {0, 0, w, h});
         SourceInputs = BlendInputs();
-        if (Masked)
-            BlendPictureMasked(Lighter, Blend / 100.0);
-        else
-            BlendPicture(Lighter, Blend / 100.0);
+        // A fine picture is laid over when painted.
+        if (!SourceInputs.Fine) {
+            if (Masked)
+                BlendPictureMasked(Lighter, Blend / 100.0);
+            else
+                BlendPicture(Lighter, Blend / 100.0);
+        }
     }
     Compose(Level);
     Base::update();
@@ -151,7 +186,8 @@ bool TSkinned<Base>::SourceMatches(const QImage& source, TRect from, int w, int 
 }
 
 template <class Base> typename TSkinned<Base>::TBlendInputs TSkinned<Base>::BlendInputs() const {
-    return {PictureImage.cacheKey(), MaskImage.cacheKey(), Blend, Lighter, Masked, BackColor};
+    return {
+        PictureImage.cacheKey(), MaskImage.cacheKey(), Blend, Lighter, Masked, Fine(), BackColor};
 }
 
 template <class Base> bool TSkinned<Base>::UpdateBackground() {
@@ -238,6 +274,15 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
         const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
         ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage,
                     owner ? owner->OwnerShade() : nullptr);
+        if (SourceInputs.Fine && !Back.isNull() && !PictureImage.isNull()) {
+            // Where the window-pixel blend would have put it: centred in the back.
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setOpacity(Blend / 100.0);
+            painter.drawImage(QPoint((Back.width() - PictureImage.width()) / 2,
+                                     (Back.height() - PictureImage.height()) / 2),
+                              FineShown());
+            painter.setOpacity(1.0);
+        }
     }
     if (!CaptionText.isEmpty() && (ComposedImage.isNull() || finer)) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -46,6 +46,10 @@ public:
     // Set bits (white) keep the background, clear bits let the picture through.
     const QImage& Mask() const { return MaskImage; }
     void SetMask(const QImage& value);
+    // The picture and mask drawn at a scale, for a device as many times finer than a
+    // window pixel: the picture is then laid over the composed skin by the painter
+    // instead of being blended in window pixels. Not with Zoom or BlendLight.
+    void SetFinePicture(const QImage& picture, const QImage& mask, qreal scale);
     bool Reverse() const { return Lighten; }
     void SetReverse(bool value) { Lighten = value; }
     // Background where nothing of the owner's bitmap lies under the control.
@@ -77,6 +81,10 @@ protected:
 
 private:
     TBounds Bounds() const;
+    // The fine picture is used for this device and these settings.
+    bool Fine() const;
+    // The fine picture darkened as Compose darkens, transparent under the mask.
+    const QImage& FineShown() const;
 
     QString CaptionText;
     // The caption laid out once for the font it was last painted with, and drawn once
@@ -100,6 +108,10 @@ private:
     bool AutoSized = false;
     bool Masked = false;
     QImage MaskImage;
+    QImage FinePicture, FineMask;
+    qreal FineScale = 1;
+    mutable QImage FineImage;
+    mutable std::uint64_t FineKey = 0;
     bool Lighten = false;
     TColor BackColor = SystemColorBase + 15; // button face
     TColor TextColor = clBlack;
@@ -114,6 +126,7 @@ private:
         std::uint8_t Level = 0;
         bool Lighter = false;
         bool Masked = false;
+        bool Fine = false;
         TColor BackColor = 0;
         bool operator==(const TBlendInputs&) const = default;
     };

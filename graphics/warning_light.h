@@ -33,6 +33,9 @@ public:
     int GetBandWidth() const { return BandWidth; }
     int GetBandHeight() const { return BandHeight; }
 
+    // What each of the band's columns adds, from its first column.
+    const std::vector<int>& Ramp();
+
     // 0 red, 1 green, 2 blue; any other value brightens nothing.
     std::uint8_t Channel = 0;
     int StepUp = 10;
@@ -40,8 +43,6 @@ public:
     int StepDown = -15;
 
 private:
-    // Ramp values for the band's columns, from its first column.
-    const std::vector<int>& Ramp();
     int ChannelOffset() const;
 
     int BandHeight = 10;

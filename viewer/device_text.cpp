@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace glimra {
@@ -18,7 +20,11 @@ QRect ToQRect(TRect r) {
 
 void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     Texts.clear();
+    Lines.clear();
+    Lights.clear();
     Over = {};
+    Menus.clear();
+    MenuArea = {};
     if (ratio <= 1.0 || picture.isNull()) {
         Under = QImage();
         return;
@@ -33,9 +39,66 @@ void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color
         Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color});
 }
 
+std::vector<QRect> TDeviceText::AddLines(const std::vector<QLine>& lines, const QPen& pen) {
+    std::vector<QRect> places;
+    if (Under.isNull())
+        return places;
+    // A square cap reaches half the pen past the ends.
+    const int reach = static_cast<int>(std::ceil(pen.widthF())) + 1;
+    for (const QLine& line : lines) {
+        const QRect rect =
+            QRect(line.p1(), line.p2()).normalized().adjusted(-reach, -reach, reach, reach) &
+            Under.rect();
+        Lines.push_back({line, pen, rect});
+        places.push_back(rect);
+    }
+    return places;
+}
+
 void TDeviceText::DrewOver(TRect r) {
     if (!r.IsEmpty())
         Over += ToQRect(r);
+}
+
+void TDeviceText::AddLight(TRect band, int channel, const std::vector<int>& ramp) {
+    if (Under.isNull() || band.IsEmpty())
+        return;
+    const bool adds = channel >= 0 && channel <= 2 &&
+                      std::all_of(ramp.begin(), ramp.end(), [](int v) { return v >= 0; });
+    if (!adds) {
+        DrewOver(band);
+        return;
+    }
+    QImage light(band.Width(), band.Height(), QImage::Format_RGB32);
+    for (int x = 0; x < light.width(); ++x) {
+        const int v = x < static_cast<int>(ramp.size()) ? std::min(ramp[std::size_t(x)], 255) : 0;
+        const QRgb add = qRgb(channel == 0 ? v : 0, channel == 1 ? v : 0, channel == 2 ? v : 0);
+        for (int y = 0; y < light.height(); ++y)
+            light.setPixel(x, y, add);
+    }
+    Lights.emplace_back(QPoint(band.Left, band.Top), std::move(light));
+}
+
+void TDeviceText::BeginMenus(const QImage& picture) {
+    if (Under.isNull())
+        UnderMenus = QImage();
+    else
+        UnderMenus = picture.copy();
+}
+
+void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions) {
+    if (UnderMenus.isNull() || plate.isNull())
+        return;
+    MenuArea += QRect(at, plate.size()) & Under.rect();
+    // Black would make an opaque pixel of a translucent one in the live look.
+    QImage lights = plate.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < lights.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(lights.scanLine(y));
+        for (int x = 0; x < lights.width(); ++x)
+            if ((row[x] & 0xffffff) == 0)
+                row[x] = 0;
+    }
+    Menus.push_back({at, plate, std::move(lights), std::move(captions)});
 }
 
 QRegion TDeviceText::Widened(const QRegion& region) const {
@@ -43,6 +106,13 @@ QRegion TDeviceText::Widened(const QRegion& region) const {
     for (const TText& text : Texts)
         if (region.intersects(text.Rect))
             widened += text.Rect;
+    for (const TLine& line : Lines)
+        if (region.intersects(line.Rect))
+            widened += line.Rect;
+    for (const TMenu& menu : Menus)
+        for (const TMenuCaption& caption : menu.Captions)
+            if (region.intersects(caption.Rect))
+                widened += caption.Rect;
     return widened;
 }
 
@@ -51,10 +121,28 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
     QRegion places;
     for (const TText& text : Texts)
         places += text.Rect;
+    for (const TLine& line : Lines)
+        places += line.Rect;
     const QRegion part = (region & places) - Over;
-    if (part.isEmpty())
+    const QRegion menus = region & MenuArea;
+    if (part.isEmpty() && menus.isEmpty())
         return;
     painter.save();
+    // Under the menus, what was there before them: they are laid again over the texts.
+    const QRegion beside = menus - part;
+    if (!beside.isEmpty()) {
+        painter.setClipRegion(beside);
+        ShowPicture(UnderMenus, beside, widget, painter, scratch, shade, coverage);
+    }
+    if (!part.isEmpty())
+        PaintTexts(painter, part, widget, scratch, shade, coverage);
+    PaintMenus(painter, menus);
+    painter.restore();
+}
+
+void TDeviceText::PaintTexts(QPainter& painter, const QRegion& part, const QWidget& widget,
+                             QImage& scratch, const TLiveShade* shade,
+                             const TCoverage* coverage) const {
     painter.setClipRegion(part);
     ShowPicture(Under, part, widget, painter, scratch, shade, coverage);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -68,7 +156,39 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
         painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
                          text.Text);
     }
-    painter.restore();
+    painter.setClipRegion(part);
+    for (const TLine& line : Lines) {
+        painter.setPen(line.Pen);
+        painter.drawLine(line.Line);
+    }
+    // The light adds to each channel, as it did in the picture.
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    for (const auto& [at, light] : Lights)
+        painter.drawImage(at, light);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {
+    if (region.isEmpty())
+        return;
+    painter.setClipRegion(region);
+    painter.setFont(QFont());
+    for (const TMenu& menu : Menus) {
+        // The menu's blend per channel: the plate where it is lighter, else the mean of
+        // the two. That is the mean, then lightened by the plate.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setOpacity(0.5);
+        painter.drawImage(menu.At, menu.Plate);
+        painter.setOpacity(1.0);
+        painter.setCompositionMode(QPainter::CompositionMode_Lighten);
+        painter.drawImage(menu.At, menu.Lights);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        for (const TMenuCaption& caption : menu.Captions) {
+            painter.setPen(caption.Color);
+            painter.drawText(caption.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             caption.Text);
+        }
+    }
 }
 
 } // namespace glimra

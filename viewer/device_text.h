@@ -1,12 +1,16 @@
 #pragma once
 #include "common/geometry.h"
+#include "graphics/glimra_popup_menu.h"
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QLine>
+#include <QPen>
 #include <QRegion>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -30,9 +34,20 @@ public:
     void BeginFrame(const QImage& picture, qreal ratio);
     // A text in the order drawn, its top-left corner at place's, cut to place.
     void Add(QString text, TRect place, const QFont& font, QColor color);
-    // Drawn over the texts after them (scroll bar, light, progress, menus): shown from
-    // the composition.
+    // Lines drawn with pen, as the texts are; the places they cover.
+    std::vector<QRect> AddLines(const std::vector<QLine>& lines, const QPen& pen);
+    // Drawn over the texts after them (scroll bar, light, progress): shown from the
+    // composition.
     void DrewOver(TRect r);
+    // The light brightened channel (0 red, 1 green, 2 blue) of band by ramp, one value
+    // a column: laid again over the texts finer. A light that darkens is drawn over.
+    void AddLight(TRect band, int channel, const std::vector<int>& ramp);
+    // The menus are about to be blended into picture: where they lie, it is shown as it
+    // is now, the menus over it finer.
+    void BeginMenus(const QImage& picture);
+    // A menu blended at at: plate lightens and halves what lies under it, the captions
+    // are drawn over.
+    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions);
 
     // This frame keeps the picture under the lines: they are to be laid again finer.
     bool Kept() const { return !Under.isNull(); }
@@ -50,9 +65,29 @@ private:
         QFont Font;
         QColor Color;
     };
+    struct TLine {
+        QLine Line;
+        QPen Pen;
+        QRect Rect;
+    };
+    struct TMenu {
+        QPoint At;
+        QImage Plate;
+        QImage Lights; // the plate's non-black pixels: lightening by black changes nothing
+        std::vector<TMenuCaption> Captions;
+    };
+    void PaintTexts(QPainter& painter, const QRegion& part, const QWidget& widget, QImage& scratch,
+                    const TLiveShade* shade, const TCoverage* coverage) const;
+    void PaintMenus(QPainter& painter, const QRegion& region) const;
+
     std::vector<TText> Texts;
+    std::vector<TLine> Lines;
+    std::vector<std::pair<QPoint, QImage>> Lights; // added to what lies under them
     QRegion Over;
     QImage Under; // the composition before the texts, kept allocated
+    std::vector<TMenu> Menus;
+    QRegion MenuArea;
+    QImage UnderMenus; // the composition before the menus, kept while one shows
 };
 
 } // namespace glimra

@@ -296,7 +296,7 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
-    Skin->TitleApart = devicePixelRatioF() > 1.0;
+    Skin->Apart = devicePixelRatioF() > 1.0;
     const bool whole = clip == TRect{0, 0, width(), height()};
     Skin->DrawSkin(QFile::decodeName(QByteArray::fromStdString(TitlePath)), WindowBitmap,
                    whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
@@ -334,8 +334,8 @@ void TForm2::Redraw() {
         Base.FinishRestore(WindowBitmap);
     DeviceText.BeginFrame(WindowBitmap, ratio);
     if (DeviceText.Kept()) {
-        // The title is laid over the base as the lines are, so that what is drawn over
-        // it later (the light, the menus) shows it as it did.
+        // The title and the glyphs are laid over the base as the lines are, so that what
+        // is drawn over them later (the light, the menus) shows them as it did.
         const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
         const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
         const TRect r{title.Rect.left(), title.Rect.top(), title.Rect.right() + 1,
@@ -343,6 +343,10 @@ void TForm2::Redraw() {
         Skin->DrawTitle(path, WindowBitmap);
         Base.Drew(r);
         DeviceText.Add(path, r, title.Font, title.Color);
+        Skin->DrawGlyphs(WindowBitmap);
+        for (const QRect& g :
+             DeviceText.AddLines(Skin->Glyphs(WindowBitmap.size()), TOriginalForm::GlyphPen()))
+            Base.Drew({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
     }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
@@ -358,7 +362,7 @@ void TForm2::Redraw() {
                           Light.GetPosition() + Light.GetBandWidth(),
                           Light.GetTop() + Light.GetBandHeight()};
         Base.Drew(light);
-        DeviceText.DrewOver(light);
+        DeviceText.AddLight(light, Light.Channel, Light.Ramp());
         Light.Step(ViewOf(WindowBitmap));
     }
     if (MenuShows())

@@ -87,11 +87,12 @@ bool TForm2::MenuShows() const {
 }
 
 void TForm2::DrawMenus() {
+    if (MenuShows())
+        DeviceText.BeginMenus(WindowBitmap);
     for (TGlimraCPopupMenu* menu : {FileMenu.get(), ModuleMenu.get()}) {
         menu->DrawTo(WindowBitmap);
         if (menu->Shown())
-            DeviceText.DrewOver({menu->X, menu->Y, menu->X + menu->Image().width(),
-                                 menu->Y + menu->Image().height()});
+            DeviceText.AddMenu({menu->X, menu->Y}, menu->Plate(), menu->Captions());
     }
 }
 

@@ -160,18 +160,25 @@ void TForm2::CreateControls() {
     connect(GlimraButton4, &TGlimraDC::MouseMove, this, &TForm2::GlimraButton4MouseMove);
     connect(GlimraButton4, &TGlimraDC::MouseUp, this, &TForm2::GlimraButton4MouseUp);
     connect(GlimraButton4, &TGlimraDC::DblClick, this, &TForm2::GlimraButton4DblClick);
-    auto makeBadge = [this](const TBadge& art, const char* caption) {
+    // Drawn again for a device finer than a window pixel: the words stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    auto makeBadge = [this, ratio](TBadge (*draw)(qreal), const char* caption) {
         auto* badge = new TGlimraDC(this);
         badge->resize(200, 200);
+        const TBadge art = draw(1);
         badge->SetPicture(art.Picture);
         badge->SetMask(art.Mask);
+        if (ratio > 1) {
+            const TBadge fine = draw(ratio);
+            badge->SetFinePicture(fine.Picture, fine.Mask, ratio);
+        }
         badge->SetUseMask(true);
         badge->SetCaption(QString::fromLatin1(caption));
         badge->hide();
         return badge;
     };
-    GlimraDC1 = makeBadge(UpdateBadge(), "UPDATE");
-    GlimraDC3 = makeBadge(DangerBadge(), "");
+    GlimraDC1 = makeBadge(&UpdateBadge, "UPDATE");
+    GlimraDC3 = makeBadge(&DangerBadge, "");
     GlimraEdit1 = new TGlimraEdit(this);
     GlimraEdit1->resize(409, 23);
     GlimraEdit1->hide();

@@ -3,6 +3,7 @@
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/glimra_popup_menu.h"
 #include "graphics/original_form.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
@@ -507,7 +508,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     // Modules and settings keep window pixels.
     EXPECT_EQ(w->WindowDib().Width, w->width());
     EXPECT_EQ(w->WindowDib().Height, w->height());
-    const QImage shown = w->grab().toImage();
+    QImage shown = w->grab().toImage();
     ASSERT_EQ(shown.size(), w->size() * 2);
     // Window pixels of area whose four device pixels are not all alike.
     const auto split = [&shown](QRect area) {
@@ -520,6 +521,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
             }
         return count;
     };
+    const QLine close = w->Skin->Glyphs(w->size()).front();
     const struct {
         const char* What;
         QRect Area;
@@ -528,6 +530,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
         {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
         {"title", w->Skin->TitleText(w->size()).Rect, 20},
         {"caption", w->Button(1)->geometry(), 5},
+        {"close glyph", QRect(close.p1(), close.p2()).normalized(), 3},
     };
     for (const auto& text : texts)
         EXPECT_GE(split(text.Area), text.Least) << text.What;
@@ -541,6 +544,40 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
             for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
                 unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(x, y);
     EXPECT_EQ(unlike, 0);
+
+    // The title under the light that runs along the top in Auto.
+    w->GlimraButton3Click();
+    const QRect title = w->Skin->TitleText(w->size()).Rect;
+    while (w->Light.GetPosition() < title.left() + 40)
+        w->Redraw();
+    const QRect band(w->Light.GetPosition(), w->Light.GetTop(), w->Light.GetBandWidth(),
+                     w->Light.GetBandHeight());
+    w->Redraw();
+    shown = w->grab().toImage();
+    EXPECT_GE(split(band & title), 10) << "title under the light";
+    w->GlimraButton3Click();
+
+    // A badge's words, beside its caption: "Attention!" under the mark.
+    TGlimraDC& badge = *w->GlimraDC1;
+    badge.move((w->width() - badge.width()) / 2, (w->height() - badge.height()) / 2);
+    badge.show();
+    w->Redraw();
+    shown = w->grab().toImage();
+    EXPECT_GE(split(QRect(badge.x() + 60, badge.y() + 132, 80, 16)), 20) << "badge";
+    badge.hide();
+
+    // An open menu's captions, the lit one too.
+    w->GlimraButton1Click();
+    TGlimraCPopupMenu& menu = *w->FileMenu;
+    ASSERT_TRUE(menu.Shown());
+    menu.MouseEvent(false, menu.Y + menu.Layout().RowMiddle(2), menu.X + 20);
+    ASSERT_EQ(menu.HotIndex, 2);
+    shown = w->grab().toImage();
+    for (int row : {0, 2}) // "NEW", and "Save File." lit
+        EXPECT_GE(split(QRect(menu.X + TMenuLayout::CaptionLeft, menu.Y + menu.Layout().RowTop(row),
+                              40, menu.Layout().ItemHeight)),
+                  20)
+            << "menu row " << row;
 }
 
 } // namespace glimra
