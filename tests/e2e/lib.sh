@@ -123,6 +123,23 @@ pixel_at() {
         sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
 
+# Waits until the pixel at X Y lies within TOLERANCE of "R,G,B" in every channel, trying
+# TRIES times (30) 0.1 s apart; prints the last pixel seen when it never does.
+wait_pixel_near() {
+    local x=$1 y=$2 want=$3 tolerance=$4 tries=${5:-30} got
+    for _ in $(seq "$tries"); do
+        got=$(pixel_at "$x" "$y")
+        if awk -v a="$got" -v b="$want" -v t="$tolerance" 'BEGIN {
+            split(a, p, ","); split(b, q, ",");
+            for (i = 1; i <= 3; i++) { d = p[i] - q[i]; if (d < -t || d > t) exit 1 } }'; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "$got"
+    return 1
+}
+
 # A checksum of a screen rectangle W H X Y.
 region_sum() {
     import -window root "$WORK/shot.png"

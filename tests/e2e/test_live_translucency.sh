@@ -12,21 +12,6 @@ xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
 PIDS+=($!)
 sleep 1
 
-# Waits until the pixel at X Y lies within TOLERANCE of "R,G,B" in every channel.
-wait_pixel_near() {
-    local x=$1 y=$2 want=$3 tolerance=$4 tries=${5:-30} got
-    for _ in $(seq "$tries"); do
-        got=$(pixel_at "$x" "$y")
-        if awk -v a="$got" -v b="$want" -v t="$tolerance" 'BEGIN {
-            split(a, p, ","); split(b, q, ",");
-            for (i = 1; i <= 3; i++) { d = p[i] - q[i]; if (d < -t || d > t) exit 1 } }'; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "$got"
-    return 1
-}
 # The brightest pixel of the text rows, as the smallest of its channels.
 brightest_text() {
     import -window root "$WORK/shot.png"
