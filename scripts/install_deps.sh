@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libxxhash-dev qt6-base-dev qt6-qpa-plugins libqt6test6 libgl-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
-          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr weston xwayland qt6-wayland)
+          fonts-ipafont-gothic libx11-dev libxcb1-dev xcompmgr weston xwayland qt6-wayland
+          x11-xserver-utils)
 # The charset detector that reads logs in their own encodings.
 packages+=(libuchardet-dev)
 # Colour rules' expressions; a private session bus for the notification tests.

@@ -24,7 +24,9 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace glimra {
@@ -584,7 +586,20 @@ void TForm2::paintEvent(QPaintEvent* event) {
     ++Paints;
 }
 
-void TForm2::resizeEvent(QResizeEvent*) {
+void TForm2::resizeEvent(QResizeEvent* event) {
+    // Moved to a screen of another ratio, some platforms keep the window's device size
+    // and change its size in window pixels, which settings and modules count in: keep
+    // those instead.
+    const qreal ratio = devicePixelRatioF();
+    const qreal was = std::exchange(SizedRatio, ratio);
+    const QSize old = event->oldSize();
+    const auto sameDevice = [](qreal a, qreal b) { return std::abs(a - b) <= 1; };
+    if (was > 0 && ratio != was && !old.isEmpty() &&
+        sameDevice(old.width() * was, width() * ratio) &&
+        sameDevice(old.height() * was, height() * ratio)) {
+        resize(old);
+        return;
+    }
     FormResize();
 }
 
@@ -609,8 +624,11 @@ void TForm2::moveEvent(QMoveEvent*) {
 void TForm2::showEvent(QShowEvent*) {
     // The window system's exposures come to the native window: one that uncovers a
     // part left out must have it painted before Qt shows what it last held there.
-    if (QWindow* handle = windowHandle())
+    if (QWindow* handle = windowHandle()) {
         handle->installEventFilter(this);
+        connect(handle, &QWindow::screenChanged, this, &TForm2::ScreenChanged,
+                Qt::UniqueConnection);
+    }
 }
 
 void TForm2::hideEvent(QHideEvent*) {

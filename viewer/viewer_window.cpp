@@ -160,18 +160,12 @@ void TForm2::CreateControls() {
     connect(GlimraButton4, &TGlimraDC::MouseMove, this, &TForm2::GlimraButton4MouseMove);
     connect(GlimraButton4, &TGlimraDC::MouseUp, this, &TForm2::GlimraButton4MouseUp);
     connect(GlimraButton4, &TGlimraDC::DblClick, this, &TForm2::GlimraButton4DblClick);
-    // Drawn again for a device finer than a window pixel: the words stay sharp.
-    const qreal ratio = devicePixelRatioF();
-    auto makeBadge = [this, ratio](TBadge (*draw)(qreal), const char* caption) {
+    auto makeBadge = [this](TBadge (*draw)(qreal), const char* caption) {
         auto* badge = new TGlimraDC(this);
         badge->resize(200, 200);
         const TBadge art = draw(1);
         badge->SetPicture(art.Picture);
         badge->SetMask(art.Mask);
-        if (ratio > 1) {
-            const TBadge fine = draw(ratio);
-            badge->SetFinePicture(fine.Picture, fine.Mask, ratio);
-        }
         badge->SetUseMask(true);
         badge->SetCaption(QString::fromLatin1(caption));
         badge->hide();
@@ -179,9 +173,27 @@ void TForm2::CreateControls() {
     };
     GlimraDC1 = makeBadge(&UpdateBadge, "UPDATE");
     GlimraDC3 = makeBadge(&DangerBadge, "");
+    DrawFineBadges();
     GlimraEdit1 = new TGlimraEdit(this);
     GlimraEdit1->resize(409, 23);
     GlimraEdit1->hide();
+}
+
+void TForm2::DrawFineBadges() {
+    // Drawn again for a device finer than a window pixel: the words stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    const std::pair<TGlimraDC*, TBadge (*)(qreal)> badges[] = {{GlimraDC1, &UpdateBadge},
+                                                               {GlimraDC3, &DangerBadge}};
+    for (const auto& [badge, draw] : badges) {
+        const TBadge fine = ratio > 1 ? draw(ratio) : TBadge{};
+        badge->SetFinePicture(fine.Picture, fine.Mask, ratio);
+    }
+}
+
+void TForm2::ScreenChanged() {
+    // The new screen may have another ratio: the texts and the badges are laid for it.
+    DrawFineBadges();
+    Repaint();
 }
 
 TGlimraButton* TForm2::Button(int n) const {

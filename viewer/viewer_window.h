@@ -249,6 +249,8 @@ protected:
 
 private:
     int StepsSinceWholeFrame = 0;
+    // The ratio at the last resize: a resize that only follows a new ratio is undone.
+    qreal SizedRatio = 0;
     // Redraws asked for while held are made once, when the last hold ends: one
     // change on disk, one composition.
     class TRedrawHold {
@@ -273,6 +275,9 @@ private:
     // Redraw now, or once the current hold ends.
     void Repaint();
     void CreateControls();
+    // The badges' pictures for a device finer than a window pixel, none at a ratio of 1.
+    void DrawFineBadges();
+    void ScreenChanged();
     void ShowBadge(TGlimraDC* badge);
     void SetTextFont(const QFont& font);
     void SetWordWrap(bool on);

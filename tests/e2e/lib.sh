@@ -28,11 +28,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private display: the first free number whose server really answers.
+# A private display: the first free number whose server really answers. A test may ask
+# for another screen size in E2E_SCREEN before it sources this file.
 XVFB_PID=
 for n in $(seq 120 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         xdpyinfo -display ":$n" >/dev/null 2>&1 && break
