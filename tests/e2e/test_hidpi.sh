@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
-# Finer than a window pixel: a window moved between screens of ratios 1 and 2 keeps its
-# size in window pixels and lays its text for the screen it is on; natively on Wayland
-# at scale 2 the text is finer too and the settings stay in window pixels.
+# Finer than a window pixel: a window moved between monitors of ratios 1 and 2 keeps its
+# size in window pixels and lays its text and badge for the monitor it is on; natively on
+# Wayland at scale 2 the text is finer too and the settings stay in window pixels.
 E2E_SCREEN=2048x768x24
 source "$(dirname "$0")/lib.sh"
 command -v xrandr >/dev/null || { echo "SKIP: no xrandr"; exit 77; }
 
-# Blocks of 2 x 2 screen pixels in W H X Y (X, Y even) that hold the text's pure white
-# beside another shade: none where each window pixel is shown doubled.
+# How many blocks of 2 x 2 pixels of the picture $1 in W H X Y (X, Y even) are not one
+# colour (with "white": hold pure white beside another shade). None where each window
+# pixel is shown doubled over a plain ground.
 fine_blocks() {
-    convert "$WORK/shot.png" -crop "$1x$2+$3+$4" -depth 8 txt:- |
-        sed -nE 's/^([0-9]+),([0-9]+):[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3 \4 \5/p' |
-        awk '{ k = int($1 / 2) "," int($2 / 2); n[k]++; if ($3 == 255 && $4 == 255 && $5 == 255) w[k]++ }
-            END { for (k in n) c += w[k] > 0 && w[k] < n[k]; print c + 0 }'
+    local picture=$1 w=$2 h=$3 x=$4 y=$5 split
+    if [ "${6:-}" = white ]; then
+        split=(-colorspace gray -threshold 99.9% -scale 50% -fill black -opaque white)
+    else
+        split=(\( +clone -scale 50% -scale 200% \) -compose difference -composite
+            -colorspace gray -threshold 0 -scale 50%)
+    fi
+    convert "$picture" -crop "${w}x$h+$x+$y" +repage "${split[@]}" -threshold 0 \
+        -format '%[fx:round(mean * w * h)]' info:
+}
+screen_blocks() { import -window root "$WORK/shot.png" && fine_blocks "$WORK/shot.png" "$@"; }
+stop_glimra() {
+    kill -TERM "$GLIMRA_PID"
+    for _ in $(seq 100); do kill -0 "$GLIMRA_PID" 2>/dev/null || return 0; sleep 0.1; done
+    fail "the program did not end on SIGTERM"
 }
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 
 # Two monitors side by side on one screen, the right one at twice the ratio.
 xrandr --setmonitor LEFT 1024/270x768/203+0+0 screen >/dev/null
 xrandr --setmonitor RIGHT 1024/270x768/203+1024+0 none >/dev/null
-for i in $(seq 30); do echo "line $i the quick brown fox jumps over the lazy dog"; done >"$WORK/t.log"
-write_ini Left=100 Top=100 Width=400 Height=300
+# Short lines: nothing of them lies under the badge.
+for i in $(seq 30); do echo "line $i"; done >"$WORK/t.log"
+# A long wait: the badge stays until the next tick of the clock that hides it.
+write_ini Left=100 Top=100 Width=400 Height=300 WaitTime=30000
 QT_SCREEN_SCALE_FACTORS="LEFT=1;RIGHT=2" start_glimra "$WORK/t.log"
 id=$(wait_window "t.log" 20) || fail "window did not open"
 sleep 1
@@ -28,10 +42,45 @@ sleep 1
 xdotool windowmove "$id" 1124 100
 sleep 1.5
 [ "$(size_of "$id")" = 800x600 ] || fail "at ratio 2 the window is $(size_of "$id"), not 800x600"
-import -window root "$WORK/shot.png"
-fine=$(fine_blocks 600 300 1154 160)
-[ "$fine" -ge 100 ] || fail "at ratio 2 the text is not finer than window pixels ($fine)"
+# Off the primary monitor the captured backdrop is black: a plain ground for the count.
+fine=$(screen_blocks 120 300 1154 220)
+[ "$fine" -ge 60 ] || fail "at ratio 2 the text is not finer than window pixels ($fine)"
+# The update badge, shown on a change while Notify is on: its words are drawn finer.
+click_until_changed $((1124 + 2 * 137)) $((100 + 2 * 20)) 120 24 1338 128 ||
+    fail "Notify did not answer at ratio 2"
+echo "one more line" >>"$WORK/t.log"
+for _ in $(seq 30); do
+    # Its yellow heart shows first.
+    import -window root "$WORK/shot.png"
+    convert "$WORK/shot.png" -crop 40x30+1469+420 -depth 8 txt:- |
+        sed -nE 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/p' |
+        awk '$1 > 80 && $2 > 80 && $3 < $1 / 2 { n++ } END { exit n < 100 }' && break
+    sleep 0.1
+done
+fine=$(fine_blocks "$WORK/shot.png" 320 32 1444 464)
+[ "$fine" -ge 40 ] || fail "at ratio 2 the badge is not finer than window pixels ($fine)"
 xdotool windowmove "$id" 100 100
 sleep 1.5
 [ "$(size_of "$id")" = 400x300 ] || fail "back at ratio 1 the window is $(size_of "$id")"
+stop_glimra
 echo "two ratios: ok"
+
+# Natively on Wayland at scale 2 (weston headless, its pixman renderer for a screenshot).
+command -v weston-screenshooter >/dev/null || { echo "SKIP: no weston-screenshooter"; exit 0; }
+write_ini Left=300 Top=200 Width=400 Height=300
+export WAYLAND_DISPLAY=glimra-e2e-$$
+weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --width=1024 --height=768 \
+    --scale=2 --use-pixman --idle-time=0 --debug >"$WORK/weston.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.1; done
+QT_QPA_PLATFORM=wayland start_glimra "$WORK/t.log"
+sleep 2.5
+kill -0 "$GLIMRA_PID" 2>/dev/null || fail "no start on Wayland at scale 2"
+(cd "$WORK" && timeout 10 weston-screenshooter) || fail "no screenshot from weston"
+# Below weston's panel; the desktop shows through, but never pure white.
+fine=$(fine_blocks "$(ls "$WORK"/wayland-screenshot-*.png | head -n1)" 2048 1400 0 136 white)
+[ "$fine" -ge 200 ] || fail "on Wayland at scale 2 the text is not finer than window pixels ($fine)"
+stop_glimra
+grep -q "^Left= 300" "$WORK/app/GLIMRA4.INI" && grep -q "^Width= 400" "$WORK/app/GLIMRA4.INI" ||
+    fail "settings left window pixels: $(grep -E '^(Left|Top|Width|Height)=' "$WORK/app/GLIMRA4.INI")"
+echo "wayland at scale 2: ok"
