@@ -355,7 +355,9 @@ void TForm2::Redraw() {
     if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
         Base.Drew(MiniScrollBar1.Painted());
-        DeviceText.DrewOver(MiniScrollBar1.Painted());
+        // Beside its strokes the lines stay finer.
+        for (const TRect& stroke : MiniScrollBar1.Strokes())
+            DeviceText.DrewOver(stroke);
     }
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
         const TRect light{Light.GetPosition(), Light.GetTop(),

@@ -104,6 +104,7 @@ public:
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
     const TLiveShade* OwnerShade() const override;
+    QImage OwnerFinePicture(QRect area) const override { return DeviceText.Fine(area); }
 
     // Input: keys (the form sees them before its controls), mouse, buttons, menus.
     void FormKeyDown(QKeyEvent* event);
