@@ -288,7 +288,8 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
             shown = &Captioned;
         }
         const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
-        if (!FineComposed.isNull() && shown == &ComposedImage)
+        if (!FineComposed.isNull() && shown == &ComposedImage &&
+            FineComposed.devicePixelRatio() == Base::devicePixelRatioF())
             ShowFinePicture(FineComposed, {}, painter, ShownImage,
                             owner ? owner->OwnerShade() : nullptr);
         else

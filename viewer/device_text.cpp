@@ -152,7 +152,7 @@ void TDeviceText::Paint(QPainter& painter, const QRegion& region, const QWidget&
     if (!dark.isEmpty()) {
         painter.setClipRegion(dark);
         const QRect area = dark.boundingRect();
-        ShowFinePicture(Fine(area), area.topLeft(), painter, scratch, shade);
+        ShowFinePicture(Fine(area), area.topLeft(), painter, FineScratch, shade);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     PaintMenus(painter, menus);

@@ -104,7 +104,8 @@ private:
     QImage Under; // the composition before the texts, kept allocated
     std::vector<TMenu> Menus;
     QRegion MenuArea;
-    QImage UnderMenus; // the composition before the menus, kept while one shows
+    QImage UnderMenus;          // the composition before the menus, kept while one shows
+    mutable QImage FineScratch; // of a size of its own: the window's scratch stays allocated
 };
 
 } // namespace glimra
