@@ -5,6 +5,7 @@
 #include "graphics/glimra_edit.h"
 #include "graphics/glimra_popup_menu.h"
 #include "graphics/original_form.h"
+#include "graphics/qt_pixels.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
 #include "viewer/glimra_memo.h"
@@ -586,60 +587,84 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     for (int i = 0; i < 60; ++i)
         wide += "wide " + std::string(200, "mwx"[i % 3]) + "\n";
     Host.Values.WordWrap = false;
-    auto v = ShownWindow<TForm2>(Folder.Write("wide.log", wide));
-    v->GlimraDC1->move(60, 60);
-    v->GlimraDC1->show();
-    v->Redraw();
-    const QImage still = v->grab().toImage();
-    const QImage stillPicture = v->WindowBitmap.copy();
-    v->GlimraButton3Click();
-    v->Light.StepUp = -20;
-    v->Light.SetTop(2 * v->LineHeight + 15);
-    v->Light.ResetPosition();
-    v->Redraw();
-    const QRect dark(v->Light.GetPosition(), v->Light.GetTop(), v->Light.GetBandWidth(),
-                     v->Light.GetBandHeight());
-    v->Redraw();
-    const QImage lit = v->grab().toImage();
-    const QRect lines(15, 2 * v->LineHeight + 15, v->width() - 45, 5 * v->LineHeight);
-    const QPoint badgeAt = v->GlimraDC1->pos();
-    const struct {
-        const char* What;
-        const QImage& Shown;
-        QRect Area;
-        const QImage& Picture; // the window pixels shown there, from Origin
-        QPoint Origin;
-    } under[] = {
-        {"scroll bar",
-         still,
-         QRect(v->MiniScrollBar1.Painted().Left, lines.top(), 9, lines.height()),
-         stillPicture,
-         {}},
-        {"badge's corner", still, QRect(badgeAt, QSize(30, 30)), v->GlimraDC1->Composed(), badgeAt},
-        {"darkening light", lit, dark, v->WindowBitmap, {}},
-    };
-    for (const auto& area : under) {
-        shown = area.Shown;
-        EXPECT_GE(split(area.Area), area.Area.width()) << area.What;
-        // Away from the ink each window pixel shows whole what the window pixels hold.
-        const QImage& picture = area.Picture;
-        int unlike = 0, beside = 0;
-        for (int y = area.Area.top(); y <= area.Area.bottom(); ++y)
-            for (int x = area.Area.left(); x <= area.Area.right(); ++x) {
-                const QPoint at = QPoint(x, y) - area.Origin;
-                bool flat = true;
-                for (int d = 0; d < 9; ++d) {
-                    const QPoint n = at + QPoint(d % 3 - 1, d / 3 - 1);
-                    flat = flat && (!picture.valid(n) || picture.pixel(n) == picture.pixel(at));
+    // In the live look each device pixel takes the alpha its window pixel would.
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live" : "captured");
+        if (live)
+            Host.Look = TBackdrop(LiveShade(2, {1, 1, 1, false}));
+        const TLiveShade* shade = Host.Look.LiveShade();
+        // Rendered with its alpha, as the window system would take it.
+        const auto rendered = [](QWidget& widget) {
+            QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::transparent);
+            widget.render(&image);
+            return image;
+        };
+        const auto seen = [shade](const QImage& picture) {
+            if (!shade)
+                return picture;
+            QImage alpha(picture.size(), QImage::Format_ARGB32_Premultiplied);
+            CopyToPremultiplied(ViewOf(picture), ViewOf(picture).Rect(), *shade, nullptr,
+                                alpha.bits(), alpha.bytesPerLine());
+            return alpha;
+        };
+        auto v = ShownWindow<TForm2>(Folder.Write("wide.log", wide));
+        v->GlimraDC1->move(60, 60);
+        v->GlimraDC1->show();
+        v->Redraw();
+        const QImage still = rendered(*v);
+        const QImage stillPicture = v->WindowBitmap.copy();
+        v->GlimraButton3Click();
+        v->Light.StepUp = -20;
+        v->Light.SetTop(2 * v->LineHeight + 15);
+        v->Light.ResetPosition();
+        v->Redraw();
+        const QRect dark(v->Light.GetPosition(), v->Light.GetTop(), v->Light.GetBandWidth(),
+                         v->Light.GetBandHeight());
+        v->Redraw();
+        const QImage lit = rendered(*v);
+        const QRect lines(15, 2 * v->LineHeight + 15, v->width() - 45, 5 * v->LineHeight);
+        const QPoint badgeAt = v->GlimraDC1->pos();
+        const struct {
+            const char* What;
+            const QImage& Shown;
+            QRect Area;
+            const QImage& Picture; // the window pixels shown there, from Origin
+            QPoint Origin;
+        } under[] = {
+            {"scroll bar",
+             still,
+             QRect(v->MiniScrollBar1.Painted().Left, lines.top(), 9, lines.height()),
+             stillPicture,
+             {}},
+            {"badge's corner", still, QRect(badgeAt, QSize(30, 30)), v->GlimraDC1->Composed(),
+             badgeAt},
+            {"darkening light", lit, dark, v->WindowBitmap, {}},
+        };
+        for (const auto& area : under) {
+            shown = area.Shown;
+            EXPECT_GE(split(area.Area), area.Area.width()) << area.What;
+            // Away from the ink each window pixel shows whole what the window pixels hold.
+            const QImage picture = seen(area.Picture);
+            int unlike = 0, beside = 0;
+            for (int y = area.Area.top(); y <= area.Area.bottom(); ++y)
+                for (int x = area.Area.left(); x <= area.Area.right(); ++x) {
+                    const QPoint at = QPoint(x, y) - area.Origin;
+                    bool flat = true;
+                    for (int d = 0; d < 9; ++d) {
+                        const QPoint n = at + QPoint(d % 3 - 1, d / 3 - 1);
+                        flat = flat && (!picture.valid(n) || picture.pixel(n) == picture.pixel(at));
+                    }
+                    if (!flat)
+                        continue;
+                    ++beside;
+                    for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                        unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(at);
                 }
-                if (!flat)
-                    continue;
-                ++beside;
-                for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
-                    unlike += shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(at);
-            }
-        EXPECT_GT(beside, 0) << area.What;
-        EXPECT_EQ(unlike, 0) << area.What;
+            EXPECT_GT(beside, 0) << area.What;
+            EXPECT_EQ(unlike, 0) << area.What;
+        }
     }
 }
 
