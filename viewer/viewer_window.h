@@ -68,6 +68,8 @@ public:
 
     void OpenFile(const std::string& path) override;
     virtual void InitWindow(bool layered);
+    // The host changed between the captured and the live look: the window takes it.
+    void LookChanged();
     virtual void Redraw();
     // Applies the font, timing, wrapping, redraw and colour settings to this window.
     void ApplySettings(const TRegIniRec& settings);
