@@ -258,6 +258,7 @@ void TForm2::LookChanged() {
         if (live)
             SetWindowOpacity(*this, 1.0);
         Layer->SetAttributes(0, 127, LayerAlpha);
+        GlimraButton4->setEnabled(!Layer->IsAvailable());
     }
     Redraw();
 }
