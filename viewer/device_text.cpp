@@ -86,7 +86,8 @@ void TDeviceText::BeginMenus(const QImage& picture) {
         UnderMenus = picture.copy();
 }
 
-void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions) {
+void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions,
+                          std::vector<TMenuLine> marks) {
     if (UnderMenus.isNull() || plate.isNull())
         return;
     MenuArea += QRect(at, plate.size()) & Under.rect();
@@ -98,7 +99,7 @@ void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCapti
             if ((row[x] & 0xffffff) == 0)
                 row[x] = 0;
     }
-    Menus.push_back({at, plate, std::move(lights), std::move(captions)});
+    Menus.push_back({at, plate, std::move(lights), std::move(captions), std::move(marks)});
 }
 
 QRegion TDeviceText::Widened(const QRegion& region) const {
@@ -183,6 +184,10 @@ void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {
         painter.setCompositionMode(QPainter::CompositionMode_Lighten);
         painter.drawImage(menu.At, menu.Lights);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        for (const TMenuLine& mark : menu.Marks) {
+            painter.setPen(mark.Pen);
+            painter.drawLine(mark.Line);
+        }
         for (const TMenuCaption& caption : menu.Captions) {
             painter.setPen(caption.Color);
             painter.drawText(caption.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

@@ -45,9 +45,10 @@ public:
     // The menus are about to be blended into picture: where they lie, it is shown as it
     // is now, the menus over it finer.
     void BeginMenus(const QImage& picture);
-    // A menu blended at at: plate lightens and halves what lies under it, the captions
-    // are drawn over.
-    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions);
+    // A menu blended at at: plate lightens and halves what lies under it, the marks
+    // and captions are drawn over.
+    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions,
+                 std::vector<TMenuLine> marks);
 
     // This frame keeps the picture under the lines: they are to be laid again finer.
     bool Kept() const { return !Under.isNull(); }
@@ -75,6 +76,7 @@ private:
         QImage Plate;
         QImage Lights; // the plate's non-black pixels: lightening by black changes nothing
         std::vector<TMenuCaption> Captions;
+        std::vector<TMenuLine> Marks;
     };
     void PaintTexts(QPainter& painter, const QRegion& part, const QWidget& widget, QImage& scratch,
                     const TLiveShade* shade, const TCoverage* coverage) const;
