@@ -34,9 +34,9 @@ void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     std::memcpy(Under.bits(), picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes()));
 }
 
-void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color) {
+void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color, int flags) {
     if (!Under.isNull() && !place.IsEmpty() && !text.isEmpty())
-        Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color});
+        Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color, flags});
 }
 
 std::vector<QRect> TDeviceText::AddLines(const std::vector<QLine>& lines, const QPen& pen) {
@@ -154,8 +154,11 @@ void TDeviceText::PaintTexts(QPainter& painter, const QRegion& part, const QWidg
         painter.setClipRegion(clip);
         painter.setFont(text.Font);
         painter.setPen(text.Color);
-        painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
-                         text.Text);
+        if (text.Flags != 0)
+            painter.drawText(text.Rect, text.Flags, text.Text);
+        else
+            painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
+                             text.Text);
     }
     painter.setClipRegion(part);
     for (const TLine& line : Lines) {

@@ -32,8 +32,9 @@ public:
     // A frame begins: picture holds everything under the texts. Nothing is kept unless
     // ratio is above 1.
     void BeginFrame(const QImage& picture, qreal ratio);
-    // A text in the order drawn, its top-left corner at place's, cut to place.
-    void Add(QString text, TRect place, const QFont& font, QColor color);
+    // A text in the order drawn, its top-left corner at place's, cut to place; with
+    // flags, laid out in place as QPainter::drawText lays it with them.
+    void Add(QString text, TRect place, const QFont& font, QColor color, int flags = 0);
     // Lines drawn with pen, as the texts are; the places they cover.
     std::vector<QRect> AddLines(const std::vector<QLine>& lines, const QPen& pen);
     // Drawn over the texts after them (scroll bar, light, progress): shown from the
@@ -65,6 +66,7 @@ private:
         QRect Rect;
         QFont Font;
         QColor Color;
+        int Flags = 0;
     };
     struct TLine {
         QLine Line;
