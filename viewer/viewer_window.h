@@ -245,8 +245,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // While DeviceText keeps the frame (the skin drawn Apart), draws the title and the
-    // glyphs and hands them to it to be laid again finer; the places they cover.
+    // When DeviceText keeps this frame's picture (the skin drawn Apart), draws the title
+    // and the glyphs and hands them to it to be laid again finer; the places they cover.
     std::vector<TRect> DrawSkinApart();
     TWindowHost& Host;
 
