@@ -85,8 +85,8 @@ std::vector<TMenuLine> TGlimraCPopupMenu::Marks() const {
     for (int row = 0; row < Geometry.Count; ++row) {
         if (!ShowsMark(row))
             continue;
-        // Half a window pixel wide through the middle of the pixels each stroke
-        // covers, over the same length.
+        // Half a window pixel wide (a whole one would be the doubled strokes again),
+        // through the middle of the pixels each stroke covers, over the same length.
         const QPen pen(ToQColor(MarkColor(row)), 0.5, Qt::SolidLine, Qt::FlatCap);
         CheckMarkStrokes(Geometry, row, mark);
         for (const TMenuStroke& s : mark) {
