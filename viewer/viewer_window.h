@@ -247,6 +247,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // When DeviceText keeps this frame's picture (the skin drawn Apart), draws the title
+    // and the glyphs and hands them to it to be laid again finer; the places they cover.
+    std::vector<TRect> DrawSkinApart();
     TWindowHost& Host;
 
 private:
