@@ -43,9 +43,9 @@ void TDeviceText::BeginFrame(const QImage& picture, qreal ratio) {
     std::memcpy(Under.bits(), picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes()));
 }
 
-void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color) {
+void TDeviceText::Add(QString text, TRect place, const QFont& font, QColor color, int flags) {
     if (!Under.isNull() && !place.IsEmpty() && !text.isEmpty())
-        Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color});
+        Texts.push_back({std::move(text), ToQRect(place) & Under.rect(), font, color, flags});
 }
 
 std::vector<QRect> TDeviceText::AddLines(const std::vector<QLine>& lines, const QPen& pen) {
@@ -98,7 +98,8 @@ void TDeviceText::BeginMenus(const QImage& picture) {
         UnderMenus = picture.copy();
 }
 
-void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions) {
+void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions,
+                          std::vector<TMenuLine> marks) {
     if (UnderMenus.isNull() || plate.isNull())
         return;
     MenuArea += QRect(at, plate.size()) & Under.rect();
@@ -110,7 +111,7 @@ void TDeviceText::AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCapti
             if ((row[x] & 0xffffff) == 0)
                 row[x] = 0;
     }
-    Menus.push_back({at, plate, std::move(lights), std::move(captions)});
+    Menus.push_back({at, plate, std::move(lights), std::move(captions), std::move(marks)});
 }
 
 QRegion TDeviceText::Widened(const QRegion& region) const {
@@ -193,8 +194,11 @@ void TDeviceText::DrawInk(QPainter& painter, const QRegion& clip) const {
         painter.setClipRegion(cut);
         painter.setFont(text.Font);
         painter.setPen(text.Color);
-        painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
-                         text.Text);
+        if (text.Flags != 0)
+            painter.drawText(text.Rect, text.Flags, text.Text);
+        else
+            painter.drawText(text.Rect.left(), text.Rect.top() + painter.fontMetrics().ascent(),
+                             text.Text);
     }
     painter.setClipRegion(clip);
     for (const TLine& line : Lines) {
@@ -252,6 +256,10 @@ void TDeviceText::PaintMenus(QPainter& painter, const QRegion& region) const {
         painter.setCompositionMode(QPainter::CompositionMode_Lighten);
         painter.drawImage(menu.At, menu.Lights);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        for (const TMenuLine& mark : menu.Marks) {
+            painter.setPen(mark.Pen);
+            painter.drawLine(mark.Line);
+        }
         for (const TMenuCaption& caption : menu.Captions) {
             painter.setPen(caption.Color);
             painter.drawText(caption.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

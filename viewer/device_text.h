@@ -32,8 +32,9 @@ public:
     // A frame begins: picture holds everything under the texts and goes on to be the
     // window's composition. Nothing is kept unless ratio is above 1.
     void BeginFrame(const QImage& picture, qreal ratio);
-    // A text in the order drawn, its top-left corner at place's, cut to place.
-    void Add(QString text, TRect place, const QFont& font, QColor color);
+    // A text in the order drawn, its top-left corner at place's, cut to place; with
+    // flags, laid out in place as QPainter::drawText lays it with them.
+    void Add(QString text, TRect place, const QFont& font, QColor color, int flags = 0);
     // Lines drawn with pen, as the texts are; the places they cover.
     std::vector<QRect> AddLines(const std::vector<QLine>& lines, const QPen& pen);
     // Drawn over the texts after them (scroll bar, light, progress): shown from the
@@ -46,9 +47,10 @@ public:
     // The menus are about to be blended into picture: where they lie, it is shown as it
     // is now, the menus over it finer.
     void BeginMenus(const QImage& picture);
-    // A menu blended at at: plate lightens and halves what lies under it, the captions
-    // are drawn over.
-    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions);
+    // A menu blended at at: plate lightens and halves what lies under it, the marks
+    // and captions are drawn over.
+    void AddMenu(QPoint at, const QImage& plate, std::vector<TMenuCaption> captions,
+                 std::vector<TMenuLine> marks);
 
     // This frame keeps the picture under the lines: they are to be laid again finer.
     bool Kept() const { return !Under.isNull(); }
@@ -68,6 +70,7 @@ private:
         QRect Rect;
         QFont Font;
         QColor Color;
+        int Flags = 0;
     };
     struct TLine {
         QLine Line;
@@ -79,6 +82,7 @@ private:
         QImage Plate;
         QImage Lights; // the plate's non-black pixels: lightening by black changes nothing
         std::vector<TMenuCaption> Captions;
+        std::vector<TMenuLine> Marks;
     };
     struct TLight {
         TRect Band;
