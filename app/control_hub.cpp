@@ -89,10 +89,10 @@ void TFourthGlimraControl::FormCreate() {
         MessageBoxes().Show(TMsgKind::Information, "no resource.", TMsgButtons::Ok);
         std::exit(0);
     }
-    // The look is chosen once: a compositor that starts or stops later changes nothing.
     Look = CompositorBlends() ? std::make_unique<TBackdrop>(TLiveShade{})
                               : std::make_unique<TBackdrop>(SurfaceDib.get());
     CopyTints(); // into the hub, the surface and the shade
+    WatchCompositor();
     ActivationHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
                              &TFourthGlimraControl::ApplicationStateChanged);
     FocusWatch = std::make_unique<TFocusWatch>([this] { Activation.FocusReturned(); });
@@ -125,6 +125,30 @@ void TFourthGlimraControl::CopyTints() {
                      static_cast<std::uint8_t>(c.red()));
     }
     Look->SetShade(shade);
+}
+
+void TFourthGlimraControl::WatchCompositor() {
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        // A modal dialog's window is not one of those the switch walks through.
+        if (QApplication::activeModalWidget() || Terminating())
+            return;
+        const bool blends = CompositorBlends();
+        if (blends != Live())
+            SwitchLook(blends);
+    });
+    watch->start(LookWatchInterval);
+}
+
+void TFourthGlimraControl::SwitchLook(bool live) {
+    *Look = live ? TBackdrop(TLiveShade{}) : TBackdrop(SurfaceDib.get());
+    CopyTints();
+    for (const auto& w : Windows)
+        if (w)
+            w->LookChanged();
+    // Captured anew, without the windows: the copy from before is of another desktop.
+    if (!live)
+        RefreshBackground();
 }
 
 void TFourthGlimraControl::FreeWindows() {

@@ -105,6 +105,8 @@ public:
     std::uint8_t AvB = 0, AvG = 0, AvR = 0;
     bool AvReverse = false;
     bool Captured = false;
+    // How often the hub asks whether a compositor started or stopped.
+    static constexpr int LookWatchInterval = 2000;
 
 private:
     std::vector<QPointer<TForm2>> Windows; // back-most first, dialogs too
@@ -144,6 +146,9 @@ private:
     // The parts of the windows behind window that show through it.
     std::vector<TOverlapStep> OverlapSteps(const TForm2& window) const;
     void ApplicationStateChanged(Qt::ApplicationState state);
+    // Asks now and then whether a compositor started or stopped, and changes the look.
+    void WatchCompositor();
+    void SwitchLook(bool live);
 };
 
 } // namespace glimra

@@ -131,19 +131,34 @@ void TGDialog::Redraw() {
     Skin->ActiveColor = settings.ActiveColor;
     Skin->DeActiveColor = settings.DeActiveColor;
     Skin->FileColor = settings.FileColor;
+    // Where a window pixel is finer on the device, the texts are laid again there.
+    const qreal ratio = devicePixelRatioF();
+    Skin->Apart = ratio > 1.0;
     Skin->DrawSkin(FromBytes(TitlePath), WindowBitmap);
+    DeviceText.BeginFrame(WindowBitmap, ratio);
+    DrawSkinApart();
     {
         QPainter painter(&WindowBitmap);
         painter.setFont(font());
         painter.setPen(TextColor);
-        LineHeight = std::max(1, painter.fontMetrics().height());
-        painter.drawText(QRect(15, LineHeight + 15, width() - 45, height() - 30),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Message);
-        const int ascent = painter.fontMetrics().ascent();
-        painter.drawText(PathEdit->x(), PathEdit->y() - LineHeight - 4 + ascent,
-                         QStringLiteral("Path"));
-        painter.drawText(NameEdit->x(), NameEdit->y() - LineHeight - 4 + ascent,
-                         QStringLiteral("Filename"));
+        const QFontMetrics metrics = painter.fontMetrics();
+        LineHeight = std::max(1, metrics.height());
+        const QRect message =
+            QRect(15, LineHeight + 15, width() - 45, height() - 30) & WindowBitmap.rect();
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        painter.drawText(message, flags, Message);
+        DeviceText.Add(Message,
+                       {message.left(), message.top(), message.right() + 1, message.bottom() + 1},
+                       font(), TextColor, flags);
+        for (const auto& [edit, label] : {std::pair{PathEdit, QStringLiteral("Path")},
+                                          std::pair{NameEdit, QStringLiteral("Filename")}}) {
+            const QPoint at(edit->x(), edit->y() - LineHeight - 4);
+            painter.drawText(at.x(), at.y() + metrics.ascent(), label);
+            DeviceText.Add(label,
+                           {at.x(), at.y(), at.x() + metrics.horizontalAdvance(label) + 4,
+                            at.y() + LineHeight},
+                           font(), TextColor);
+        }
     }
     update();
     for (TGlimraEdit* edit : {PathEdit, NameEdit}) {

@@ -1,5 +1,6 @@
 #include "graphics/glimra_popup_menu.h"
 
+#include "common/qt_color.h"
 #include "graphics/qt_pixels.h"
 
 #include <QFontMetrics>
@@ -45,22 +46,21 @@ void TGlimraCPopupMenu::BuildImage() {
             std::max(Geometry.WidestCaption, metrics.horizontalAdvance(item->Caption));
     Bare = QImage(Geometry.Width(), Geometry.Height(), QImage::Format_BGR888);
     Bare.fill(Qt::black);
-    TMenuStroke mark[2];
     for (int row = 0; row < Geometry.Count; ++row) {
         const TGlimraMenuItem& item = *Items[static_cast<std::size_t>(row)];
-        if (item.IsSeparator()) {
+        if (item.IsSeparator())
             DrawStroke(ViewOf(Bare), SeparatorStroke(Geometry, row), clWhite);
-            continue;
-        }
-        if (row == HotIndex)
+        else if (row == HotIndex)
             FillRect(ViewOf(Bare), Geometry.Highlight(row), clYellow);
-        if (item.Checked) {
-            CheckMarkStrokes(Geometry, row, mark);
-            for (const TMenuStroke& stroke : mark)
-                DrawStroke(ViewOf(Bare), stroke, row == HotIndex ? clBlue : clWhite);
-        }
     }
     Picture = Bare.copy();
+    TMenuStroke mark[2];
+    for (int row = 0; row < Geometry.Count; ++row)
+        if (ShowsMark(row)) {
+            CheckMarkStrokes(Geometry, row, mark);
+            for (const TMenuStroke& stroke : mark)
+                DrawStroke(ViewOf(Picture), stroke, MarkColor(row));
+        }
     QPainter painter(&Picture);
     painter.setFont(QFont());
     for (const TMenuCaption& caption : Captions()) {
@@ -68,6 +68,34 @@ void TGlimraCPopupMenu::BuildImage() {
         painter.drawText(caption.Rect.translated(-X, -Y),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption.Text);
     }
+}
+
+bool TGlimraCPopupMenu::ShowsMark(int row) const {
+    const TGlimraMenuItem& item = *Items[static_cast<std::size_t>(row)];
+    return item.Checked && !item.IsSeparator();
+}
+
+TColor TGlimraCPopupMenu::MarkColor(int row) const {
+    return row == HotIndex ? clBlue : clWhite;
+}
+
+std::vector<TMenuLine> TGlimraCPopupMenu::Marks() const {
+    std::vector<TMenuLine> marks;
+    TMenuStroke mark[2];
+    for (int row = 0; row < Geometry.Count; ++row) {
+        if (!ShowsMark(row))
+            continue;
+        // Half a window pixel wide (a whole one would be the doubled strokes again),
+        // through the middle of the pixels each stroke covers, over the same length.
+        const QPen pen(ToQColor(MarkColor(row)), 0.5, Qt::SolidLine, Qt::FlatCap);
+        CheckMarkStrokes(Geometry, row, mark);
+        for (const TMenuStroke& s : mark) {
+            const QPointF from(X + s.X1, Y + s.Y1), to(X + s.X2, Y + s.Y2);
+            const QPointF middle = s.Y1 == s.Y2 ? QPointF(0, 0.5) : QPointF(0.5, 0);
+            marks.push_back({QLineF(from + middle, to + middle), pen});
+        }
+    }
+    return marks;
 }
 
 std::vector<TMenuCaption> TGlimraCPopupMenu::Captions() const {

@@ -3,6 +3,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLineF>
+#include <QPen>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -18,6 +20,13 @@ struct TMenuCaption {
     QString Text;
     QRect Rect;
     QColor Color;
+};
+
+// A stroke of a check mark as the menu draws it finer, in the owner's picture's
+// coordinates.
+struct TMenuLine {
+    QLineF Line;
+    QPen Pen;
 };
 
 // One entry of a popup menu; the caption "-" makes it a separator line.
@@ -50,15 +59,19 @@ public:
     int ItemIndex = -1;
     const TMenuLayout& Layout() const { return Geometry; }
     const QImage& Image() const { return Picture; }
-    // The image without the captions, and the captions, for an owner that draws the
-    // text finer than its picture: blended as DrawTo does, then the captions over it.
+    // The image without the captions and check marks, and those, for an owner that
+    // draws them finer than its picture: blended as DrawTo does, then those over it.
     const QImage& Plate() const { return Bare; }
     std::vector<TMenuCaption> Captions() const;
+    std::vector<TMenuLine> Marks() const;
     std::vector<std::unique_ptr<TGlimraMenuItem>> Items;
 
 private:
     // The image with HotIndex's row lit.
     void BuildImage();
+    // The item of row is checked and shows a mark, drawn in MarkColor.
+    bool ShowsMark(int row) const;
+    TColor MarkColor(int row) const;
 
     std::function<void()> Redraw;
     bool IsShown = false;

@@ -140,20 +140,24 @@ TRect TMiniScrollBar::Painted() const {
     return {Left, Top + H / 2 - 4, Left + std::max(W, ThumbXValue + 1), Top + H / 2 + 5};
 }
 
+std::array<TRect, 2> TMiniScrollBar::Strokes() const {
+    // Lines leave out their end point, so the cross mark is 9 pixels long.
+    if (!Lying) {
+        const int x = Left + W / 2;
+        return {{{x, Top + 2, x + 1, Top + H - 2},
+                 {x - 4, Top + ThumbYValue, x + 5, Top + ThumbYValue + 1}}};
+    }
+    const int y = Top + H / 2;
+    return {{{Left + 2, y, Left + W - 2, y + 1},
+             {Left + ThumbXValue, y - 4, Left + ThumbXValue + 1, y + 5}}};
+}
+
 void TMiniScrollBar::PaintTo(TPixelView target) const {
     if (!Visible)
         return;
     const std::uint8_t b = BlueOf(BarColor), g = GreenOf(BarColor), r = RedOf(BarColor);
-    // Lines leave out their end point, so the cross mark is 9 pixels long.
-    if (!Lying) {
-        const int x = Left + W / 2;
-        FillRect(target, {x, Top + 2, x + 1, Top + H - 2}, b, g, r);
-        FillRect(target, {x - 4, Top + ThumbYValue, x + 5, Top + ThumbYValue + 1}, b, g, r);
-    } else {
-        const int y = Top + H / 2;
-        FillRect(target, {Left + 2, y, Left + W - 2, y + 1}, b, g, r);
-        FillRect(target, {Left + ThumbXValue, y - 4, Left + ThumbXValue + 1, y + 5}, b, g, r);
-    }
+    for (const TRect& stroke : Strokes())
+        FillRect(target, stroke, b, g, r);
 }
 
 } // namespace glimra

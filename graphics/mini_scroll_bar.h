@@ -2,6 +2,7 @@
 #include "common/color.h"
 #include "graphics/pixel_view.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -57,6 +58,8 @@ public:
     void PaintTo(TPixelView target) const;
     // Where PaintTo may draw.
     TRect Painted() const;
+    // What PaintTo fills: the track and the thumb's cross mark.
+    std::array<TRect, 2> Strokes() const;
 
 private:
     int Extent() const { return Lying ? W : H; }

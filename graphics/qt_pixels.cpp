@@ -96,6 +96,26 @@ void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& wi
     painter.drawImage(bounds, scratch, bounds);
 }
 
+void ShowFinePicture(const QImage& fine, QPoint at, QPainter& painter, QImage& scratch,
+                     const TLiveShade* shade) {
+    const TConstPixelView source = ViewOf(fine);
+    if (source.Empty())
+        return;
+    const QImage::Format format =
+        shade ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (scratch.size() != fine.size() || scratch.format() != format)
+        scratch = QImage(fine.size(), format);
+    if (shade)
+        CopyToPremultiplied(source, source.Rect(), *shade, nullptr, scratch.bits(),
+                            scratch.bytesPerLine());
+    else
+        CopyToXrgb(source, source.Rect(), scratch.bits(), scratch.bytesPerLine());
+    const qreal ratio = fine.devicePixelRatio();
+    if (shade)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRectF(at, QSizeF(fine.width() / ratio, fine.height() / ratio)), scratch);
+}
+
 TInkPicture TextInk(const QStaticText& text, const QFont& font, const QColor& color, QSize size,
                     QPoint at) {
     QImage canvas(size, QImage::Format_ARGB32_Premultiplied);

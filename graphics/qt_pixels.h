@@ -55,6 +55,11 @@ void ShowPicture(const QImage& picture, const QRegion& region, const QWidget& wi
                  QPainter& painter, QImage& scratch, const TLiveShade* shade = nullptr,
                  const TCoverage* coverage = nullptr);
 
+// Shows a 24-bit picture drawn for the device (its device pixel ratio set) with its
+// top-left corner at at, each device pixel as ShowPicture shows a window pixel.
+void ShowFinePicture(const QImage& fine, QPoint at, QPainter& painter, QImage& scratch,
+                     const TLiveShade* shade = nullptr);
+
 // Laid-out text drawn once, its top-left corner at `at` of a clear picture of size,
 // kept as ink to lay over pictures again and again.
 TInkPicture TextInk(const QStaticText& text, const QFont& font, const QColor& color, QSize size,

@@ -156,6 +156,12 @@ template <class Base> bool TSkinned<Base>::UpdateBackground(const QImage& source
         EnsureBitmap(Source, w, h);
         CopyRect(ViewOf(Source), 0, 0, ViewOf(std::as_const(Back)), {0, 0, w, h});
         SourceInputs = BlendInputs();
+        // Only an unmagnified back whose picture, if any, is laid over finer.
+        const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
+        const bool fineBack = owner && ZoomValue == 0 && from.Width() == w && from.Height() == h &&
+                              (PictureImage.isNull() || SourceInputs.Fine) &&
+                              source.cacheKey() == owner->OwnerBitmap().cacheKey();
+        FineBack = fineBack ? owner->OwnerFinePicture({from.Left, from.Top, w, h}) : QImage();
         // A fine picture is laid over when painted.
         if (!SourceInputs.Fine) {
             if (Masked)
@@ -224,6 +230,16 @@ template <class Base> void TSkinned<Base>::Compose(std::uint8_t level) {
                 ViewOf(std::as_const(Back)).Rect());
     // The skin's own tint is 1 on every channel.
     AdjustBrightness(composed, level, {1, 1, 1, Lighten});
+    if (FineBack.isNull() || FineBack.deviceIndependentSize() != QSizeF(ComposedImage.size())) {
+        FineComposed = QImage();
+        return;
+    }
+    if (FineComposed.size() != FineBack.size() || FineComposed.format() != FineBack.format())
+        FineComposed = QImage(FineBack.size(), FineBack.format());
+    std::memcpy(FineComposed.bits(), FineBack.constBits(),
+                static_cast<std::size_t>(FineBack.sizeInBytes()));
+    FineComposed.setDevicePixelRatio(FineBack.devicePixelRatio());
+    AdjustBrightness(ViewOf(FineComposed), level, {1, 1, 1, Lighten});
 }
 
 template <class Base> void TSkinned<Base>::resizeEvent(QResizeEvent* event) {
@@ -272,8 +288,13 @@ template <class Base> void TSkinned<Base>::PaintSkin(QPainter& painter) const {
             shown = &Captioned;
         }
         const auto* owner = dynamic_cast<const TBitmapOwner*>(Base::parentWidget());
-        ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage,
-                    owner ? owner->OwnerShade() : nullptr);
+        if (!FineComposed.isNull() && shown == &ComposedImage &&
+            FineComposed.devicePixelRatio() == Base::devicePixelRatioF())
+            ShowFinePicture(FineComposed, {}, painter, ShownImage,
+                            owner ? owner->OwnerShade() : nullptr);
+        else
+            ShowPicture(*shown, QRegion(shown->rect()), *this, painter, ShownImage,
+                        owner ? owner->OwnerShade() : nullptr);
         if (SourceInputs.Fine && !Back.isNull() && !PictureImage.isNull()) {
             // Where the window-pixel blend would have put it: centred in the back.
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

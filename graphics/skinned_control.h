@@ -111,6 +111,9 @@ private:
     QImage FinePicture, FineMask;
     qreal FineScale = 1;
     mutable QImage FineImage;
+    // The window under the control and Composed at the device's resolution, where the
+    // window offers it: its lines stay fine under the darkening.
+    QImage FineBack, FineComposed;
     mutable std::uint64_t FineKey = 0;
     bool Lighten = false;
     TColor BackColor = SystemColorBase + 15; // button face

@@ -304,6 +304,23 @@ void TForm2::ComposeBase(const TBackdrop& backdrop, const TOverlapPlan& behind, 
                    whole ? QRect() : QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
 }
 
+std::vector<TRect> TForm2::DrawSkinApart() {
+    std::vector<TRect> drawn;
+    if (!DeviceText.Kept())
+        return drawn;
+    const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
+    const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
+    drawn.push_back(
+        {title.Rect.left(), title.Rect.top(), title.Rect.right() + 1, title.Rect.bottom() + 1});
+    Skin->DrawTitle(path, WindowBitmap);
+    DeviceText.Add(path, drawn.back(), title.Font, title.Color);
+    Skin->DrawGlyphs(WindowBitmap);
+    for (const QRect& g :
+         DeviceText.AddLines(Skin->Glyphs(WindowBitmap.size()), TOriginalForm::GlyphPen()))
+        drawn.push_back({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
+    return drawn;
+}
+
 void TForm2::Redraw() {
     const TBackdrop& backdrop = Host.Backdrop();
     if (Closing || DrawingModules || !backdrop.Ready() || !WordWrapper || width() <= 0 ||
@@ -335,21 +352,10 @@ void TForm2::Redraw() {
     if (ratio > 1.0)
         Base.FinishRestore(WindowBitmap);
     DeviceText.BeginFrame(WindowBitmap, ratio);
-    if (DeviceText.Kept()) {
-        // The title and the glyphs are laid over the base as the lines are, so that what
-        // is drawn over them later (the light, the menus) shows them as it did.
-        const QString path = QFile::decodeName(QByteArray::fromStdString(TitlePath));
-        const TOriginalForm::TTitleText title = Skin->TitleText(WindowBitmap.size());
-        const TRect r{title.Rect.left(), title.Rect.top(), title.Rect.right() + 1,
-                      title.Rect.bottom() + 1};
-        Skin->DrawTitle(path, WindowBitmap);
+    // The title and the glyphs are laid over the base as the lines are, so that what is
+    // drawn over them later (the light, the menus) shows them as it did.
+    for (const TRect& r : DrawSkinApart())
         Base.Drew(r);
-        DeviceText.Add(path, r, title.Font, title.Color);
-        Skin->DrawGlyphs(WindowBitmap);
-        for (const QRect& g :
-             DeviceText.AddLines(Skin->Glyphs(WindowBitmap.size()), TOriginalForm::GlyphPen()))
-            Base.Drew({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
-    }
     DrawLines();
     Base.FinishRestore(WindowBitmap);
     DrawProgress();
@@ -357,7 +363,9 @@ void TForm2::Redraw() {
     if (MiniScrollBar1.Visible) {
         MiniScrollBar1.PaintTo(ViewOf(WindowBitmap));
         Base.Drew(MiniScrollBar1.Painted());
-        DeviceText.DrewOver(MiniScrollBar1.Painted());
+        // Beside its strokes the lines stay finer.
+        for (const TRect& stroke : MiniScrollBar1.Strokes())
+            DeviceText.DrewOver(stroke);
     }
     if ((AutoMode || SweepActive) && !DemoTimer->Enabled()) {
         const TRect light{Light.GetPosition(), Light.GetTop(),

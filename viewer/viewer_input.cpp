@@ -92,7 +92,7 @@ void TForm2::DrawMenus() {
     for (TGlimraCPopupMenu* menu : {FileMenu.get(), ModuleMenu.get()}) {
         menu->DrawTo(WindowBitmap);
         if (menu->Shown())
-            DeviceText.AddMenu({menu->X, menu->Y}, menu->Plate(), menu->Captions());
+            DeviceText.AddMenu({menu->X, menu->Y}, menu->Plate(), menu->Captions(), menu->Marks());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "graphics/original_form.h"
 #include "modules/module_set.h"
 #include "platform/message_box.h"
+#include "platform/window_opacity.h"
 #include "settings/font_data_qt.h"
 #include "viewer/file_sys_monitor.h"
 #include "viewer/glimra_memo.h"
@@ -246,6 +247,32 @@ void TForm2::InitWindow(bool layered) {
     if (Layer)
         Layer->SetAttributes(0, 127, LayerAlpha);
     ThreadTick = OpeningActive;
+}
+
+void TForm2::LookChanged() {
+    const bool live = OwnerShade() != nullptr;
+    if (live && !testAttribute(Qt::WA_TranslucentBackground)) {
+        // Only a platform window made anew gets the depth-32 visual a compositor blends.
+        const bool shown = isVisible();
+        const bool active = isActiveWindow();
+        hide();
+        setAttribute(Qt::WA_TranslucentBackground);
+        // With its backing store: the one made for the opaque window has no alpha.
+        destroy();
+        if (shown)
+            show();
+        if (active)
+            activateWindow();
+    }
+    if (Layer) {
+        // Per pixel where the compositor blends, through the window's opacity where not.
+        Layer = std::make_unique<TLayer>(*this, live);
+        if (live)
+            SetWindowOpacity(*this, 1.0);
+        Layer->SetAttributes(0, 127, LayerAlpha);
+        GlimraButton4->setEnabled(!Layer->IsAvailable());
+    }
+    Redraw();
 }
 
 void TForm2::ApplySettings(const TRegIniRec& settings) {

@@ -68,6 +68,8 @@ public:
 
     void OpenFile(const std::string& path) override;
     virtual void InitWindow(bool layered);
+    // The host changed between the captured and the live look: the window takes it.
+    void LookChanged();
     virtual void Redraw();
     // Applies the font, timing, wrapping, redraw and colour settings to this window.
     void ApplySettings(const TRegIniRec& settings);
@@ -104,6 +106,7 @@ public:
     void ApplyButtonLayout();
     const QImage& OwnerBitmap() const override { return WindowBitmap; }
     const TLiveShade* OwnerShade() const override;
+    QImage OwnerFinePicture(QRect area) const override { return DeviceText.Fine(area); }
 
     // Input: keys (the form sees them before its controls), mouse, buttons, menus.
     void FormKeyDown(QKeyEvent* event);
@@ -245,6 +248,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // When DeviceText keeps this frame's picture (the skin drawn Apart), draws the title
+    // and the glyphs and hands them to it to be laid again finer; the places they cover.
+    std::vector<TRect> DrawSkinApart();
     TWindowHost& Host;
 
 private:

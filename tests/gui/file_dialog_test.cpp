@@ -1,15 +1,18 @@
 // The file information dialog on its own and as the hub runs it for Save File.
 #include "app/control_hub.h"
+#include "device_ratio.h"
 #include "dialogs/file_dialog.h"
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
+#include "graphics/original_form.h"
 #include "gui_test_util.h"
 #include "hub_fixture.h"
 #include "platform/settings_platform.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -97,6 +100,35 @@ TEST_F(FileDialogTest, EditsAndButtonsSitAboveTheBottomEdge) {
     d->resize(600, 300);
     EXPECT_EQ(d->OkButton->x(), 400);
     EXPECT_EQ(d->PathEdit->width(), 529);
+}
+
+// At a device pixel ratio of 2 the skin's title and glyphs, the message, the labels
+// and the controls' texts are drawn for the device, as in a viewer window.
+TEST_F(FileDialogTest, AtRatioTwoItsTextsAreDrawnAtDeviceResolution) {
+    if (!RunsAtRatioTwo())
+        return;
+    auto d = MakeDialog("/logs/app.log");
+    d->SetMessage("Input filename and press OK to save.");
+    d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+    d->Redraw();
+    QCoreApplication::processEvents();
+    const QImage shown = d->grab().toImage();
+    ASSERT_EQ(shown.size(), d->size() * 2);
+    const QLine close = d->Skin->Glyphs(d->size()).front();
+    const auto label = [&](const TGlimraEdit* edit) {
+        return QRect(edit->x(), edit->y() - d->LineHeight - 4, 40, d->LineHeight);
+    };
+    ExpectFine(shown, {
+                          {"title", d->Skin->TitleText(d->size()).Rect, 20},
+                          {"close glyph", QRect(close.p1(), close.p2()).normalized(), 3},
+                          {"message", QRect(15, d->LineHeight + 15, 200, d->LineHeight), 20},
+                          {"Path", label(d->PathEdit), 10},
+                          {"Filename", label(d->NameEdit), 10},
+                          {"path edit", d->PathEdit->geometry(), 10},
+                          {"name edit", d->NameEdit->geometry(), 10},
+                          {"OK", d->OkButton->geometry(), 5},
+                      });
 }
 
 namespace {

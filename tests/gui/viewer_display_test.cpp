@@ -1,10 +1,12 @@
 // What a window draws and where: the scroll bar, the memo over the lines, the lens,
 // the controls composed from the window's picture, the opening band.
+#include "device_ratio.h"
 #include "fake_window_host.h"
 #include "graphics/glimra_button.h"
 #include "graphics/glimra_edit.h"
 #include "graphics/glimra_popup_menu.h"
 #include "graphics/original_form.h"
+#include "graphics/qt_pixels.h"
 #include "gui_test_util.h"
 #include "settings/font_data_qt.h"
 #include "viewer/glimra_memo.h"
@@ -14,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
-#include <QProcess>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -484,24 +485,10 @@ TEST_F(ViewerDisplayTest, AutoStepsLeaveOutWhatTheWindowsInFrontHide) {
 } // namespace
 // At a device pixel ratio of 2 the lines, the title and the captions are drawn for the
 // device: a glyph's edge falls inside 2 x 2 blocks of device pixels, where a
-// pixel-doubled picture has none. The ratio is fixed when the application starts, so
-// the test runs itself again at scale 2.
+// pixel-doubled picture has none.
 TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
-    const char* name = "ViewerDisplayTest.AtRatioTwoTheTextIsDrawnAtDeviceResolution";
-    if (qApp->devicePixelRatio() == 1.0) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_SCALE_FACTOR", "2");
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=") + name});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const QString output = QString::fromLocal8Bit(child.readAll());
-        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    if (!RunsAtRatioTwo())
         return;
-    }
     ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
     auto w = ShownWindow<TForm2>(ManyLines(200));
     w->Redraw();
@@ -510,30 +497,13 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     EXPECT_EQ(w->WindowDib().Height, w->height());
     QImage shown = w->grab().toImage();
     ASSERT_EQ(shown.size(), w->size() * 2);
-    // Window pixels of area whose four device pixels are not all alike.
-    const auto split = [&shown](QRect area) {
-        int count = 0;
-        for (int y = 2 * area.top(); y <= 2 * area.bottom(); y += 2)
-            for (int x = 2 * area.left(); x <= 2 * area.right(); x += 2) {
-                const QRgb p = shown.pixel(x, y);
-                count += p != shown.pixel(x + 1, y) || p != shown.pixel(x, y + 1) ||
-                         p != shown.pixel(x + 1, y + 1);
-            }
-        return count;
-    };
     const QLine close = w->Skin->Glyphs(w->size()).front();
-    const struct {
-        const char* What;
-        QRect Area;
-        int Least;
-    } texts[] = {
-        {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
-        {"title", w->Skin->TitleText(w->size()).Rect, 20},
-        {"caption", w->Button(1)->geometry(), 5},
-        {"close glyph", QRect(close.p1(), close.p2()).normalized(), 3},
-    };
-    for (const auto& text : texts)
-        EXPECT_GE(split(text.Area), text.Least) << text.What;
+    ExpectFine(shown, {
+                          {"lines", QRect(15, w->LineHeight + 15, 200, 5 * w->LineHeight), 50},
+                          {"title", w->Skin->TitleText(w->size()).Rect, 20},
+                          {"caption", w->Button(1)->geometry(), 5},
+                          {"close glyph", QRect(close.p1(), close.p2()).normalized(), 3},
+                      });
 
     // Beside the ink the rows show the composition, each window pixel whole.
     const QImage& picture = w->WindowBitmap;
@@ -554,7 +524,7 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
                      w->Light.GetBandHeight());
     w->Redraw();
     shown = w->grab().toImage();
-    EXPECT_GE(split(band & title), 10) << "title under the light";
+    EXPECT_GE(SplitPixels(shown, band & title), 10) << "title under the light";
     w->GlimraButton3Click();
 
     // A badge's words, beside its caption: "Attention!" under the mark.
@@ -563,21 +533,117 @@ TEST_F(ViewerDisplayTest, AtRatioTwoTheTextIsDrawnAtDeviceResolution) {
     badge.show();
     w->Redraw();
     shown = w->grab().toImage();
-    EXPECT_GE(split(QRect(badge.x() + 60, badge.y() + 132, 80, 16)), 20) << "badge";
+    EXPECT_GE(SplitPixels(shown, QRect(badge.x() + 60, badge.y() + 132, 80, 16)), 20) << "badge";
     badge.hide();
 
-    // An open menu's captions, the lit one too.
+    // An open menu's captions, the lit one too, and a check mark.
+    w->FileMenu->Items[0]->Checked = true;
     w->GlimraButton1Click();
     TGlimraCPopupMenu& menu = *w->FileMenu;
     ASSERT_TRUE(menu.Shown());
+    // Beside the lines: their finer ink shows through the menu.
+    menu.Popup(w->width() / 2, menu.Y);
     menu.MouseEvent(false, menu.Y + menu.Layout().RowMiddle(2), menu.X + 20);
     ASSERT_EQ(menu.HotIndex, 2);
     shown = w->grab().toImage();
-    for (int row : {0, 2}) // "NEW", and "Save File." lit
-        EXPECT_GE(split(QRect(menu.X + TMenuLayout::CaptionLeft, menu.Y + menu.Layout().RowTop(row),
-                              40, menu.Layout().ItemHeight)),
-                  20)
-            << "menu row " << row;
+    const TMenuLayout& rows = menu.Layout();
+    const auto caption = [&](int row) {
+        return QRect(menu.X + TMenuLayout::CaptionLeft, menu.Y + rows.RowTop(row), 40,
+                     rows.ItemHeight);
+    };
+    ExpectFine(shown,
+               {
+                   {"NEW", caption(0), 20},
+                   {"Save File., lit", caption(2), 20},
+                   {"check mark", QRect(menu.X + 9, menu.Y + rows.RowMiddle(0) - 3, 5, 5), 5},
+               });
+    menu.CloseUp();
+
+    // Unwrapped lines run on under what is laid over them: the scroll bar, a badge's
+    // darkened window, a light that darkens.
+    std::string wide;
+    for (int i = 0; i < 60; ++i)
+        wide += "wide " + std::string(200, "mwx"[i % 3]) + "\n";
+    Host.Values.WordWrap = false;
+    // In the live look each device pixel takes the alpha its window pixel would.
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live" : "captured");
+        if (live)
+            Host.Look = TBackdrop(LiveShade(2, {1, 1, 1, false}));
+        const TLiveShade* shade = Host.Look.LiveShade();
+        // Rendered with its alpha, as the window system would take it.
+        const auto rendered = [](QWidget& widget) {
+            QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::transparent);
+            widget.render(&image);
+            return image;
+        };
+        const auto seen = [shade](const QImage& picture) {
+            if (!shade)
+                return picture;
+            QImage alpha(picture.size(), QImage::Format_ARGB32_Premultiplied);
+            CopyToPremultiplied(ViewOf(picture), ViewOf(picture).Rect(), *shade, nullptr,
+                                alpha.bits(), alpha.bytesPerLine());
+            return alpha;
+        };
+        auto v = ShownWindow<TForm2>(Folder.Write("wide.log", wide));
+        v->GlimraDC1->move(60, 60);
+        v->GlimraDC1->show();
+        v->Redraw();
+        const QImage still = rendered(*v);
+        const QImage stillPicture = v->WindowBitmap.copy();
+        v->GlimraButton3Click();
+        v->Light.StepUp = -20;
+        v->Light.SetTop(2 * v->LineHeight + 15);
+        v->Light.ResetPosition();
+        v->Redraw();
+        const QRect dark(v->Light.GetPosition(), v->Light.GetTop(), v->Light.GetBandWidth(),
+                         v->Light.GetBandHeight());
+        v->Redraw();
+        const QImage lit = rendered(*v);
+        const QRect lines(15, 2 * v->LineHeight + 15, v->width() - 45, 5 * v->LineHeight);
+        const QPoint badgeAt = v->GlimraDC1->pos();
+        const struct {
+            const char* What;
+            const QImage& Shown;
+            QRect Area;
+            const QImage& Picture; // the window pixels shown there, from Origin
+            QPoint Origin;
+        } under[] = {
+            {"scroll bar",
+             still,
+             QRect(v->MiniScrollBar1.Painted().Left, lines.top(), 9, lines.height()),
+             stillPicture,
+             {}},
+            {"badge's corner", still, QRect(badgeAt, QSize(30, 30)), v->GlimraDC1->Composed(),
+             badgeAt},
+            {"darkening light", lit, dark, v->WindowBitmap, {}},
+        };
+        for (const auto& area : under) {
+            EXPECT_GE(SplitPixels(area.Shown, area.Area), area.Area.width()) << area.What;
+            // Away from the ink each window pixel shows whole what the window pixels hold.
+            const QImage picture = seen(area.Picture);
+            int unlike = 0, beside = 0;
+            for (int y = area.Area.top(); y <= area.Area.bottom(); ++y)
+                for (int x = area.Area.left(); x <= area.Area.right(); ++x) {
+                    const QPoint at = QPoint(x, y) - area.Origin;
+                    bool flat = true;
+                    for (int d = 0; d < 9; ++d) {
+                        const QPoint n = at + QPoint(d % 3 - 1, d / 3 - 1);
+                        flat = flat && (!picture.valid(n) || picture.pixel(n) == picture.pixel(at));
+                    }
+                    if (!flat)
+                        continue;
+                    ++beside;
+                    for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+                        unlike +=
+                            area.Shown.pixel(2 * x + d.x(), 2 * y + d.y()) != picture.pixel(at);
+                }
+            EXPECT_GT(beside, 0) << area.What;
+            EXPECT_EQ(unlike, 0) << area.What;
+        }
+    }
 }
 
 } // namespace glimra
