@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
 #include "platform/window_opacity.h"
+#include "platform/window_place.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
 #include "viewer/module_host.h"
@@ -280,14 +281,18 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
 }
 
 void TFourthGlimraControl::CloseWindow(TForm2& window) {
-    // Where the compositor places windows their positions are not known: what was
-    // stored stays.
-    if (PlatformPlacesWindows()) {
+    // A maximised window (as a tiling desktop makes every window it tiles) has the
+    // bounds the desktop gave it, not the ones the user chose: what was stored stays.
+    const bool desktopSized = window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    // Where the compositor places windows their positions are not known either.
+    if (PlatformPlacesWindows() && !desktopSized) {
         Settings().Left = window.x();
         Settings().Top = window.y();
     }
-    Settings().Width = window.width();
-    Settings().Height = window.height();
+    if (!desktopSized) {
+        Settings().Width = window.width();
+        Settings().Height = window.height();
+    }
     ForgetWindow(window);
 }
 
@@ -509,9 +514,16 @@ void TFourthGlimraControl::ShowHiddenWindows() {
 }
 
 void TFourthGlimraControl::HideAllWindows() {
-    for (auto i = Windows.size(); i-- > 0;)
-        if (Windows[i])
-            Windows[i]->hide();
+    for (auto i = Windows.size(); i-- > 0;) {
+        if (!Windows[i])
+            continue;
+        // A window manager's drag may have ended just now, before it said where: the
+        // window must show again where it is, not jump back to where the drag began.
+        if (const auto origin = DisplayedOrigin(*Windows[i]);
+            origin && *origin != Windows[i]->pos())
+            Windows[i]->move(*origin);
+        Windows[i]->hide();
+    }
 }
 
 void TFourthGlimraControl::CentreActiveWindow() {
