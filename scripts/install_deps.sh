@@ -8,6 +8,8 @@ packages=(cmake g++ make pkg-config libxxhash-dev qt6-base-dev qt6-qpa-plugins l
 packages+=(libuchardet-dev)
 # Colour rules' expressions; a private session bus for the notification tests.
 packages+=(libre2-dev dbus dbus-bin)
+# A stacking window manager and a tiling compositor, for the drag and placement tests.
+packages+=(openbox sway x11-xserver-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
