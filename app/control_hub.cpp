@@ -6,6 +6,7 @@
 #include "dialogs/file_dialog.h"
 #include "dialogs/setup_dialog.h"
 #include "dialogs/setup_host.h"
+#include "graphics/original_form.h"
 #include "graphics/cdib.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
@@ -289,7 +290,10 @@ void TFourthGlimraControl::CloseWindow(TForm2& window) {
         Settings().Left = window.x();
         Settings().Top = window.y();
     }
-    if (!desktopSized) {
+    // Natively the compositor sizes windows too (a tiling one to its tile) without saying
+    // so: there only a size the user dragged is the user's.
+    const bool sizeChosen = PlatformPlacesWindows() || (window.Skin && window.Skin->UserResized);
+    if (!desktopSized && sizeChosen) {
         Settings().Width = window.width();
         Settings().Height = window.height();
     }
