@@ -35,7 +35,6 @@ drag() {
 }
 
 if has openbox; then
-    write_ini Left=300 Top=200 Width=480 Height=350
     # The client messages that ask the window manager for a drag go to the root window.
     xev -root -event substructure >"$WORK/xev.log" 2>&1 &
     PIDS+=($!)
@@ -45,31 +44,42 @@ if has openbox; then
         [[ $(xprop -root _NET_SUPPORTED 2>/dev/null) == *_NET_WM_MOVERESIZE* ]] && break
         sleep 0.1
     done
-    start_glimra "$WORK/t.log"
-    id=$(wait_window "t.log") || fail "no window under openbox"
-    sleep 0.5
-    [ "$(bounds_of "$id")" = "300,200 480x350" ] || fail "opened as $(bounds_of "$id")"
-    xprop -id "$id" _NET_FRAME_EXTENTS | grep -q "= 0, 0, 0, 0" ||
-        fail "decorated: $(xprop -id "$id" _NET_FRAME_EXTENTS)"
+    # Captured (activation hides and shows the window), then live under xcompmgr.
+    for look in captured live; do
+        if [ "$look" = live ]; then
+            xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+            PIDS+=($!)
+            sleep 0.5
+        fi
+        write_ini Left=300 Top=200 Width=480 Height=350
+        before=$(grep -c "(_NET_WM_MOVERESIZE)" "$WORK/xev.log" || true)
+        start_glimra "$WORK/t.log"
+        id=$(wait_window "t.log") || fail "no window under openbox ($look)"
+        sleep 0.5
+        [ "$(bounds_of "$id")" = "300,200 480x350" ] || fail "opened as $(bounds_of "$id") ($look)"
+        xprop -id "$id" _NET_FRAME_EXTENTS | grep -q "= 0, 0, 0, 0" ||
+            fail "decorated: $(xprop -id "$id" _NET_FRAME_EXTENTS)"
+        [ "$look" = captured ] || xwininfo -id "$id" | grep -q "Depth: 32" || fail "not live"
 
-    drag 450 205 -100 50 # the title row
-    [ "$(bounds_of "$id")" = "200,250 480x350" ] || fail "moved to $(bounds_of "$id")"
-    drag $((200 + 480 - 5)) $((250 + 350 - 14)) 60 40 # the grip
-    [ "$(bounds_of "$id")" = "200,250 540x390" ] || fail "grip made $(bounds_of "$id")"
-    drag $((200 + 540 - 5)) $((250 + 195)) -40 30 # the right edge
-    [ "$(bounds_of "$id")" = "200,250 500x390" ] || fail "edge made $(bounds_of "$id")"
-    drags=$(grep -c "(_NET_WM_MOVERESIZE)" "$WORK/xev.log" || true)
-    [ "$drags" -ge 3 ] || fail "$drags of 3 drags went to openbox"
-    # No drag of the program's own is left behind: a plain pointer move moves nothing.
-    xdotool mousemove 400 255
-    sleep 0.2
-    xdotool mousemove 500 300
-    sleep 0.3
-    [ "$(bounds_of "$id")" = "200,250 500x390" ] || fail "hover moved it to $(bounds_of "$id")"
+        drag 450 205 -100 50 # the title row
+        [ "$(bounds_of "$id")" = "200,250 480x350" ] || fail "moved to $(bounds_of "$id") ($look)"
+        drag $((200 + 480 - 5)) $((250 + 350 - 14)) 60 40 # the grip
+        [ "$(bounds_of "$id")" = "200,250 540x390" ] || fail "grip made $(bounds_of "$id") ($look)"
+        drag $((200 + 540 - 5)) $((250 + 195)) -40 30 # the right edge
+        [ "$(bounds_of "$id")" = "200,250 500x390" ] || fail "edge made $(bounds_of "$id") ($look)"
+        drags=$(($(grep -c "(_NET_WM_MOVERESIZE)" "$WORK/xev.log" || true) - before))
+        [ "$drags" -ge 3 ] || fail "$drags of 3 drags went to openbox ($look)"
+        # No drag of the program's own is left behind: a plain pointer move moves nothing.
+        xdotool mousemove 400 255
+        sleep 0.2
+        xdotool mousemove 500 300
+        sleep 0.3
+        [ "$(bounds_of "$id")" = "200,250 500x390" ] || fail "hover moved it to $(bounds_of "$id")"
 
-    close_window "$id"
-    wait_end
-    [ "$(stored_bounds)" = "200,250 500x390" ] || fail "stored $(stored_bounds) under openbox"
+        close_window "$id"
+        wait_end
+        [ "$(stored_bounds)" = "200,250 500x390" ] || fail "stored $(stored_bounds) ($look)"
+    done
     echo "openbox: ok"
 fi
 
@@ -112,6 +122,9 @@ if has sway && has setpriv && has xhost; then
     QT_QPA_PLATFORM=wayland start_glimra "$WORK/t.log"
     sleep 3
     kill -0 "$GLIMRA_PID" 2>/dev/null || fail "native start under sway failed"
+    # sway shows a window only once it has drawn a frame.
+    SWAYSOCK=$(echo "$swayRun"/sway-ipc.*) swaymsg -t get_tree | grep -q '"shell": "xdg_shell"' ||
+        fail "no native window drawn under sway"
     [ -z "$(xdotool search --name '^t.log' 2>/dev/null)" ] || fail "asked for Wayland, got X11"
     kill -TERM "$GLIMRA_PID"
     wait_end
