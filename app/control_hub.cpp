@@ -6,8 +6,8 @@
 #include "dialogs/file_dialog.h"
 #include "dialogs/setup_dialog.h"
 #include "dialogs/setup_host.h"
-#include "graphics/original_form.h"
 #include "graphics/cdib.h"
+#include "graphics/original_form.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
@@ -523,10 +523,12 @@ void TFourthGlimraControl::HideAllWindows() {
             continue;
         // A window manager's drag may have ended just now, before it said where: the
         // window must show again where it is, not jump back to where the drag began.
-        if (const auto origin = DisplayedOrigin(*Windows[i]);
-            origin && *origin != Windows[i]->pos())
-            Windows[i]->move(*origin);
-        Windows[i]->hide();
+        // The display reports the inside's corner; move() places the frame's, if any.
+        TForm2& window = *Windows[i];
+        if (const auto origin = DisplayedOrigin(window);
+            origin && *origin != window.geometry().topLeft())
+            window.move(window.pos() + *origin - window.geometry().topLeft());
+        window.hide();
     }
 }
 
