@@ -91,10 +91,14 @@ if has sway && has setpriv && has xhost; then
     printf 'xwayland enable\noutput HEADLESS-1 resolution 1024x768\nexec sh -c "%s; %s"\n' \
         "xhost +si:localuser:$(id -un) >/dev/null" "env >$swayRun/env.tmp; mv $swayRun/env.tmp $swayRun/env" \
         >"$swayRun/config"
-    chown -R nobody: "$swayRun"
+    asUser=()
+    if [ "$(id -u)" = 0 ]; then
+        asUser=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+        chown -R nobody: "$swayRun"
+    fi
     chmod 700 "$swayRun"
     XDG_RUNTIME_DIR=$swayRun WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        setpriv --reuid=nobody --regid=nogroup --clear-groups -- sway -c "$swayRun/config" \
+        "${asUser[@]}" sway -c "$swayRun/config" \
         >"$WORK/sway.log" 2>&1 &
     PIDS+=($!)
     for _ in $(seq 100); do [ -s "$swayRun/env" ] && break; sleep 0.1; done
