@@ -44,22 +44,27 @@ if has openbox; then
         [[ $(xprop -root _NET_SUPPORTED 2>/dev/null) == *_NET_WM_MOVERESIZE* ]] && break
         sleep 0.1
     done
-    # Captured (activation hides and shows the window), then live under xcompmgr.
+    # Captured (activation hides and shows the window), then live: xcompmgr starts
+    # while the window is open, which makes it anew with an alpha channel.
     for look in captured live; do
-        if [ "$look" = live ]; then
-            xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
-            PIDS+=($!)
-            sleep 0.5
-        fi
         write_ini Left=300 Top=200 Width=480 Height=350
         before=$(grep -c "(_NET_WM_MOVERESIZE)" "$WORK/xev.log" || true)
         start_glimra "$WORK/t.log"
         id=$(wait_window "t.log") || fail "no window under openbox ($look)"
         sleep 0.5
+        if [ "$look" = live ]; then
+            xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
+            PIDS+=($!)
+            for _ in $(seq 60); do
+                id=$(wait_window "t.log") && xwininfo -id "$id" | grep -q "Depth: 32" && break
+                sleep 0.1
+            done
+            xwininfo -id "$id" | grep -q "Depth: 32" || fail "not live after xcompmgr started"
+            sleep 0.5
+        fi
         [ "$(bounds_of "$id")" = "300,200 480x350" ] || fail "opened as $(bounds_of "$id") ($look)"
         xprop -id "$id" _NET_FRAME_EXTENTS | grep -q "= 0, 0, 0, 0" ||
             fail "decorated: $(xprop -id "$id" _NET_FRAME_EXTENTS)"
-        [ "$look" = captured ] || xwininfo -id "$id" | grep -q "Depth: 32" || fail "not live"
 
         drag 450 205 -100 50 # the title row
         [ "$(bounds_of "$id")" = "200,250 480x350" ] || fail "moved to $(bounds_of "$id") ($look)"
