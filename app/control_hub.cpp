@@ -7,6 +7,7 @@
 #include "dialogs/setup_dialog.h"
 #include "dialogs/setup_host.h"
 #include "graphics/cdib.h"
+#include "graphics/original_form.h"
 #include "graphics/overlaps.h"
 #include "graphics/qt_pixels.h"
 #include "modules/module_set.h"
@@ -15,6 +16,7 @@
 #include "platform/message_box.h"
 #include "platform/screen_capture.h"
 #include "platform/window_opacity.h"
+#include "platform/window_place.h"
 #include "settings/font_data_qt.h"
 #include "settings/reg_work_qt.h"
 #include "viewer/module_host.h"
@@ -280,14 +282,21 @@ void TFourthGlimraControl::BringToFront(TForm2* window) {
 }
 
 void TFourthGlimraControl::CloseWindow(TForm2& window) {
-    // Where the compositor places windows their positions are not known: what was
-    // stored stays.
-    if (PlatformPlacesWindows()) {
+    // A maximised window (as a tiling desktop makes every window it tiles) has the
+    // bounds the desktop gave it, not the ones the user chose: what was stored stays.
+    const bool desktopSized = window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    // Where the compositor places windows their positions are not known either.
+    if (PlatformPlacesWindows() && !desktopSized) {
         Settings().Left = window.x();
         Settings().Top = window.y();
     }
-    Settings().Width = window.width();
-    Settings().Height = window.height();
+    // Natively the compositor sizes windows too (a tiling one to its tile) without saying
+    // so: there only a size the user dragged is the user's.
+    const bool sizeChosen = PlatformPlacesWindows() || (window.Skin && window.Skin->UserResized);
+    if (!desktopSized && sizeChosen) {
+        Settings().Width = window.width();
+        Settings().Height = window.height();
+    }
     ForgetWindow(window);
 }
 
@@ -509,9 +518,18 @@ void TFourthGlimraControl::ShowHiddenWindows() {
 }
 
 void TFourthGlimraControl::HideAllWindows() {
-    for (auto i = Windows.size(); i-- > 0;)
-        if (Windows[i])
-            Windows[i]->hide();
+    for (auto i = Windows.size(); i-- > 0;) {
+        if (!Windows[i])
+            continue;
+        // A window manager's drag may have ended just now, before it said where: the
+        // window must show again where it is, not jump back to where the drag began.
+        // The display reports the inside's corner; move() places the frame's, if any.
+        TForm2& window = *Windows[i];
+        if (const auto origin = DisplayedOrigin(window);
+            origin && *origin != window.geometry().topLeft())
+            window.move(window.pos() + *origin - window.geometry().topLeft());
+        window.hide();
+    }
 }
 
 void TFourthGlimraControl::CentreActiveWindow() {

@@ -85,6 +85,8 @@ void TOriginalForm::SkinMouseDown(Qt::MouseButton button, int x, int y) {
         form_->close();
         return;
     }
+    if (dragMode_ == TSkinDrag::Resize)
+        UserResized = true;
     if (dragMode_ == TSkinDrag::None || press.Minimise || !SystemDrag)
         return;
     // The lower end of the right edge is the grip, which takes the bottom edge along.

@@ -78,6 +78,7 @@ public:
     bool DialogStyle = false; // no memo lamp, no minimise glyph
     bool MemoViewOn = false;  // lamp red when set, green when clear
     bool IsActive = false;    // title frame in ActiveColor or DeActiveColor
+    bool UserResized = false; // a resize was started on the grip or the right edge
     TColor ActiveColor = clLime;
     TColor DeActiveColor = clBlue;
     TColor FileColor = clAqua;

@@ -154,6 +154,8 @@ TEST_F(OriginalFormTest, DragsGoToTheDesktopWhereItTakesThem) {
         Send(form, QEvent::MouseButtonPress, c.At, Qt::LeftButton);
         ASSERT_EQ(asked.size(), 1u) << c.At.x() << "," << c.At.y();
         EXPECT_EQ(asked[0], c.Edges);
+        // A size the user dragged is kept even where the desktop says nothing of it.
+        EXPECT_EQ(skin->UserResized, c.Edges != Qt::Edges{});
         // The desktop drags: the skin's own steps stay out of its way.
         EXPECT_EQ(skin->DragMode(), TSkinDrag::None);
         Send(form, QEvent::MouseMove, c.At + QPoint(10, 10), Qt::LeftButton);
