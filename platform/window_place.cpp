@@ -1,6 +1,7 @@
 #include "platform/window_place.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <cmath>
 #include <cstdlib>
@@ -26,6 +27,15 @@ std::optional<QPoint> DisplayedOrigin(const QWidget& window) {
         free);
     if (!origin)
         return std::nullopt;
+    // Qt keeps each screen's top-left corner where the display has it and scales what
+    // lies beyond it by that screen's ratio, which need not be the window's yet.
+    const QPoint shown(origin->dst_x, origin->dst_y);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect logical = screen->geometry();
+        const qreal ratio = screen->devicePixelRatio();
+        if (QRect(logical.topLeft(), logical.size() * ratio).contains(shown))
+            return logical.topLeft() + (shown - logical.topLeft()) / ratio;
+    }
     const double ratio = window.devicePixelRatioF();
     return QPoint(static_cast<int>(std::lround(origin->dst_x / ratio)),
                   static_cast<int>(std::lround(origin->dst_y / ratio)));

@@ -57,6 +57,11 @@ sleep 1
 xdotool windowmove "$id" 1124 100
 sleep 1.5
 [ "$(size_of "$id")" = 802x602 ] || fail "at ratio 2 the window is $(size_of "$id"), not 802x602"
+# Activation captures the desktop with the windows hidden: they show again where they were.
+focus_window "$id"
+sleep 1
+[ "$(window_origin "$id")" = "1124 100" ] ||
+    fail "at ratio 2 an activation moved the window to $(window_origin "$id")"
 # Off the primary monitor the captured backdrop is black: a plain ground for the count.
 fine=$(screen_blocks 120 300 1154 220)
 [ "$fine" -ge 60 ] || fail "at ratio 2 the text is not finer than window pixels ($fine)"
