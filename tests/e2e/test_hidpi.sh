@@ -69,14 +69,16 @@ fine=$(screen_blocks 120 300 1154 220)
 notify_on $((1124 + 2 * 137)) $((100 + 2 * 20)) 120 24 1338 128 ||
     fail "Notify did not answer at ratio 2"
 echo "one more line" >>"$WORK/t.log"
+shown=
 for _ in $(seq 30); do
     # Its yellow heart shows first.
     import -window root "$WORK/shot.png"
     convert "$WORK/shot.png" -crop 40x30+1469+420 -depth 8 txt:- |
         sed -nE 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/p' |
-        awk '$1 > 80 && $2 > 80 && $3 < $1 / 2 { n++ } END { exit n < 100 }' && break
+        awk '$1 > 80 && $2 > 80 && $3 < $1 / 2 { n++ } END { exit n < 100 }' && { shown=1; break; }
     sleep 0.1
 done
+[ -n "$shown" ] || fail "no update badge at ratio 2"
 fine=$(fine_blocks "$WORK/shot.png" 320 32 1444 464)
 [ "$fine" -ge 40 ] || fail "at ratio 2 the badge is not finer than window pixels ($fine)"
 # Half device pixels round.
@@ -87,7 +89,7 @@ xdotool windowmove "$id" 100 100
 sleep 1.5
 [ "$(size_of "$id")" = 401x301 ] || fail "back at ratio 1 the window is $(size_of "$id")"
 stop_glimra
-echo "two ratios: ok"
+echo "monitors of other ratios: ok"
 
 # Natively on Wayland at scale 2 (weston headless, its pixman renderer for a screenshot).
 command -v weston-screenshooter >/dev/null || { echo "SKIP: no weston-screenshooter"; exit 0; }
