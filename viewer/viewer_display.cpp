@@ -579,11 +579,15 @@ void TForm2::paintEvent(QPaintEvent* event) {
     ShowPicture(WindowBitmap, event->region(), *this, painter, ScreenImage, OwnerShade(),
                 &ModuleCover);
     DeviceText.Paint(painter, event->region(), *this, ScreenImage, OwnerShade(), &ModuleCover);
-    // Over a live backdrop, outside the opening band nothing is there yet.
-    if (OpeningActive && OwnerShade()) {
+    if (OwnerShade()) {
+        // Over a live backdrop nothing is outside the window's shape, which not every
+        // platform cuts (Wayland), nor outside the opening band yet.
+        QRegion clear = mask().isEmpty() ? QRegion() : event->region().subtracted(mask());
+        if (OpeningActive)
+            clear += event->region().subtracted(
+                QRect(OpeningRect.Left, OpeningRect.Top, OpeningRect.Width, OpeningRect.Height));
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        const QRect band(OpeningRect.Left, OpeningRect.Top, OpeningRect.Width, OpeningRect.Height);
-        for (const QRect& r : event->region().subtracted(band))
+        for (const QRect& r : clear)
             painter.fillRect(r, Qt::transparent);
     }
     // A change reaches the screen first; the copy waits for a paint with time to spare.

@@ -102,11 +102,27 @@ for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sle
 QT_QPA_PLATFORM=wayland start_glimra "$WORK/t.log"
 sleep 2.5
 kill -0 "$GLIMRA_PID" 2>/dev/null || fail "no start on Wayland at scale 2"
-(cd "$WORK" && timeout 10 weston-screenshooter) || fail "no screenshot from weston"
+# Weston's screenshot of the whole output, as FILE.
+screenshot() {
+    rm -f "$WORK"/wayland-screenshot-*.png
+    (cd "$WORK" && timeout 10 weston-screenshooter) || fail "no screenshot from weston"
+    mv "$(ls "$WORK"/wayland-screenshot-*.png | head -n1)" "$1"
+}
+screenshot "$WORK/with.png"
 # Below weston's panel; the desktop shows through, but never pure white.
-fine=$(fine_blocks "$(ls "$WORK"/wayland-screenshot-*.png | head -n1)" 2048 1400 0 136 white)
+fine=$(fine_blocks "$WORK/with.png" 2048 1400 0 136 white)
 [ "$fine" -ge 200 ] || fail "on Wayland at scale 2 the text is not finer than window pixels ($fine)"
+# The window keeps its cut corners where the platform does not cut it: the compositor
+# places it, its title frame (lime, from 25,2 in window pixels) tells where.
+frame=$(convert "$WORK/with.png" -fill black +opaque "rgb(0,255,0)" -format '%@' info:)
+frameX=$(echo "$frame" | cut -d+ -f2) frameY=$(echo "$frame" | cut -d+ -f3)
+cornerX=$((frameX - 2 * 25 + 3)) cornerY=$((frameY - 2 * 2 + 3))
+corner=$(convert "$WORK/with.png" -crop "1x1+$cornerX+$cornerY" -depth 8 txt:- | tail -n1)
 stop_glimra
+screenshot "$WORK/without.png"
+desktop=$(convert "$WORK/without.png" -crop "1x1+$cornerX+$cornerY" -depth 8 txt:- | tail -n1)
+[ "${corner#*:}" = "${desktop#*:}" ] ||
+    fail "on Wayland the window's corner at $cornerX,$cornerY is shaded: ${corner#*:} over ${desktop#*:}"
 grep -q "^Left= 300" "$WORK/app/GLIMRA4.INI" && grep -q "^Width= 400" "$WORK/app/GLIMRA4.INI" ||
     fail "settings left window pixels: $(grep -E '^(Left|Top|Width|Height)=' "$WORK/app/GLIMRA4.INI")"
 echo "wayland at scale 2: ok"
