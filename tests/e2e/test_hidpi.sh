@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Finer than a window pixel: a window moved between monitors of ratios 1, 2 and 1.5 keeps
 # its size in window pixels and lays its text and badge for the monitor it is on; natively
-# on Wayland at scale 2 the text is finer too and the settings stay in window pixels.
+# on Wayland at scale 2 the text is finer too, the corners stay cut and the settings stay
+# in window pixels.
 E2E_SCREEN=3072x768x24
 source "$(dirname "$0")/lib.sh"
 command -v xrandr >/dev/null || { echo "SKIP: no xrandr"; exit 77; }
