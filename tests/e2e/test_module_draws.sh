@@ -2,8 +2,8 @@
 # A module written against the header alone loads, draws into its window and gets
 # its clicks: it paints its area magenta, and green once clicked. What it writes into
 # the DC and what it blends show as they would over the captured desktop, also where
-# a compositor blends the window. Selected by the click, D moves it below tessel, and
-# closing the window stores that order.
+# a compositor blends the window, also one that starts while it is open. Selected by
+# the click, D moves it below tessel, and closing the window stores that order.
 source "$(dirname "$0")/lib.sh"
 
 module=$E2E_TOOLS/modules/libpainter_module.so
@@ -36,12 +36,20 @@ close_and_wait() {
 
 start_backdrop C86432
 for look in captured live; do
+    open_at_300
     if [ "$look" = live ]; then
+        # The compositor starts while the window is open: the window is made anew for
+        # it, its module's drawing with it.
+        wait_colour "255,0,255" "the module's drawing before the compositor"
         xcompmgr >"$WORK/xcompmgr.log" 2>&1 &
         PIDS+=($!)
-        sleep 1
+        for _ in $(seq 60); do
+            id=$(wait_window "t.log")
+            xwininfo -id "$id" 2>/dev/null | grep -q "Depth: 32" && break
+            sleep 0.1
+        done
+        xwininfo -id "$id" | grep -q "Depth: 32" || fail "the window did not go live"
     fi
-    open_at_300
     wait_colour "255,0,255" "the module's drawing ($look)"
     x=$((x - 10)) wait_colour "255,0,255" "the module's own pixels ($look)"
     # Its yellow square blended at 0.7 covers 70 % of what lies beside it.
