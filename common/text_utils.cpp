@@ -1,5 +1,6 @@
 #include "common/text_utils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <system_error>
@@ -43,6 +44,16 @@ std::string CommaField(std::string_view text, int n) {
     }
     std::size_t end = text.find(',', start);
     return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+std::vector<std::string> SplitText(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find(separator, start), text.size());
+        pieces.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
 }
 
 std::optional<std::int32_t> TextToInt(std::string_view text) {

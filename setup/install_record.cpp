@@ -54,18 +54,10 @@ std::string InstallRecordText(const TInstallRecord& record) {
 }
 
 std::vector<std::string> TextLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
+    std::vector<std::string> lines = SplitText(text, '\n');
+    for (std::string& line : lines)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
     return lines;
 }
 

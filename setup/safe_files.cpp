@@ -1,5 +1,7 @@
 #include "setup/safe_files.h"
 
+#include "common/text_utils.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -36,16 +38,8 @@ private:
 
 // The names of an absolute path, empty ones skipped.
 std::vector<std::string> Names(const std::string& path) {
-    std::vector<std::string> names;
-    size_t pos = 0;
-    while (pos < path.size()) {
-        size_t end = path.find('/', pos);
-        if (end == std::string::npos)
-            end = path.size();
-        if (end > pos)
-            names.push_back(path.substr(pos, end - pos));
-        pos = end + 1;
-    }
+    std::vector<std::string> names = SplitText(path, '/');
+    std::erase(names, std::string());
     return names;
 }
 

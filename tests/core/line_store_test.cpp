@@ -1,3 +1,4 @@
+#include "store_lines.h"
 #include "viewer/line_store.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,6 @@
 
 namespace glimra {
 namespace {
-
-std::vector<std::string> LinesOf(const TLineStore& s) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < s.LineCount(); ++i)
-        out.emplace_back(s.Line(i));
-    return out;
-}
 
 std::vector<std::u32string> DisplayOf(const TLineStore& s) {
     std::vector<std::u32string> out;

@@ -2,6 +2,7 @@
 // samples are UTF-8 text converted by the system's iconv.
 #include "iconv_text.h"
 #include "platform/system_codecs.h"
+#include "store_lines.h"
 #include "viewer/line_store.h"
 #include "viewer/store_worker.h"
 
@@ -48,13 +49,6 @@ TReadAt ReadFrom(const std::string& file) {
         std::copy_n(file.data() + from, take, to);
         return static_cast<std::int64_t>(take);
     };
-}
-
-std::vector<std::string> LinesOf(const TLineStore& s) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < s.LineCount(); ++i)
-        out.push_back(s.Line(i));
-    return out;
 }
 
 std::u32string Wide(std::string_view utf8) {

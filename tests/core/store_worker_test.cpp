@@ -1,5 +1,6 @@
 // Reading a file into the store in steps, and counting its rows: what the window sees
 // while it happens and what the store holds after.
+#include "store_lines.h"
 #include "viewer/line_store.h"
 #include "viewer/store_worker.h"
 
@@ -39,13 +40,6 @@ struct TFakeFile {
         };
     }
 };
-
-std::vector<std::string> LinesOf(const TLineStore& s) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < s.LineCount(); ++i)
-        out.emplace_back(s.Line(i));
-    return out;
-}
 
 std::string Numbered(std::size_t lines, const char* end = "\n") {
     std::string text;
