@@ -7,17 +7,24 @@
 namespace glimra {
 namespace {
 
-TMsgResult Dismissed(TMsgButtons buttons) {
-    switch (buttons) {
-    case TMsgButtons::OkCancel:
-        return TMsgResult::Cancel;
-    case TMsgButtons::YesAbort:
-        return TMsgResult::Abort;
-    case TMsgButtons::YesNo:
-        return TMsgResult::No;
-    default:
-        return TMsgResult::Ok;
-    }
+// What each choice of buttons shows, and what it answers when nobody is asked.
+struct TButtonSet {
+    TMsgButtons Buttons;
+    QMessageBox::StandardButtons Shown;
+    TMsgResult Dismissed;
+};
+
+const TButtonSet& ButtonSet(TMsgButtons buttons) {
+    static const TButtonSet sets[] = {
+        {TMsgButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel, TMsgResult::Cancel},
+        {TMsgButtons::YesAbort, QMessageBox::Yes | QMessageBox::Abort, TMsgResult::Abort},
+        {TMsgButtons::YesNo, QMessageBox::Yes | QMessageBox::No, TMsgResult::No},
+        {TMsgButtons::Ok, QMessageBox::Ok, TMsgResult::Ok},
+    };
+    for (const TButtonSet& set : sets)
+        if (set.Buttons == buttons)
+            return set;
+    return sets[3];
 }
 
 class TQtMessageBoxes : public TMessageBoxes {
@@ -25,19 +32,13 @@ public:
     TMsgResult Show(TMsgKind kind, const std::string& text, TMsgButtons buttons) override {
         // The program is ending: nobody is asked any more, every box is as if dismissed.
         if (StopRequested())
-            return Dismissed(buttons);
+            return ButtonSet(buttons).Dismissed;
         QMessageBox::Icon icon = kind == TMsgKind::Information ? QMessageBox::Information
                                  : kind == TMsgKind::Warning   ? QMessageBox::Warning
                                  : kind == TMsgKind::Error     ? QMessageBox::Critical
                                                                : QMessageBox::Question;
-        QMessageBox::StandardButtons std = QMessageBox::Ok;
-        if (buttons == TMsgButtons::OkCancel)
-            std = QMessageBox::Ok | QMessageBox::Cancel;
-        else if (buttons == TMsgButtons::YesAbort)
-            std = QMessageBox::Yes | QMessageBox::Abort;
-        else if (buttons == TMsgButtons::YesNo)
-            std = QMessageBox::Yes | QMessageBox::No;
-        QMessageBox box(icon, QStringLiteral("4th Glimra"), QString::fromStdString(text), std);
+        QMessageBox box(icon, QStringLiteral("4th Glimra"), QString::fromStdString(text),
+                        ButtonSet(buttons).Shown);
         switch (box.exec()) {
         case QMessageBox::Ok:
             return TMsgResult::Ok;
